@@ -34,8 +34,12 @@ Clock& CurrentClock();
 // The caller keeps ownership and must keep it alive until it is replaced.
 void SetClockForTest(Clock* clock);
 
-inline uint64_t NowMs() { return CurrentClock().NowMs(); }
-inline LocalTime LocalNow() { return CurrentClock().Local(); }
+inline uint64_t NowMs() {
+    return CurrentClock().NowMs();
+}
+inline LocalTime LocalNow() {
+    return CurrentClock().Local();
+}
 
 // Sleeps the calling thread (always real time).
 void SleepMs(uint32_t ms);

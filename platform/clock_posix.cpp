@@ -11,7 +11,8 @@ public:
     uint64_t NowMs() override {
         timespec ts{};
         ::clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+        return static_cast<uint64_t>(ts.tv_sec) * 1000u +
+               static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     }
     LocalTime Local() override {
         timespec ts{};
@@ -37,7 +38,9 @@ Clock& CurrentClock() {
     return c ? *c : SystemClock();
 }
 
-void SetClockForTest(Clock* clock) { g_testClock.store(clock, std::memory_order_release); }
+void SetClockForTest(Clock* clock) {
+    g_testClock.store(clock, std::memory_order_release);
+}
 
 void SleepMs(uint32_t ms) {
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};

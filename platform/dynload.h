@@ -14,7 +14,8 @@ class DynamicLibrary {
 public:
     // Loads the module; nullptr when it cannot be found or loaded (the reason
     // is in *error when error is not null).
-    static std::unique_ptr<DynamicLibrary> Load(const std::string& name, std::string* error = nullptr);
+    static std::unique_ptr<DynamicLibrary> Load(const std::string& name,
+                                                std::string* error = nullptr);
 
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;

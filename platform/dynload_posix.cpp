@@ -61,6 +61,8 @@ DynamicLibrary::~DynamicLibrary() {
     }
 }
 
-void* DynamicLibrary::Symbol(const char* entry) const { return ::dlsym(m_handle, entry); }
+void* DynamicLibrary::Symbol(const char* entry) const {
+    return ::dlsym(m_handle, entry);
+}
 
 }  // namespace platform

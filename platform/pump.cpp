@@ -49,6 +49,10 @@ void SetMessagePump(PumpHook hook, std::thread::id uiThread) {
 
 }  // namespace platform
 
-void PumpMessages() { platform::Pump(platform::PumpKind::kAll); }
+void PumpMessages() {
+    platform::Pump(platform::PumpKind::kAll);
+}
 
-void PumpTimerPaintMessages() { platform::Pump(platform::PumpKind::kTimerAndPaint); }
+void PumpTimerPaintMessages() {
+    platform::Pump(platform::PumpKind::kTimerAndPaint);
+}

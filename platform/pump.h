@@ -10,8 +10,8 @@
 namespace platform {
 
 enum class PumpKind {
-    kAll,             // every queued message
-    kTimerAndPaint,   // only timer messages, then paint messages
+    kAll,            // every queued message
+    kTimerAndPaint,  // only timer messages, then paint messages
 };
 
 using PumpHook = void (*)(PumpKind kind);

@@ -19,7 +19,9 @@ using SocketHandle = int;
 constexpr SocketHandle kInvalidSocket = -1;
 
 // Kept for callers written against a system with explicit socket start-up.
-inline int SocketStartup() { return 0; }
+inline int SocketStartup() {
+    return 0;
+}
 inline void SocketCleanup() {}
 
 // Sends with MSG_NOSIGNAL added to `flags`. Result as send(2).

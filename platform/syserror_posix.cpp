@@ -5,7 +5,9 @@
 
 namespace platform {
 
-int LastSystemError() { return errno; }
+int LastSystemError() {
+    return errno;
+}
 
 std::string SystemErrorText(int errnum) {
     // strerrordesc_np answers nullptr for numbers it does not know, unlike

@@ -37,15 +37,24 @@ int Logger::Open(const char* path, int threshold, bool append) {
 
 const char* Logger::LevelWord(int level) {
     switch (level) {
-        case LOG_FATAL: return "FATAL ";
-        case LOG_ALERT: return "ALERT ";
-        case LOG_CRIT: return "CRIT  ";
-        case LOG_ERROR: return "ERROR ";
-        case LOG_WARN: return "WARN  ";
-        case LOG_NOTICE: return "NOTICE";
-        case LOG_INFO: return "INFO  ";
-        case LOG_DEBUG: return "DEBUG ";
-        default: return "UNKNOWN";
+        case LOG_FATAL:
+            return "FATAL ";
+        case LOG_ALERT:
+            return "ALERT ";
+        case LOG_CRIT:
+            return "CRIT  ";
+        case LOG_ERROR:
+            return "ERROR ";
+        case LOG_WARN:
+            return "WARN  ";
+        case LOG_NOTICE:
+            return "NOTICE";
+        case LOG_INFO:
+            return "INFO  ";
+        case LOG_DEBUG:
+            return "DEBUG ";
+        default:
+            return "UNKNOWN";
     }
 }
 
@@ -123,8 +132,11 @@ void Logger::Emit(int level, const char* suffixFile, int suffixLine, const char*
     }
     boost::recursive_mutex::scoped_lock guard(m_lock);
     switch (m_writer.load(std::memory_order_acquire)) {
-        case Writer::kNone: return;
-        case Writer::kStderr: LogText(*this, stderr, level, "%s", message.c_str()); return;
+        case Writer::kNone:
+            return;
+        case Writer::kStderr:
+            LogText(*this, stderr, level, "%s", message.c_str());
+            return;
         case Writer::kFile:
             if (m_file) {
                 LogText(*this, m_file, level, "%s", message.c_str());

@@ -5,8 +5,8 @@
 // objects on the same file have separate streams and are not coordinated.
 #pragma once
 
-#include <boost/thread/recursive_mutex.hpp>
 #include <atomic>
+#include <boost/thread/recursive_mutex.hpp>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -71,9 +71,9 @@ private:
 };
 
 // Logs through `logger` (a Logger* or reference-like pointer) with this file and line.
-#define QK_LOG(logger, level, ...) \
-    do { \
-        Logger* qk_log_l_ = (logger); \
-        if (qk_log_l_ && qk_log_l_->IsEnabled(level)) \
+#define QK_LOG(logger, level, ...)                                      \
+    do {                                                                \
+        Logger* qk_log_l_ = (logger);                                   \
+        if (qk_log_l_ && qk_log_l_->IsEnabled(level))                   \
             qk_log_l_->Write(__FILE__, __LINE__, (level), __VA_ARGS__); \
     } while (0)

@@ -113,4 +113,6 @@ void QKErrorHandler::SetLogger(Logger* logger) {
     m_pLogger.store(logger ? logger : &m_OwnLogger, std::memory_order_release);
 }
 
-Logger* QKErrorHandler::GetLogger() { return m_pLogger.load(std::memory_order_acquire); }
+Logger* QKErrorHandler::GetLogger() {
+    return m_pLogger.load(std::memory_order_acquire);
+}

@@ -6,8 +6,8 @@
 // return the code. Any thread may set an error.
 #pragma once
 
-#include <boost/thread/recursive_mutex.hpp>
 #include <atomic>
+#include <boost/thread/recursive_mutex.hpp>
 #include <string>
 
 #include "vrxclientsdk/VRPClient/Logger.h"

@@ -1,0 +1,913 @@
+#include "vrxclientsdk/VRPClient/ProtocolBase.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/syserror.h"
+#include "vrxclientsdk/VRPClient/ErrorCodes.h"
+
+namespace {
+
+// Every wait polls in steps of this length: select on the network thread, the
+// dispatcher's condition wait, the request wait and the connect wait.
+constexpr int kStepMs = 30;
+// Connect starts on several ports are spaced by this much.
+constexpr uint32_t kPortStaggerMs = 30;
+// A shutdown waits at most this long for calls on other threads to return;
+// they notice the closed connection within one step.
+constexpr uint64_t kShutdownWaitMs = 10000;
+
+int ToInt(size_t n) {
+    return static_cast<int>(std::min<size_t>(n, 0x7fffffff));
+}
+
+}  // namespace
+
+class ProtocolBase::CallScope {
+public:
+    explicit CallScope(ProtocolBase& p) : m_p(p) { m_p.m_CallsInProgress.fetch_add(1); }
+    ~CallScope() { m_p.m_CallsInProgress.fetch_sub(1); }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+private:
+    ProtocolBase& m_p;
+};
+
+ProtocolBase::ProtocolBase() : m_SendBuffer(1, '\0') {
+    platform::SocketStartup();
+}
+
+ProtocolBase::~ProtocolBase() {
+    ShutdownConnection();
+    platform::SocketCleanup();
+}
+
+// ---------------------------------------------------------------------------
+// set-up
+
+void ProtocolBase::SetCmdPrefix(const void* bytes, size_t length) {
+    QK_LOGF(LOG_DEBUG, "SetCmdPrefix %d", ToInt(length));
+    boost::recursive_mutex::scoped_lock frame(m_FrameLock);
+    boost::recursive_mutex::scoped_lock request(m_RequestLock);
+    m_CmdPrefix.assign(static_cast<const char*>(bytes), length);
+    m_SendBuffer.assign(m_CmdPrefix);
+    m_SendBuffer.push_back('\0');
+}
+
+void ProtocolBase::SetCustCmdPrefix(const void* bytes) {
+    QK_LOGF(LOG_DEBUG, "SetCustCmdPrefix");
+    boost::recursive_mutex::scoped_lock frame(m_FrameLock);
+    m_CustPrefix.assign(static_cast<const char*>(bytes), m_CmdPrefix.size());
+}
+
+void ProtocolBase::SetSndRcvTimeout(int seconds) {
+    QK_LOGF(LOG_DEBUG, "SetSndRcvTimeout %d", seconds);
+    m_SndRcvTimeout = seconds;
+}
+
+void ProtocolBase::SetPayloadReader(uint8_t code, PayloadReader reader) {
+    m_PayloadReaders[code] = std::move(reader);
+}
+
+void ProtocolBase::SetEventHandler(uint8_t code, EventHandler handler) {
+    m_EventHandlers[code] = std::move(handler);
+}
+
+// ---------------------------------------------------------------------------
+// socket routines
+
+int ProtocolBase::SendAll(SocketHolder& socket, const void* bytes, size_t length, int flags,
+                          bool* sentSome, uint32_t deadlineMs) {
+    boost::recursive_mutex::scoped_lock guard(socket.sendLock);
+    if (sentSome) {
+        *sentSome = false;
+    }
+    const char* p = static_cast<const char*>(bytes);
+    size_t sent = 0;
+    const uint64_t start = platform::NowMs();
+    while (sent < length) {
+        const platform::SocketHandle s = socket.handle.load();
+        if (s == platform::kInvalidSocket) {
+            errno = EBADF;
+            return -1;
+        }
+        ssize_t n = platform::SendNoSignal(s, p + sent, length - sent, flags | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            if (sentSome) {
+                *sentSome = true;
+            }
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return -1;  // hard error: reset, broken pipe, closed descriptor
+        }
+        const uint64_t elapsed = platform::NowMs() - start;
+        if (elapsed >= deadlineMs) {
+            errno = ETIMEDOUT;
+            return -1;
+        }
+        pollfd pfd{s, POLLOUT, 0};
+        ::poll(&pfd, 1, static_cast<int>(std::min<uint64_t>(deadlineMs - elapsed, kStepMs)));
+    }
+    return ToInt(length);
+}
+
+int ProtocolBase::RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
+                          const std::atomic<bool>* keepGoing, uint32_t deadlineMs) {
+    boost::recursive_mutex::scoped_lock guard(socket.recvLock);
+    char* out = static_cast<char*>(buffer);
+    const bool peek = (flags & kRecvPeek) != 0;
+    ByteString& stash = socket.peekStash;
+    if (stash.size() >= count) {
+        std::memcpy(out, stash.data(), count);
+        if (!peek) {
+            stash.erase(0, count);
+        }
+        return ToInt(count);
+    }
+    size_t got = stash.size();
+    std::memcpy(out, stash.data(), got);
+    if (!peek) {
+        stash.clear();
+    }
+    const int recvFlags = (flags & ~kRecvPeek) | MSG_DONTWAIT;
+    const uint64_t start = platform::NowMs();
+    while (got < count) {
+        const platform::SocketHandle s = socket.handle.load();
+        if (s == platform::kInvalidSocket) {
+            errno = EBADF;
+            return got > 0 ? ToInt(got) : -1;
+        }
+        ssize_t n = ::recv(s, out + got, count - got, recvFlags);
+        if (n > 0) {
+            if (peek) {
+                stash.append(out + got, static_cast<size_t>(n));
+            }
+            got += static_cast<size_t>(n);
+            continue;
+        }
+        if (n == 0) {
+            errno = 0;  // the peer closed: no socket error to report
+            return ToInt(got);
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return got > 0 ? ToInt(got) : -1;
+        }
+        const uint64_t elapsed = platform::NowMs() - start;
+        if (elapsed >= deadlineMs || (keepGoing && !keepGoing->load())) {
+            if (got == 0) {
+                errno = ETIMEDOUT;
+                return -1;
+            }
+            return ToInt(got);
+        }
+        pollfd pfd{s, POLLIN, 0};
+        ::poll(&pfd, 1, static_cast<int>(std::min<uint64_t>(deadlineMs - elapsed, kStepMs)));
+    }
+    return ToInt(got);
+}
+
+int ProtocolBase::ReadExact(void* buffer, size_t length) {
+    if (length == 0) {
+        return 1;
+    }
+    int n = RecvAll(m_Socket, buffer, length, 0, &m_Running, m_IoDeadlineMs);
+    if (n <= 0) {
+        return n;
+    }
+    if (static_cast<size_t>(n) < length) {
+        // A short payload is never a complete one: the stream is out of step.
+        // errno 0 means the peer closed in the middle of the payload.
+        const int err = errno;
+        QK_LOGF(LOG_NOTICE, "Short read %d of %d bytes sock:%d this:%p", n, ToInt(length),
+                m_Socket.handle.load(), static_cast<void*>(this));
+        errno = err == 0 ? 0 : EPROTO;
+        return -1;
+    }
+    return n;
+}
+
+int ProtocolBase::ReadPayload(ByteString& payload, size_t length) {
+    payload.resize(length);
+    if (length == 0) {
+        return 1;
+    }
+    int n = ReadExact(payload.data(), length);
+    if (n <= 0) {
+        payload.clear();
+    }
+    return n;
+}
+
+void ProtocolBase::CloseSocket() {
+    boost::recursive_mutex::scoped_lock send(m_Socket.sendLock);
+    boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
+    boost::mutex::scoped_lock handle(m_Socket.handleLock);
+    platform::SocketHandle old = m_Socket.handle.exchange(platform::kInvalidSocket);
+    platform::CloseSocketHandle(old);
+    m_Socket.peekStash.clear();
+}
+
+void ProtocolBase::MarkBroken() {
+    // Part of a frame may be on the wire: the stream can't be trusted any
+    // more. Shutting the socket down makes the network thread end the
+    // connection through the ordinary loss path.
+    boost::mutex::scoped_lock handle(m_Socket.handleLock);
+    platform::ShutdownSocket(m_Socket.handle.load());
+}
+
+void ProtocolBase::InitSocketOptions(platform::SocketHandle socket) {
+    int one = 1;
+    if (::setsockopt(socket, SOL_SOCKET, SO_OOBINLINE, &one, sizeof one) != 0) {
+        QK_LOGF(LOG_WARN, "InitSocket setsockopt(SO_OOBINLINE) failed %d", -errno);
+    }
+    if (::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) != 0) {
+        QK_LOGF(LOG_WARN, "InitSocket setsockopt(TCP_NODELAY) failed %d", -errno);
+    }
+    const int ms = m_SndRcvTimeout.load() * 1000;
+    timeval tv{ms / 1000, (ms % 1000) * 1000};
+    if (::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) != 0) {
+        QK_LOGF(LOG_WARN, "InitSocket setsockopt(SO_SNDTIMEO) failed %d", -errno);
+    }
+    if (::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) {
+        QK_LOGF(LOG_WARN, "InitSocket setsockopt(SO_RCVTIMEO) failed %d", -errno);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// connection
+
+int ProtocolBase::Connect(const std::string& address, const std::vector<uint16_t>& ports,
+                          bool noDispatcher, int timeoutSeconds) {
+    CallScope scope(*this);
+    CloseConnect();
+    {
+        boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+        m_Address = address;
+        m_Ports = ports;
+        m_NoDispatcher = noDispatcher;
+        m_ConnectTimeout = timeoutSeconds;
+    }
+    return OpenConnect(address, ports, noDispatcher, timeoutSeconds);
+}
+
+int ProtocolBase::ReConnect() {
+    CallScope scope(*this);
+    QK_LOGF(LOG_INFO, "ReConnect %s sock:%d this:%p", m_Address.c_str(), m_Socket.handle.load(),
+            static_cast<void*>(this));
+    boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    if (m_Socket.handle.load() == platform::kInvalidSocket) {
+        return QK_ERROR(qkerr::kInitObject, "Invalid m_Socket");
+    }
+    CloseSocket();
+    return OpenConnect(m_Address, m_Ports, m_NoDispatcher, m_ConnectTimeout);
+}
+
+int ProtocolBase::OpenConnect(const std::string& address, const std::vector<uint16_t>& ports,
+                              bool noDispatcher, int timeoutSeconds) {
+    CallScope scope(*this);
+    QK_LOGF(LOG_DEBUG, "OpenConnect %s %d %d %d this:%p", address.c_str(), ToInt(ports.size()),
+            noDispatcher ? 1 : 0, timeoutSeconds, static_cast<void*>(this));
+    boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    if (IsRequestPending()) {
+        return QK_ERROR(qkerr::kReentry, "ProtocolBase::OpenConnect");
+    }
+    if (m_Socket.handle.load() != platform::kInvalidSocket) {
+        return QK_ERROR(qkerr::kPreviousStillClosing);
+    }
+    if (ports.empty()) {
+        return QK_ERROR(qkerr::kEmptyPortList);
+    }
+    std::string portText;
+    for (uint16_t port : ports) {
+        portText += std::to_string(port) + " ";
+    }
+    if (m_ShutDown.load()) {
+        return QK_ERROR(qkerr::kNoConnection, address, portText);
+    }
+    in_addr ip{};
+    if (!platform::ParseIPv4(address, &ip)) {
+        return QK_ERROR(qkerr::kNoConnection, address, portText);
+    }
+    m_Closing = false;
+
+    // Sockets, one per port, closed on every return path unless adopted.
+    struct Attempt {
+        platform::SocketHandle s = platform::kInvalidSocket;
+        enum { kPending, kConnected, kFailed } state = kPending;
+    };
+    std::vector<Attempt> attempts(ports.size());
+    struct Closer {
+        std::vector<Attempt>& a;
+        ~Closer() {
+            for (Attempt& x : a) {
+                platform::CloseSocketHandle(x.s);
+            }
+        }
+    } closer{attempts};
+
+    for (size_t i = 0; i < ports.size(); ++i) {
+        platform::SocketHandle s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (s < 0) {
+            return QK_ERROR(-platform::LastSystemError());
+        }
+        attempts[i].s = s;
+        InitSocketOptions(s);
+        if (int rc = platform::SetNonBlocking(s, true); rc != 0) {
+            QK_LOGF(LOG_WARN, "OpenConnect ioctlsocket(FIONBIO, 1) failed %d", rc);
+        }
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_addr = ip;
+        sa.sin_port = htons(ports[i]);
+        if (::connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
+            attempts[i].state = Attempt::kConnected;
+        } else if (errno != EINPROGRESS && errno != EINTR) {
+            attempts[i].state = Attempt::kFailed;
+        }
+        if (i + 1 < ports.size()) {
+            platform::SleepMs(kPortStaggerMs);
+        }
+    }
+
+    bool anyConnected = false;
+    int chosen = -1;
+    const uint64_t start = platform::NowMs();
+    const uint64_t limit = static_cast<uint64_t>(std::max(timeoutSeconds, 0)) * 1000u;
+    while (platform::NowMs() - start < limit && !m_Closing.load()) {
+        std::vector<pollfd> fds;
+        std::vector<size_t> which;
+        for (size_t i = 0; i < attempts.size(); ++i) {
+            if (attempts[i].state == Attempt::kFailed) {
+                continue;
+            }
+            short events = attempts[i].state == Attempt::kPending ? POLLOUT : POLLIN;
+            fds.push_back(pollfd{attempts[i].s, events, 0});
+            which.push_back(i);
+        }
+        if (fds.empty()) {
+            break;  // every port refused: no point waiting out the time-out
+        }
+        int n = ::poll(fds.data(), fds.size(), kStepMs);
+        if (n < 0 && errno != EINTR) {
+            return QK_ERROR(-platform::LastSystemError());
+        }
+        for (size_t k = 0; k < fds.size() && n > 0; ++k) {
+            Attempt& a = attempts[which[k]];
+            if (a.state != Attempt::kPending || fds[k].revents == 0) {
+                continue;
+            }
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (::getsockopt(a.s, SOL_SOCKET, SO_ERROR, &err, &len) != 0) {
+                err = errno;
+            }
+            a.state = (err == 0 && !(fds[k].revents & (POLLERR | POLLNVAL))) ? Attempt::kConnected
+                                                                             : Attempt::kFailed;
+        }
+        for (size_t i = 0; i < attempts.size() && chosen < 0; ++i) {
+            if (attempts[i].state != Attempt::kConnected) {
+                continue;
+            }
+            anyConnected = true;
+            if (Handshake(attempts[i].s) >= 0) {
+                chosen = static_cast<int>(i);
+            }
+        }
+        if (chosen >= 0) {
+            break;
+        }
+        m_InWait = true;
+        PumpMessages();
+        m_InWait = false;
+    }
+
+    if (chosen < 0) {
+        if (anyConnected) {
+            return QK_ERROR(qkerr::kHandshakeFailed);
+        }
+        return QK_ERROR(qkerr::kNoConnection, address, portText);
+    }
+    platform::SocketHandle s = attempts[static_cast<size_t>(chosen)].s;
+    attempts[static_cast<size_t>(chosen)].s = platform::kInvalidSocket;  // adopted
+    if (int rc = platform::SetNonBlocking(s, false); rc != 0) {
+        QK_LOGF(LOG_CRIT, "OpenConnect ioctlsocket(FIONBIO, 0) failed %d", rc);
+    }
+    {
+        boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
+        m_Socket.peekStash.clear();
+        m_Socket.handle = s;
+    }
+    QK_LOGF(LOG_INFO, "OpenConnect use port# %hu sock:%d this:%p",
+            ports[static_cast<size_t>(chosen)], s, static_cast<void*>(this));
+    return StartThreads(noDispatcher);
+}
+
+int ProtocolBase::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
+    CallScope scope(*this);
+    QK_LOGF(LOG_DEBUG, "InitSocket sock:%d this:%p %d", socket, static_cast<void*>(this),
+            noDispatcher ? 1 : 0);
+    boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    if (IsRequestPending()) {
+        return QK_ERROR(qkerr::kReentry, "ProtocolBase::InitSocket");
+    }
+    CloseConnect();
+    if (m_Socket.handle.load() != platform::kInvalidSocket) {
+        return QK_ERROR(qkerr::kPreviousStillClosing);
+    }
+    if (m_ShutDown.load()) {
+        return QK_ERROR(qkerr::kInitObject, "ProtocolBase::InitSocket");
+    }
+    {
+        boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
+        m_Socket.peekStash.clear();
+        m_Socket.handle = socket;
+    }
+    InitSocketOptions(socket);
+    return StartThreads(noDispatcher);
+}
+
+void ProtocolBase::JoinOrDetach(std::unique_ptr<boost::thread>& thread) {
+    if (!thread) {
+        return;
+    }
+    if (thread->get_id() == boost::this_thread::get_id()) {
+        thread->detach();  // never join the thread we run on
+    } else if (thread->joinable()) {
+        thread->join();
+    }
+    thread.reset();
+}
+
+int ProtocolBase::StartThreads(bool noDispatcher) {
+    boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    {
+        boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
+        JoinOrDetach(m_pDispatcherThread);
+    }
+    if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
+        m_pThreadGroup->join_all();
+    }
+    m_pThreadGroup.reset();
+    ++m_Generation;  // an older dispatcher still finishing its step stops
+    m_Running = true;
+    try {
+        m_pThreadGroup = std::make_unique<boost::thread_group>();
+    } catch (...) {
+        CloseConnect();
+        return QK_ERROR(qkerr::kCreateObject, "m_pThreadGroup");
+    }
+    QK_CLEAR_ERROR();
+    if (!noDispatcher) {
+        {
+            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
+            m_EventQueue.clear();
+        }
+        try {
+            boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
+            m_pDispatcherThread = std::make_unique<boost::thread>([this] { DispatcherThread(); });
+        } catch (...) {
+            CloseConnect();
+            return QK_ERROR(qkerr::kCreateObject, "m_pDispatcherThread");
+        }
+    }
+    try {
+        m_pThreadGroup->create_thread([this] { RunNetworkThread(); });
+    } catch (...) {
+        CloseConnect();
+        return QK_ERROR(qkerr::kCreateObject, "m_pThreadGroup");
+    }
+    QK_CLEAR_ERROR();
+    return 0;
+}
+
+void ProtocolBase::CloseConnect() {
+    QK_LOGF(LOG_DEBUG, "CloseConnect %d %d sock:%d this:%p", m_Running.load() ? 1 : 0,
+            m_Closing.load() ? 1 : 0, m_Socket.handle.load(), static_cast<void*>(this));
+    m_Closing = true;
+    m_Running = false;
+    {
+        // Wake a network thread blocked in a read or a sender blocked in a write.
+        boost::mutex::scoped_lock handle(m_Socket.handleLock);
+        platform::ShutdownSocket(m_Socket.handle.load());
+    }
+    m_EventCondition.notify_all();
+    m_AnswerCondition.notify_all();
+    boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
+        m_pThreadGroup->join_all();
+        m_pThreadGroup.reset();
+    }
+    if (m_Socket.handle.load() != platform::kInvalidSocket) {
+        CloseSocket();
+    }
+}
+
+void ProtocolBase::ShutdownConnection() {
+    m_ShutDown = true;
+    ProtocolBase::CloseConnect();
+    // Calls in progress on other threads see the closed connection within
+    // one step and return.
+    const uint64_t start = platform::NowMs();
+    while (m_CallsInProgress.load() > 0 && platform::NowMs() - start < kShutdownWaitMs) {
+        platform::SleepMs(1);
+    }
+    {
+        boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+        if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
+            m_pThreadGroup->join_all();
+            m_pThreadGroup.reset();
+        }
+    }
+    boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
+    JoinOrDetach(m_pDispatcherThread);
+    JoinOrDetach(m_pCloserThread);
+}
+
+bool ProtocolBase::IsRequestPending() {
+    return m_InWait.load();
+}
+
+bool ProtocolBase::IsConnected() {
+    return m_Socket.handle.load() != platform::kInvalidSocket;
+}
+
+platform::SocketHandle ProtocolBase::GetSocket() {
+    return m_Socket.handle.load();
+}
+
+// ---------------------------------------------------------------------------
+// sending
+
+int ProtocolBase::SendFrame(uint8_t code, const void* payload, size_t length, int flags) {
+    boost::recursive_mutex::scoped_lock request(m_RequestLock);
+    const size_t prefix = m_CmdPrefix.size();
+    m_SendBuffer.resize(prefix + 1 + length);
+    m_SendBuffer[prefix] = static_cast<char>(code);
+    if (length > 0) {
+        std::memcpy(&m_SendBuffer[prefix + 1], payload, length);
+    }
+    return SendPrefixed(m_SendBuffer.data(), m_SendBuffer.size(), flags);
+}
+
+int ProtocolBase::SendPrefixed(const void* bytes, size_t length, int flags) {
+    bool sentSome = false;
+    int n = SendAll(m_Socket, bytes, length, flags, &sentSome, m_IoDeadlineMs);
+    if (n < 0) {
+        const int err = errno;
+        if (err != ETIMEDOUT || sentSome) {
+            MarkBroken();
+        }
+        errno = err;
+    }
+    return n;
+}
+
+int ProtocolBase::AckCommand(uint8_t answer, const char* name, const ByteString& payload) {
+    CallScope scope(*this);
+    QK_LOGF(LOG_INFO, "==> AckCommand Ack:0x%02X %s size:%d sock:%d this:%p", answer, name,
+            ToInt(payload.size()), m_Socket.handle.load(), static_cast<void*>(this));
+    return SendFrame(answer, payload.data(), payload.size(), 0);
+}
+
+int ProtocolBase::SendCommandData(const void* bytes, size_t length, int flags, bool log) {
+    CallScope scope(*this);
+    if (log) {
+        QK_LOGF(LOG_INFO, "==> SendCommandData len:%d sock:%d this:%p", ToInt(length),
+                m_Socket.handle.load(), static_cast<void*>(this));
+    }
+    boost::recursive_mutex::scoped_lock request(m_RequestLock);
+    const size_t prefix = m_CmdPrefix.size();
+    m_SendBuffer.resize(prefix + length);
+    if (length > 0) {
+        std::memcpy(&m_SendBuffer[prefix], bytes, length);
+    }
+    return SendPrefixed(m_SendBuffer.data(), m_SendBuffer.size(), flags);
+}
+
+int ProtocolBase::RequestCommand(uint8_t request, uint8_t answer, const char* name,
+                                 const ByteString& payload, bool pumpAll, int timeoutSeconds) {
+    CallScope scope(*this);
+    QK_LOGF(LOG_INFO,
+            "==> RequestCommand Req:0x%02X Ans:0x%02X %s size:%d peek:%d timeout:%d pend:%d "
+            "sock:%d this:%p",
+            request, answer, name, ToInt(payload.size()), pumpAll ? 1 : 0, timeoutSeconds,
+            m_InWait.load() ? 1 : 0, m_Socket.handle.load(), static_cast<void*>(this));
+
+    // The one exit of every path after the request was accepted: the pending
+    // answer is cleared under the request lock before the result is returned.
+    auto finish = [this](int result) {
+        boost::recursive_mutex::scoped_lock lock(m_RequestLock);
+        m_PendingAnswer = 0;
+        return result;
+    };
+    auto lostResult = [this]() {
+        int code = GetErrorCode();
+        return code < 0 ? code : QK_ERROR(qkerr::kResponseTimeout, "Cancel", "?");
+    };
+
+    {
+        boost::recursive_mutex::scoped_lock lock(m_RequestLock);
+        if (m_InWait.load() || m_PendingAnswer.load() != 0) {
+            // A wait on this connection is pumping messages (this call came
+            // from a dispatched message), or another request is waiting.
+            return QK_ERROR(qkerr::kReentry, "ProtocolBase::RequestCommand");
+        }
+        if (!IsRunning()) {
+            return lostResult();
+        }
+        m_PendingAnswer = answer;
+        if (SendFrame(request, payload.data(), payload.size(), 0) < 0) {
+            const int err = platform::LastSystemError();
+            m_PendingAnswer = 0;
+            return QK_ERROR(-(err ? err : EIO));
+        }
+    }
+
+    const uint64_t start = platform::NowMs();
+    const uint64_t limit = static_cast<uint64_t>(std::max(timeoutSeconds, 0)) * 1000u;
+    while (platform::NowMs() - start < limit) {
+        if (!IsRunning()) {
+            return finish(lostResult());
+        }
+        m_InWait = true;
+        if (pumpAll) {
+            PumpMessages();
+        } else {
+            PumpTimerPaintMessages();
+        }
+        m_InWait = false;
+        if (m_PendingAnswer.load() == 0) {
+            break;
+        }
+        boost::recursive_mutex::scoped_lock wait(m_AnswerWaitLock);
+        if (m_PendingAnswer.load() != 0 && IsRunning()) {
+            m_AnswerCondition.wait_for(wait, boost::chrono::milliseconds(kStepMs));
+        }
+    }
+
+    boost::recursive_mutex::scoped_lock lock(m_RequestLock);
+    if (m_PendingAnswer.load() != 0) {
+        m_PendingAnswer = 0;
+        if (timeoutSeconds > 0) {
+            return QK_ERROR(qkerr::kResponseTimeout, name, std::to_string(timeoutSeconds));
+        }
+        QK_LOGF(LOG_NOTICE,
+                "%s command will not wait for response due to timeout is set to 0 second.", name);
+    }
+    QK_CLEAR_ERROR();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// threads
+
+void ProtocolBase::RunNetworkThread() {
+    NetworkThread();
+}
+
+bool ProtocolBase::ReadFrame() {
+    const size_t n = m_CmdPrefix.size();
+    auto failWithSocketError = [this](int rc) {
+        const int err = platform::LastSystemError();
+        if (rc == 0 || err == 0) {
+            QK_ERROR(qkerr::kGracefullyClosed);
+        } else {
+            QK_ERROR(-err);
+        }
+        return false;
+    };
+
+    bool custom = false;
+    if (n > 0) {
+        ByteString head(n, '\0');
+        for (;;) {
+            if (!IsRunning()) {
+                return true;  // leaving: the loop tests the flag
+            }
+            int rc = RecvAll(m_Socket, head.data(), n, kRecvPeek, &m_Running, m_IoDeadlineMs);
+            if (rc <= 0) {
+                return failWithSocketError(rc);
+            }
+            if (static_cast<size_t>(rc) < n) {
+                QK_LOGF(LOG_DEBUG,
+                        "NetworkThread no enough data to match prefix %d sock:%d this:%p", rc,
+                        m_Socket.handle.load(), static_cast<void*>(this));
+                platform::SleepMs(kStepMs);
+                return true;  // the bytes stay in the stash
+            }
+            if (head == m_CmdPrefix) {
+                break;
+            }
+            if (!m_CustPrefix.empty() && head == m_CustPrefix) {
+                custom = true;
+                break;
+            }
+            QK_LOGF(LOG_NOTICE, "NetworkThread unknown prefix data 0x%02X sock:%d this:%p",
+                    static_cast<unsigned char>(head[0]), m_Socket.handle.load(),
+                    static_cast<void*>(this));
+            char skip;
+            if (int r = RecvAll(m_Socket, &skip, 1, 0, &m_Running, m_IoDeadlineMs); r <= 0) {
+                return failWithSocketError(r);
+            }
+        }
+        if (int rc = RecvAll(m_Socket, head.data(), n, 0, &m_Running, m_IoDeadlineMs);
+            rc < static_cast<int>(n)) {
+            return failWithSocketError(rc);
+        }
+    }
+
+    OnPeerAlive();
+    if (custom) {
+        int rc = OnCustCommand();
+        if (rc == 0 || rc == -1) {
+            return failWithSocketError(rc);
+        }
+        return true;
+    }
+
+    uint8_t code = 0;
+    if (int rc = RecvAll(m_Socket, &code, 1, 0, &m_Running, m_IoDeadlineMs); rc <= 0) {
+        return failWithSocketError(rc);
+    }
+
+    boost::recursive_mutex::scoped_lock request(m_RequestLock);
+    if (code != 0 && code == m_PendingAnswer.load()) {
+        QK_LOGF(LOG_INFO, "<== NetworkThread got response 0x%02X sock:%d this:%p", code,
+                m_Socket.handle.load(), static_cast<void*>(this));
+        int rc = 1;
+        if (m_PayloadReaders[code]) {
+            rc = m_PayloadReaders[code](m_AnswerPayload);
+        } else {
+            m_AnswerPayload.clear();
+        }
+        if (rc == 0 || rc == -1) {
+            return failWithSocketError(rc);
+        }
+        m_PendingAnswer = 0;
+        request.unlock();
+        boost::recursive_mutex::scoped_lock wait(m_AnswerWaitLock);
+        m_AnswerCondition.notify_all();
+        return true;
+    }
+    request.unlock();
+
+    if (!m_EventHandlers[code]) {
+        QK_LOGF(LOG_NOTICE, "<== NetworkThread got exceptional event 0x%02X sock:%d this:%p", code,
+                m_Socket.handle.load(), static_cast<void*>(this));
+        return true;
+    }
+    QueuedEvent event{code, {}};
+    int rc = 1;
+    if (m_PayloadReaders[code]) {
+        rc = m_PayloadReaders[code](event.payload);
+    }
+    if (rc == 0 || rc == -1) {
+        return failWithSocketError(rc);
+    }
+    QK_LOGF(LOG_INFO, "<== NetworkThread got event 0x%02X, len=%d sock:%d this:%p", code,
+            ToInt(event.payload.size()), m_Socket.handle.load(), static_cast<void*>(this));
+    {
+        boost::recursive_mutex::scoped_lock queue(m_QueueLock);
+        m_EventQueue.push_back(std::move(event));
+    }
+    boost::recursive_mutex::scoped_lock wait(m_EventWaitLock);
+    m_EventCondition.notify_all();
+    return true;
+}
+
+void ProtocolBase::NetworkThread() {
+    QK_LOGF(LOG_DEBUG, "NetworkThread begin sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+    while (IsRunning()) {
+        if (!IsPeerAlive()) {
+            QK_LOGF(LOG_NOTICE, "Peer is treated as dead. Kick it out. sock:%d this:%p",
+                    m_Socket.handle.load(), static_cast<void*>(this));
+            break;
+        }
+        int ready = platform::PollReadable(m_Socket.handle.load(), kStepMs);
+        if (ready < 0) {
+            QK_ERROR(ready);
+            break;
+        }
+        if (ready == 0) {
+            boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
+            if (m_Socket.peekStash.empty()) {
+                continue;
+            }
+        }
+        boost::recursive_mutex::scoped_lock frame(m_FrameLock);
+        if (!ReadFrame()) {
+            break;
+        }
+    }
+    StartCloserThread();
+    QK_LOGF(LOG_DEBUG, "NetworkThread end sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+}
+
+void ProtocolBase::StartCloserThread() {
+    // Only a loop that ended by itself reports the loss; the running flag is
+    // cleared before the closer thread starts, so its OnConnectClose sees a
+    // stopped connection.
+    if (m_Socket.handle.load() == platform::kInvalidSocket) {
+        return;
+    }
+    bool wasRunning = true;
+    if (!m_Running.compare_exchange_strong(wasRunning, false)) {
+        return;
+    }
+    boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
+    if (m_ShutDown.load()) {
+        return;
+    }
+    JoinOrDetach(m_pCloserThread);
+    try {
+        m_pCloserThread = std::make_unique<boost::thread>([this] { OnConnectClose(); });
+    } catch (...) {
+        QK_LOGF(LOG_CRIT, "NetworkThread cannot start the closer thread this:%p",
+                static_cast<void*>(this));
+    }
+}
+
+void ProtocolBase::DispatcherThread() {
+    const unsigned generation = m_Generation.load();
+    QK_LOGF(LOG_DEBUG, "DispatcherThread begin sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+    auto mine = [&] { return IsRunning() && m_Generation.load() == generation; };
+    while (mine()) {
+        QueuedEvent event{};
+        bool have = false;
+        {
+            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
+            if (!m_EventQueue.empty()) {
+                event = std::move(m_EventQueue.front());
+                m_EventQueue.pop_front();
+                have = true;
+            }
+        }
+        if (have) {
+            if (mine() && m_EventHandlers[event.code]) {
+                int result = m_EventHandlers[event.code](event.payload);
+                HandleRetVal(event.code, result);
+            }
+            continue;
+        }
+        boost::recursive_mutex::scoped_lock wait(m_EventWaitLock);
+        bool empty;
+        {
+            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
+            empty = m_EventQueue.empty();
+        }
+        if (empty && mine()) {
+            m_EventCondition.wait_for(wait, boost::chrono::milliseconds(kStepMs));
+        }
+    }
+    if (m_Generation.load() == generation) {
+        boost::recursive_mutex::scoped_lock queue(m_QueueLock);
+        m_EventQueue.clear();
+    }
+    QK_LOGF(LOG_DEBUG, "DispatcherThread end sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+}
+
+// ---------------------------------------------------------------------------
+// default hooks
+
+void ProtocolBase::OnConnectClose() {
+    QK_LOGF(LOG_DEBUG, "OnConnectClose sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+    CloseConnect();
+}
+
+void ProtocolBase::HandleRetVal(uint8_t, int) {}
+
+int ProtocolBase::OnCustCommand() {
+    return 1;
+}
+
+void ProtocolBase::OnPeerAlive() {}
+
+int ProtocolBase::Handshake(platform::SocketHandle) {
+    return 0;
+}
+
+bool ProtocolBase::IsPeerAlive() {
+    return true;
+}
+
+int ProtocolBase::OnUnknownCommand(const ByteString&) {
+    QK_LOGF(LOG_DEBUG, "OnUnknownCommand sock:%d this:%p", m_Socket.handle.load(),
+            static_cast<void*>(this));
+    return -1;
+}
