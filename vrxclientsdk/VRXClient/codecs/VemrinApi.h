@@ -1,6 +1,10 @@
 // The entry points of the H.264 encoder module "Vemrin" (libVemrin.so), as
 // the image channel resolves them by name. C linkage, so that the names in
 // the module are exactly these.
+//
+// The stream is Annex-B (start codes), 4:2:0, without B-frames: every input
+// picture gives exactly one output access unit, and a key frame carries its
+// parameter sets, so that it decodes on its own.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +12,39 @@
 // ABI of the entries below; Vemrin_Version returns it.
 constexpr int kVemrinAbiVersion = 1;
 
+// Frame types of H264_EncodeEx. In: kVemrinKeyFrame asks for an IDR picture,
+// kVemrinAnyFrame leaves the choice to the encoder. Out: kVemrinKeyFrame when
+// an IDR picture was produced, kVemrinInterFrame otherwise.
+constexpr int kVemrinKeyFrame = 0;
+constexpr int kVemrinInterFrame = 1;
+constexpr int kVemrinAnyFrame = 3;
+
+// Results besides 0 (success).
+constexpr int kVemrinBadArgument = -1;
+constexpr int kVemrinOutputTooSmall = -2;
+constexpr int kVemrinCodecFailed = -3;
+
 extern "C" {
 // Returns the module's ABI version (kVemrinAbiVersion of the build).
 using VemrinVersionFn = int (*)();
+// Opens an encoder for width x height pictures (both even) at quality 1..100
+// and stores it in *handle. Returns 0 or a negative result.
+using H264EncodeInitFn = int (*)(void** handle, uint16_t width, uint16_t height, int quality);
+// Codes one picture of 4-byte pixels B, G, R, A (COLOR_FORMAT_BGRA), rows
+// packed, top-down. On entry *outLength is the capacity of `out`, on success
+// the length written (0 when the encoder produced nothing). *frameType as
+// above. Returns 0 or a negative result.
+using H264EncodeExFn = int (*)(void* handle, const unsigned char* pixels, unsigned char* out,
+                               unsigned long* outLength, int* frameType);
+// Changes the quality of the following pictures. Returns 0 or a negative result.
+using H264EncodeReconfigQualityFn = int (*)(void* handle, int quality);
+// Closes the encoder; nullptr is ignored.
+using H264EncodeCloseFn = void (*)(void* handle);
 }
 
 constexpr const char kVemrinModuleName[] = "Vemrin";
 constexpr const char kVemrinVersionEntry[] = "Vemrin_Version";
+constexpr const char kH264EncodeInitEntry[] = "H264_Encode_Init";
+constexpr const char kH264EncodeExEntry[] = "H264_EncodeEx";
+constexpr const char kH264EncodeReconfigQualityEntry[] = "H264_Encode_Reconfig_Quality";
+constexpr const char kH264EncodeCloseEntry[] = "H264_Encode_Close";
