@@ -130,11 +130,14 @@ void EncodeBmp(const Surface& surface, BmpLayout layout, std::vector<uint8_t>* o
     PutU32(out, 0);
     PutU32(out, 0);
 
+    const auto* pixels = reinterpret_cast<const uint8_t*>(surface.ConstPixels());
     for (int i = 0; i < h; ++i) {
         const int y = layout.topDown ? i : h - 1 - i;
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(pixels + static_cast<size_t>(y) * surface.Stride());
         const size_t rowStart = out->size();
         for (int x = 0; x < w; ++x) {
-            const Argb c = surface.PixelAt(x, y);
+            const Argb c = UnpremultiplyPixel(row[x]);
             out->push_back(c.Blue());
             out->push_back(c.Green());
             out->push_back(c.Red());

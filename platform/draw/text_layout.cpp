@@ -4,10 +4,14 @@
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <string>
 
 namespace platform {
 namespace {
+
+// A megabyte of text is far beyond any caption; it bounds what one call lays out.
+constexpr size_t kMaxTextBytes = size_t{1} << 20;
 
 // Grey-scale anti-aliasing without hinting: captions look the same on every
 // machine and at every position, and measuring agrees with drawing.
@@ -54,16 +58,22 @@ TextLayout::TextLayout(cairo_t* cr, std::string_view text, const TextStyle& styl
 
     PangoFontDescription* font = pango_font_description_new();
     pango_font_description_set_family(font, style.family.c_str());
-    pango_font_description_set_absolute_size(font, double(style.pixelSize) * PANGO_SCALE);
+    // Sizes outside what any caption uses are clamped rather than refused.
+    const int pixels = std::clamp(style.pixelSize, 1, 1000);
+    pango_font_description_set_absolute_size(font, double(pixels) * PANGO_SCALE);
     pango_font_description_set_weight(font, static_cast<PangoWeight>(style.weight));
     pango_font_description_set_style(font, style.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_layout_set_font_description(m_layout, font);
     pango_font_description_free(font);
 
     pango_layout_set_single_paragraph_mode(m_layout, style.singleLine);
-    const std::string copy(text);  // pango wants a length that fits an int
-    pango_layout_set_text(m_layout, copy.c_str(),
-                          static_cast<int>(std::min<size_t>(copy.size(), 1 << 20)));
+    // Captions can come from the network (receiver names): bytes that are not
+    // UTF-8 become U+FFFD marks instead of cutting the text short. Pango takes
+    // an int length; longer text than any caption needs is cut.
+    const auto length = static_cast<gssize>(std::min<size_t>(text.size(), kMaxTextBytes));
+    gchar* valid = g_utf8_make_valid(text.empty() ? "" : text.data(), length);
+    pango_layout_set_text(m_layout, valid, -1);
+    g_free(valid);
 
     // A width is given to pango only when it must break or cut lines; other
     // text keeps its natural width and is aligned in Show().

@@ -169,6 +169,16 @@ TEST(TextLayoutTest, RotatedCaptionRunsUpFromTheBottom) {
     EXPECT_EQ(d.ink.Intersect(band), d.ink);
 }
 
+TEST(TextLayoutTest, InvalidUtf8IsShownWithReplacementMarks) {
+    // A receiver name cut in the middle of a two-byte character, and stray bytes.
+    const std::string broken = std::string("Salle r\xC3") + "\xFF\xFE end";
+    const Drawn d = Draw(broken, {0, 0, 200, 30}, {});
+    EXPECT_FALSE(d.ink.IsEmpty());
+    // The text after the bad bytes is still laid out.
+    EXPECT_GT(MeasureText(broken, {}).width, MeasureText("Salle r", {}).width + 20);
+    EXPECT_EQ(MeasureText(std::string_view(), {}).width, 0);
+}
+
 TEST(TextLayoutTest, EveryNamedFamilyIsSetInDejaVuSans) {
     TextStyle dejavu;
     dejavu.family = "DejaVu Sans";
