@@ -2,24 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/draw/painter.h"
+#include "tests/platform/draw/test_fonts.h"
 
 namespace platform {
 namespace {
-
-// Every family set in DejaVu Sans, before pango first looks at fonts; the
-// font caches are freed at the end so the leak checker sees a clean exit.
-class TestFonts : public testing::Environment {
-public:
-    void TearDown() override { ReleaseTextCaches(); }
-};
-const bool kTestFonts = [] {
-    setenv("FONTCONFIG_FILE", PEMU_TEST_FONTS_CONF, 1);
-    testing::AddGlobalTestEnvironment(new TestFonts);
-    return true;
-}();
 
 constexpr Argb kBlack{0xFF000000};
 
@@ -44,7 +31,7 @@ struct Drawn {
 
 Drawn Draw(std::string_view text, const Rect& rect, const TextStyle& style, int w = 200,
            int h = 120) {
-    EXPECT_TRUE(kTestFonts);
+    EXPECT_TRUE(kTestFontsReady);
     auto s = Surface::Create(w, h);
     Drawn d;
     d.result = Painter(*s).DrawText(text, rect, style, kBlack);
