@@ -1,7 +1,6 @@
 #include "platform/draw/text_layout.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -129,13 +128,6 @@ Size MeasureText(std::string_view text, const TextStyle& style, int maxWidth) {
     cairo_destroy(cr);
     cairo_surface_destroy(scratch);
     return size;
-}
-
-void ReleaseTextCaches() {
-    // The font map holds fontconfig patterns, so it goes first.
-    pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();
-    FcFini();
 }
 
 }  // namespace platform

@@ -48,9 +48,4 @@ private:
 // wide (below 0: unbounded), before any rotation; rounded up to pixels.
 Size MeasureText(std::string_view text, const TextStyle& style, int maxWidth = -1);
 
-// Frees the fonts pango and fontconfig keep for the process. Call once at
-// exit on the user-interface thread, after the last caption, so that leak
-// checkers see a clean end; text calls made afterwards load everything anew.
-void ReleaseTextCaches();
-
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/draw/painter.h"
-#include "tests/platform/draw/test_fonts.h"
 
 namespace platform {
 namespace {
@@ -31,7 +30,6 @@ struct Drawn {
 
 Drawn Draw(std::string_view text, const Rect& rect, const TextStyle& style, int w = 200,
            int h = 120) {
-    EXPECT_TRUE(kTestFontsReady);
     auto s = Surface::Create(w, h);
     Drawn d;
     d.result = Painter(*s).DrawText(text, rect, style, kBlack);
