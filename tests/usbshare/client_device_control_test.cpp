@@ -1,0 +1,513 @@
+// CClientDeviceControl against the simulated receiver's USB side, over real
+// loopback sockets. Every wait of the library runs on a fake clock: replies
+// that arrive end waits at once, and a test moves time forward only to make a
+// wait run out.
+#include "usbshare/ClientDeviceControl.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/fake_clock.h"
+#include "tests/receiver/usb/ZampReceiverSim.h"
+#include "tests/support/TempDir.h"
+#include "tests/usbshare/recording_device_forwarder.h"
+#include "tests/usbshare/write_file.h"
+#include "usbshare/NetworkState.h"
+#include "usbshare/ZampLog.h"
+
+using receiver_sim::SimUsbDevice;
+using receiver_sim::ZampReceiverSim;
+using Action = ZampReceiverSim::Action;
+namespace wire = receiver_sim::zampwire;
+
+namespace {
+
+using Call = std::pair<int, std::string>;  // code, text ("-" for none)
+
+// The callback is a plain function: it records into one process-wide list.
+struct CallbackLog {
+    std::mutex lock;
+    std::condition_variable cond;
+    std::vector<Call> calls;
+};
+CallbackLog g_log;
+
+int Record(char* text, int code) {
+    {
+        std::lock_guard<std::mutex> hold(g_log.lock);
+        g_log.calls.emplace_back(code, text ? text : "-");
+    }
+    g_log.cond.notify_all();
+    return 0;
+}
+
+std::vector<Call> Calls() {
+    std::lock_guard<std::mutex> hold(g_log.lock);
+    return g_log.calls;
+}
+
+bool WaitForCalls(size_t n) {
+    std::unique_lock<std::mutex> hold(g_log.lock);
+    return g_log.cond.wait_for(hold, std::chrono::seconds(10),
+                               [&] { return g_log.calls.size() >= n; });
+}
+
+void WaitForCallsFor(std::chrono::milliseconds time) {
+    std::unique_lock<std::mutex> hold(g_log.lock);
+    g_log.cond.wait_for(hold, time, [&] { return !g_log.calls.empty(); });
+}
+
+SimUsbDevice Device(const std::string& bus, std::vector<receiver_sim::SimInterface> interfaces) {
+    SimUsbDevice d;
+    d.busId = bus;
+    d.interfaces = std::move(interfaces);
+    return d;
+}
+
+class FakeNetworkState final : public porvane::NetworkState {
+public:
+    bool IsNetworkAlive(platform::SocketHandle) override { return alive.load(); }
+    std::atomic<bool> alive{true};
+};
+
+class ClientDeviceControlTest : public ::testing::Test {
+protected:
+    ClientDeviceControlTest() : m_useClock(m_clock) {
+        std::lock_guard<std::mutex> hold(g_log.lock);
+        g_log.calls.clear();
+    }
+
+    void SetUp() override { ASSERT_TRUE(m_sim.Start()); }
+
+    // Creates the object with `settings` as the sender's settings file and
+    // connects it to the simulator.
+    int Init(const std::string& settings = "[Quorvane_Sender]\n", const char* ip = "127.0.0.1") {
+        porvane_test::WriteFile(m_dir.Path() / "Pemu Quorvane Sender/Quorvane_Sender.ini",
+                                settings);
+        m_control = std::make_unique<CClientDeviceControl>();
+        auto forwarder = std::make_unique<porvane_test::RecordingDeviceForwarder>();
+        m_forwarder = forwarder.get();
+        m_control->SetDeviceForwarderForTest(std::move(forwarder));
+        m_control->SetAppDataFolderForTest(m_dir.Path().string());
+        m_control->SetCommandServiceForTest(m_sim.PortText());
+        m_control->SetNetworkStateForTest(&m_network);
+        porvane::ZampTimings timings;
+        timings.attachPauseMs = timings.exportPauseMs = timings.unexportPauseMs = 0;
+        m_control->SetTimingsForTest(timings);
+        std::string address = ip;
+        return m_control->Init(address.data(), nullptr, &Record, false);
+    }
+
+    // Connects, binds and attaches the simulator's devices.
+    void Attach(std::vector<SimUsbDevice> devices) {
+        m_sim.SetDevices(std::move(devices));
+        ASSERT_EQ(Init(), 0);
+        ASSERT_EQ(m_control->AttachAllDevice(), 0);
+    }
+
+    // Runs `op` on another thread and moves the clock on until it returns.
+    template <typename Op>
+    auto RunOutTime(Op op) {
+        auto done = std::async(std::launch::async, op);
+        while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            m_clock.Advance(100);
+        }
+        return done.get();
+    }
+
+    platform::FakeClock m_clock;
+    platform::ScopedClockOverride m_useClock;
+    testsupport::TempDir m_dir;
+    ZampReceiverSim m_sim;
+    FakeNetworkState m_network;
+    porvane_test::RecordingDeviceForwarder* m_forwarder = nullptr;
+    std::unique_ptr<CClientDeviceControl> m_control;
+};
+
+}  // namespace
+
+TEST_F(ClientDeviceControlTest, InitConnectsAndRefusesAnEmptyAddress) {
+    ASSERT_EQ(Init(), 0);
+    EXPECT_TRUE(m_sim.WaitForClient());
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusInit);
+
+    // An empty or oversize address is an error and connects nothing.
+    for (const char* ip :
+         {"", "1234567890123456789012345678901234567890123456789012345678901234"}) {
+        SCOPED_TRACE(ip);
+        EXPECT_EQ(Init("[Quorvane_Sender]\n", ip), -1);
+    }
+    EXPECT_TRUE(m_sim.WaitForDisconnect());
+    EXPECT_EQ(m_sim.Connections(), 1);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ClientDeviceControlTest, InitFailsWhenNothingListens) {
+    m_sim.Stop();
+    EXPECT_EQ(Init(), -1);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(m_control->DetachAllDevice(), 0);  // empty list, closed socket
+}
+
+TEST_F(ClientDeviceControlTest, CanDeviceAttachFollowsTheInfoStatus) {
+    struct Row {
+        const char* name;
+        Action action;
+        bool expected;
+    };
+    const Row rows[] = {
+        {"status 0", {Action::kReply, 0, 0}, true},
+        {"status 0x50", {Action::kReply, 0x50, 0}, true},
+        {"status 0x51 (busy)", {Action::kReply, 0x51, 0}, false},
+        {"no reply", {Action::kDrop, 0, 0}, false},
+    };
+    ASSERT_EQ(Init(), 0);
+    size_t sent = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_sim.Script(wire::kInfoReq, row.action);
+        EXPECT_EQ(RunOutTime([&] { return m_control->CanDeviceAttach(); }), row.expected);
+        EXPECT_EQ(m_sim.CountOf(wire::kInfoReq), ++sent);
+        EXPECT_EQ(m_control->GetStatus(), porvane::kStatusInfoRequested);
+    }
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(m_sim.ProtocolErrors().empty());
+}
+
+TEST_F(ClientDeviceControlTest, BindCallbackSequences) {
+    const auto wrongBind = wire::Header(wire::kBindRep, 3, 0);
+    struct Row {
+        const char* name;
+        Action action;
+        bool secondWrongReply;  // the receiver sends another wrong reply
+        int result;
+        std::vector<Call> calls;
+        int status;
+    };
+    const Row rows[] = {
+        {"success reports 8 twice", {Action::kReply, 0, 0}, false, 0, {{8, "-"}, {8, "-"}}, 2},
+        {"one wrong reply, then silence", {Action::kReply, 3, 0}, false, -1, {{4, "-"}}, 1},
+        {"two wrong replies",
+         {Action::kReply, 3, 0},
+         true,
+         -1,
+         {{4, "-"}, {4, "-"}, {4, "ERR"}},
+         1},
+        {"an unbind reply is wrong too",
+         {Action::kReply, 0, wire::kUnbindRep},
+         false,
+         -1,
+         {{4, "-"}},
+         1},
+        {"no reply at all", {Action::kDrop, 0, 0}, false, -1, {}, 1},
+    };
+    ASSERT_EQ(Init(), 0);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::lock_guard<std::mutex> hold(g_log.lock);
+            g_log.calls.clear();
+        }
+        m_sim.Script(wire::kBindReq, row.action);
+        auto done = std::async(std::launch::async, [&] { return m_control->DoBind(); });
+        if (row.action.kind == Action::kReply) {
+            ASSERT_TRUE(WaitForCalls(1));
+        }
+        if (row.secondWrongReply) {
+            ASSERT_TRUE(m_sim.SendRaw(wrongBind));
+        }
+        while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            m_clock.Advance(100);
+        }
+        EXPECT_EQ(done.get(), row.result);
+        EXPECT_EQ(Calls(), row.calls);
+        EXPECT_EQ(m_control->GetStatus(), row.status);
+    }
+    EXPECT_EQ(m_sim.CountOf(wire::kBindReq), std::size(rows));  // one request per bind
+}
+
+TEST_F(ClientDeviceControlTest, UnbindCallbackSequences) {
+    struct Row {
+        const char* name;
+        std::vector<Action> actions;
+        int result;
+        std::vector<Call> calls;
+        size_t requests;
+    };
+    const Action ok{Action::kReply, 0, 0};
+    const Action wrong{Action::kReply, 0, wire::kBindRep};
+    const Action drop{Action::kDrop, 0, 0};
+    const Row rows[] = {
+        {"success reports 9 twice", {ok}, 0, {{9, "-"}, {9, "-"}}, 1},
+        {"wrong reply, then success", {wrong, ok}, 0, {{9, "-"}, {9, "-"}}, 2},
+        {"two wrong replies", {wrong, wrong}, -1, {{5, "ERR"}}, 2},
+        {"silence three times", {drop, drop, drop}, -1, {}, 3},
+    };
+    ASSERT_EQ(Init(), 0);
+    size_t before = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::lock_guard<std::mutex> hold(g_log.lock);
+            g_log.calls.clear();
+        }
+        for (const Action& a : row.actions) {
+            m_sim.Script(wire::kUnbindReq, a);
+        }
+        EXPECT_EQ(RunOutTime([&] { return m_control->DoUnBind(); }), row.result);
+        EXPECT_EQ(Calls(), row.calls);
+        EXPECT_EQ(m_sim.CountOf(wire::kUnbindReq) - before, row.requests);
+        before = m_sim.CountOf(wire::kUnbindReq);
+        EXPECT_EQ(m_control->GetStatus(),
+                  row.result == 0 ? porvane::kStatusUnbound : porvane::kStatusUnbindRequested);
+    }
+}
+
+TEST_F(ClientDeviceControlTest, AttachListsOnlySupportedDevicesAndStartsThem) {
+    Attach({Device("1-1", {{3, 1, 2}}), Device("1-2", {{3, 0, 0}, {1, 1, 0}}),
+            Device("1-3", {{0x10, 1, 0}}), Device("1-4", {{8, 6, 80}})});
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusListReceived);
+    ASSERT_EQ(m_control->GetDeviceCount(), 2);
+    EXPECT_EQ(m_control->GetDeviceInfoByIndex(0)->GetBusId(), "1-1");
+    EXPECT_EQ(m_control->GetDeviceInfoByIndex(1)->GetBusId(), "1-4");
+    EXPECT_EQ(m_control->GetDeviceInfoByIndex(2), nullptr);
+    char bus[] = "1-4";
+    EXPECT_EQ(m_control->GetDeviceIndexByID(bus), 1);
+    char missing[] = "1-2";
+    EXPECT_EQ(m_control->GetDeviceIndexByID(missing), -1);
+    EXPECT_EQ(m_forwarder->Calls(), (std::vector<std::string>{"start 1-1", "start 1-4"}));
+    EXPECT_TRUE(Calls().empty());
+
+    // Detaching stops each device, unbinds and ends the devices.
+    EXPECT_EQ(m_control->DetachAllDevice(), 0);
+    EXPECT_EQ(m_forwarder->Calls(),
+              (std::vector<std::string>{"start 1-1", "start 1-4", "detach 1-1", "detach 1-4",
+                                        "terminate 1-1", "terminate 1-4"}));
+    EXPECT_EQ(Calls(), (std::vector<Call>{{9, "-"}, {9, "-"}}));
+    EXPECT_EQ(m_sim.CountOf(wire::kUnbindReq), 1u);
+    EXPECT_TRUE(m_sim.ProtocolErrors().empty());
+}
+
+TEST_F(ClientDeviceControlTest, EmptyDeviceListAttachesNothing) {
+    Attach({});
+    EXPECT_EQ(m_control->GetDeviceCount(), 0);
+    EXPECT_TRUE(m_forwarder->Calls().empty());
+    EXPECT_EQ(m_control->DetachAllDevice(), 0);
+}
+
+TEST_F(ClientDeviceControlTest, FailedDetachReportsTheDevice) {
+    Attach({Device("2-1", {{3, 0, 0}}), Device("2-2", {{3, 0, 0}})});
+    m_forwarder->FailDetach("2-2");
+    EXPECT_EQ(m_control->DetachAllDevice(), -1);
+    EXPECT_EQ(Calls(), (std::vector<Call>{{2, "2-2"}, {9, "-"}, {9, "-"}}));
+    EXPECT_FALSE(m_control->GetDeviceInfoByIndex(1)->HasInterfaceTable());
+}
+
+TEST_F(ClientDeviceControlTest, DeviceListFailuresAreReported) {
+    // A list whose count is over the limit, and a list that never comes.
+    auto hostile = wire::DeviceListReply({Device("3-1", {{3, 0, 0}})});
+    hostile[20] = 200;
+    struct Row {
+        const char* name;
+        bool sendHostile;
+        std::vector<Call> calls;
+    };
+    const Row rows[] = {
+        {"hostile list", true, {{12, "ERR"}, {7, "ERR"}}},
+        {"no list", false, {{7, "ERR"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::lock_guard<std::mutex> hold(g_log.lock);
+            g_log.calls.clear();
+        }
+        ASSERT_EQ(Init(), 0);
+        m_sim.Script(wire::kDevListReq, {Action::kDrop, 0, 0});
+        const size_t before = m_sim.CountOf(wire::kDevListReq);
+        auto done = std::async(std::launch::async, [&] { return m_control->AttachAllDevice(); });
+        ASSERT_TRUE(m_sim.WaitForCount(wire::kDevListReq, before + 1));
+        if (row.sendHostile) {
+            ASSERT_TRUE(m_sim.SendRaw(hostile));
+        }
+        while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            m_clock.Advance(100);
+        }
+        EXPECT_EQ(done.get(), -1);
+        EXPECT_EQ(Calls(), row.calls);
+        // The link now counts as lost: a second attach asks nothing.
+        const size_t asked = m_sim.CountOf(wire::kDevListReq);
+        EXPECT_EQ(m_control->AttachAllDevice(), -1);
+        EXPECT_EQ(m_sim.CountOf(wire::kDevListReq), asked);
+        EXPECT_TRUE(m_forwarder->Calls().empty());
+    }
+}
+
+TEST_F(ClientDeviceControlTest, ReceiverExportsAndWithdrawsDevices) {
+    Attach({Device("4-1", {{3, 0, 0}})});
+    const SimUsbDevice added = Device("4-2", {{8, 6, 80}});
+    const SimUsbDevice audio = Device("4-3", {{1, 1, 0}});
+
+    ASSERT_TRUE(m_sim.SendExport(audio));  // never listed
+    ASSERT_TRUE(m_sim.SendExport(added));
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());  // handled after both exports
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    EXPECT_EQ(m_control->GetDeviceCount(), 2);
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusExportDone);
+    EXPECT_EQ(m_forwarder->Calls(), (std::vector<std::string>{"start 4-1", "start 4-2 requested"}));
+
+    ASSERT_TRUE(m_sim.SendUnexport(Device("9-9", {})));  // unknown: ignored
+    ASSERT_TRUE(m_sim.SendUnexport(added));
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 2));
+    EXPECT_EQ(Calls(), (std::vector<Call>{{3, "4-2"}}));
+    EXPECT_EQ(m_control->GetDeviceCount(), 1);
+    EXPECT_EQ(m_forwarder->Calls(), (std::vector<std::string>{"start 4-1", "start 4-2 requested",
+                                                              "detach 4-2", "terminate 4-2"}));
+}
+
+TEST_F(ClientDeviceControlTest, ExportOfABusyBusIdWaitsForTheEarlierDevice) {
+    const SimUsbDevice same = Device("5-1", {{3, 0, 0}});
+    Attach({same});
+    // The earlier device finishes while the export waits: it is replaced.
+    ASSERT_TRUE(m_sim.SendExport(same));
+    m_forwarder->Finish("5-1");
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    EXPECT_EQ(m_control->GetDeviceCount(), 1);
+    EXPECT_EQ(m_forwarder->Calls(),
+              (std::vector<std::string>{"start 5-1", "terminate 5-1", "start 5-1 requested"}));
+
+    // It keeps forwarding: the export is refused once the wait runs out.
+    ASSERT_TRUE(m_sim.SendExport(same));
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+    while (!m_sim.WaitForCount(wire::kKeepAliveRep, 2, 1)) {
+        m_clock.Advance(100);
+    }
+    EXPECT_EQ(m_control->GetDeviceCount(), 1);
+    EXPECT_EQ(m_forwarder->Calls().size(), 3u);
+}
+
+TEST_F(ClientDeviceControlTest, KeepAliveRequestsAreAnswered) {
+    Attach({Device("6-1", {{3, 0, 0}})});
+    // Split into single bytes, and two requests in one piece.
+    const auto request = wire::Header(wire::kKeepAliveReq, 0, 0);
+    ASSERT_TRUE(m_sim.SendRaw(request, 1));
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+        ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 2u + i));
+    }
+    for (const auto& m : m_sim.Messages()) {
+        if (m.code == wire::kKeepAliveRep) {
+            EXPECT_EQ(m.body, std::vector<uint8_t>{1});
+        }
+    }
+    EXPECT_TRUE(m_sim.ProtocolErrors().empty());
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ClientDeviceControlTest, MissingKeepAliveDetachesAfterIntervalTimesSeconds) {
+    // "Seconds" below 2 counts as 2; three missed periods give up.
+    m_sim.SetDevices({Device("7-1", {{3, 0, 0}})});
+    ASSERT_EQ(Init("[Quorvane_Sender]\nSeconds=1\nInterval=3\n"), 0);
+    ASSERT_EQ(m_control->AttachAllDevice(), 0);
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    const uint64_t lastReply = m_clock.NowMs();
+    while (Calls().empty()) {
+        m_clock.Advance(50);
+        WaitForCallsFor(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(m_clock.NowMs() - lastReply, 3u * 2000u);
+    EXPECT_EQ(Calls(), (std::vector<Call>{{1, "-"}}));
+    EXPECT_EQ(m_forwarder->Calls(),
+              (std::vector<std::string>{"start 7-1", "detach 7-1", "terminate 7-1"}));
+    // The link is lost: no unbind, and attaching is refused.
+    EXPECT_EQ(m_sim.CountOf(wire::kUnbindReq), 0u);
+    EXPECT_EQ(m_control->AttachAllDevice(), -1);
+}
+
+TEST_F(ClientDeviceControlTest, LostConnectionReachesTheCallbackOnce) {
+    struct Row {
+        const char* name;
+        std::function<void()> lose;
+    };
+    const Row rows[] = {
+        {"receiver closes", [this] { m_sim.CloseClient(); }},
+        {"network goes", [this] { m_network.alive = false; }},
+        {"garbage arrives", [this] { m_sim.SendRaw(std::vector<uint8_t>(40, 0x55)); }},
+        {"oversize message",
+         [this] { m_sim.SendRaw(wire::Header(wire::kDevListRep, 0, 0x7fffffff)); }},
+        {"wrong version",
+         [this] { m_sim.SendRaw(wire::Header(wire::kKeepAliveReq, 0, 0, 0x0107)); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        {
+            std::lock_guard<std::mutex> hold(g_log.lock);
+            g_log.calls.clear();
+        }
+        m_network.alive = true;
+        Attach({Device("8-1", {{3, 0, 0}})});
+        ASSERT_TRUE(m_sim.WaitForClient());
+        row.lose();
+        ASSERT_TRUE(WaitForCalls(1));
+        EXPECT_EQ(m_control->AttachAllDevice(), -1);
+        // Detaching skips the unbind on a lost link.
+        EXPECT_EQ(m_control->DetachAllDevice(), 0);
+        EXPECT_EQ(Calls(), (std::vector<Call>{{1, "-"}}));
+        EXPECT_TRUE(m_control->Terminate());
+        EXPECT_TRUE(m_sim.WaitForDisconnect());
+    }
+    EXPECT_EQ(m_sim.CountOf(wire::kUnbindReq), 0u);
+}
+
+TEST_F(ClientDeviceControlTest, TerminateEndsTheSessionOnce) {
+    Attach({Device("9-1", {{3, 0, 0}})});
+    m_sim.Script(wire::kInfoReq, {Action::kReply, 0x51, 0});
+    EXPECT_FALSE(m_control->CanDeviceAttach());
+    // Terminate works after an info request too.
+    EXPECT_TRUE(m_control->Terminate());
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusTerminated);
+    EXPECT_TRUE(m_sim.WaitForDisconnect());
+    EXPECT_EQ(m_forwarder->Calls(), (std::vector<std::string>{"start 9-1", "terminate 9-1"}));
+    EXPECT_FALSE(m_control->Terminate());
+    EXPECT_EQ(m_control->GetDeviceCount(), 0);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ClientDeviceControlTest, DestructionWithLiveThreadsIsClean) {
+    Attach({Device("10-1", {{3, 0, 0}}), Device("10-2", {{3, 0, 0}})});
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    // A request waits for a reply that is held back while the object goes.
+    m_sim.Script(wire::kBindReq, {Action::kHold, 0, 0});
+    auto bind = std::async(std::launch::async, [&] { return m_control->DoBind(); });
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kBindReq, 1));
+    while (bind.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+        m_clock.Advance(100);
+    }
+    EXPECT_EQ(bind.get(), -1);
+    m_control.reset();
+    EXPECT_TRUE(m_sim.WaitForDisconnect());
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(ClientDeviceControlTest, LogFileSettingSwitchesTheLogOn) {
+    porvane_test::WriteFile(m_dir.Path() / "Pemu Quorvane Sender/log/keep", "");
+    ASSERT_EQ(Init("[Quorvane_Sender]\nLogFile=anything\n"), 0);
+    m_control.reset();
+    porvane::ZampLog::Instance().Disable();
+    const std::string log = testsupport::ReadFile(m_dir.File("Pemu Quorvane Sender/log/ZAMP.log"));
+    EXPECT_NE(log.find("ZAMP Version:0015"), std::string::npos);
+    EXPECT_NE(log.find("*********Init_Stop*********"), std::string::npos);
+}
