@@ -150,6 +150,19 @@ TEST(SocketClientTest, RefusedConnectFailsWithTheReason) {
     EXPECT_EQ(handler.Get([&] { return handler.begins; }), 0);
 }
 
+TEST(SocketClientTest, SocketKeepsTheAddressTheRouteGivesIt) {
+    // Not bound to the host name's address (127.0.1.1 on this system): the
+    // local end of a loopback connection is 127.0.0.1.
+    testsupport::LoopbackPeer listener;
+    CSocketHandle socket;
+    ASSERT_TRUE(
+        socket.Connect("127.0.0.1", std::to_string(listener.Port()).c_str(), AF_INET, 5000));
+    SockAddrIn local;
+    socklen_t len = local.Capacity();
+    ASSERT_EQ(::getsockname(socket.GetSocket(), local.Data(), &len), 0);
+    EXPECT_EQ(local.GetHostText(), "127.0.0.1");
+}
+
 TEST(NetworkStateTest, LoopbackConnectionIsAlive) {
     testsupport::LoopbackPeer listener;
     CSocketHandle socket;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/receiver/usb/ZampWire.h"
+#include "tests/usbshare/hex.h"
 
 namespace wire = receiver_sim::zampwire;
 using receiver_sim::SimUsbDevice;
@@ -163,4 +164,76 @@ TEST(ZampMessageParserTest, ExportAndUnexportRequests) {
                                      : zamp::ParseExportRequest(row.bytes, &entry, &why);
         EXPECT_FALSE(ok);
     }
+}
+
+TEST(ZampMessageParserTest, HexFixturesOfTheReceiverMessages) {
+    // A record: path "/p", bus id "1-2", busnum 1, devnum 5, speed 3,
+    // 046d:c077 bcd 0100, class triple 0, configuration 1 of 1, 1 interface.
+    auto record = [] {
+        std::vector<uint8_t> r = porvane_test::Hex("2f70");
+        r.resize(256, 0);
+        auto bus = porvane_test::Hex("312d32");
+        bus.resize(32, 0);
+        r.insert(r.end(), bus.begin(), bus.end());
+        const auto tail =
+            porvane_test::Hex("01000000 05000000 03000000 6d04 77c0 0001 00 00 00 01 01 01");
+        r.insert(r.end(), tail.begin(), tail.end());
+        return r;
+    }();
+    ASSERT_EQ(record.size(), 312u);
+    auto join = [](std::initializer_list<std::vector<uint8_t>> parts) {
+        std::vector<uint8_t> out;
+        for (const auto& p : parts) {
+            out.insert(out.end(), p.begin(), p.end());
+        }
+        return out;
+    };
+    using porvane_test::Hex;
+    // Device list: length 0x140 = 312 + 4 + 4 (the count word is not counted).
+    const auto list = join({Hex("7a616d70 0601 0500 00000000 00000000 40010000 01000000"), record,
+                            Hex("01000000 03010200")});
+    // Export: length 0x13c = 312 + 4; an unread word, then one entry.
+    const auto exportReq = join(
+        {Hex("7a616d70 0601 0880 00000000 00000000 3c010000"), record, Hex("00000000 03010200")});
+    const auto unexportReq = join({Hex("7a616d70 0601 0980 00000000 00000000 38010000"), record});
+
+    std::vector<zamp::ZampDeviceEntry> devices;
+    std::string why;
+    ASSERT_TRUE(zamp::ParseDeviceList(list, &devices, &why)) << why;
+    ASSERT_EQ(devices.size(), 1u);
+    zamp::ZampDeviceEntry entry;
+    ASSERT_TRUE(zamp::ParseExportRequest(exportReq, &entry, &why)) << why;
+    zamp::UsbDeviceRecord unexported;
+    ASSERT_TRUE(zamp::ParseUnexportRequest(unexportReq, &unexported, &why)) << why;
+    for (const zamp::UsbDeviceRecord* r : {&devices[0].record, &entry.record, &unexported}) {
+        EXPECT_EQ(r->path, "/p");
+        EXPECT_EQ(r->busId, "1-2");
+        EXPECT_EQ(r->busnum, 1u);
+        EXPECT_EQ(r->devnum, 5u);
+        EXPECT_EQ(r->speed, 3u);
+        EXPECT_EQ(r->idVendor, 0x046d);
+        EXPECT_EQ(r->idProduct, 0xc077);
+        EXPECT_EQ(r->bcdDevice, 0x0100);
+        EXPECT_EQ(r->bNumInterfaces, 1);
+    }
+    for (const auto* e : {&devices[0], &entry}) {
+        ASSERT_EQ(e->interfaces.size(), 1u);
+        EXPECT_EQ(e->interfaces[0].interfaceClass, 3);
+        EXPECT_EQ(e->interfaces[0].interfaceSubClass, 1);
+        EXPECT_EQ(e->interfaces[0].interfaceProtocol, 2);
+    }
+    // The simulator's own encoder agrees byte for byte.
+    receiver_sim::SimUsbDevice d;
+    d.path = "/p";
+    d.busId = "1-2";
+    d.busnum = 1;
+    d.devnum = 5;
+    d.speed = 3;
+    d.idVendor = 0x046d;
+    d.idProduct = 0xc077;
+    d.bcdDevice = 0x0100;
+    d.interfaces = {{3, 1, 2}};
+    EXPECT_EQ(wire::DeviceListReply({d}), list);
+    EXPECT_EQ(wire::ExportRequest(d), exportReq);
+    EXPECT_EQ(wire::UnexportRequest(d), unexportReq);
 }
