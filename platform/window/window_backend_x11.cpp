@@ -1,0 +1,1020 @@
+#include "platform/window/window_backend_x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+// X.h names a constant CursorShape; ours is an enum.
+#undef CursorShape
+
+#include "platform/draw/surface.h"
+#include "platform/window/window_log.h"
+#include "platform/x11/x_error_trap.h"
+
+namespace platform {
+namespace {
+
+// Tray icons are drawn at this size; trays ask for 16 to 24 pixels, and the
+// program's icons are 16 x 16.
+constexpr int kTrayIconSide = 22;
+
+// The tray protocol's opcode for "dock this window".
+constexpr long kSystemTrayRequestDock = 0;
+// XEmbed info: protocol version 0, flag "mapped".
+constexpr long kXEmbedMapped = 1;
+
+// The Motif hint that removes the window manager's decorations.
+struct MotifHints {
+    unsigned long flags;
+    unsigned long functions;
+    unsigned long decorations;
+    long inputMode;
+    unsigned long status;
+};
+constexpr unsigned long kMotifHintsDecorations = 1ul << 1;
+
+Key KeyFromKeysym(KeySym sym) {
+    switch (sym) {
+        case XK_Tab:
+        case XK_ISO_Left_Tab:
+            return Key::kTab;
+        case XK_Return:
+        case XK_KP_Enter:
+            return Key::kReturn;
+        case XK_Escape:
+            return Key::kEscape;
+        case XK_space:
+            return Key::kSpace;
+        case XK_BackSpace:
+            return Key::kBackspace;
+        case XK_Delete:
+            return Key::kDelete;
+        case XK_Left:
+            return Key::kLeft;
+        case XK_Right:
+            return Key::kRight;
+        case XK_Up:
+            return Key::kUp;
+        case XK_Down:
+            return Key::kDown;
+        case XK_Home:
+            return Key::kHome;
+        case XK_End:
+            return Key::kEnd;
+        case XK_F5:
+            return Key::kF5;
+        case XK_Alt_L:
+        case XK_Alt_R:
+            return Key::kAlt;
+        case XK_Shift_L:
+        case XK_Shift_R:
+            return Key::kShift;
+        case XK_Control_L:
+        case XK_Control_R:
+            return Key::kControl;
+        default:
+            return Key::kOther;
+    }
+}
+
+// Latin-1 keysyms equal their code points; the Unicode keysyms carry theirs
+// below 0x01000000. Anything else types nothing.
+uint32_t CodePointFromKeysym(KeySym sym) {
+    if ((sym >= 0x20 && sym <= 0x7E) || (sym >= 0xA0 && sym <= 0xFF)) {
+        return static_cast<uint32_t>(sym);
+    }
+    if ((sym & 0xFF000000ul) == 0x01000000ul) {
+        return static_cast<uint32_t>(sym & 0x00FFFFFFul);
+    }
+    return 0;
+}
+
+uint32_t Modifiers(unsigned int state) {
+    uint32_t m = 0;
+    if (state & ShiftMask) {
+        m |= kModShift;
+    }
+    if (state & ControlMask) {
+        m |= kModControl;
+    }
+    if (state & Mod1Mask) {
+        m |= kModAlt;
+    }
+    return m;
+}
+
+}  // namespace
+
+struct WindowBackendX11::Atoms {
+    Atom wmProtocols;
+    Atom wmDeleteWindow;
+    Atom netWmName;
+    Atom utf8String;
+    Atom netWmWindowType;
+    Atom netWmWindowTypeNormal;
+    Atom netWmWindowTypeDialog;
+    Atom netWmWindowTypePopupMenu;
+    Atom netWmState;
+    Atom netWmStateAbove;
+    Atom netWmStateSkipTaskbar;
+    Atom netWmWindowOpacity;
+    Atom netActiveWindow;
+    Atom netWorkarea;
+    Atom motifWmHints;
+    Atom trayOpcode;
+    Atom traySelection;
+    Atom xembedInfo;
+    Atom compositorSelection;
+};
+
+std::unique_ptr<WindowBackendX11> WindowBackendX11::Create(const std::string& displayName) {
+    Display* display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+    if (!display) {
+        WindowLog("cannot open the X display \"%s\"", displayName.c_str());
+        return nullptr;
+    }
+    int shapeEvent = 0;
+    int shapeError = 0;
+    if (!XShapeQueryExtension(display, &shapeEvent, &shapeError)) {
+        WindowLog("the X server lacks the shape extension");
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    int fds[2];
+    if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        WindowLog("cannot make the wake pipe");
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    std::unique_ptr<WindowBackendX11> backend(new WindowBackendX11(display, fds[0], fds[1]));
+    backend->Init();
+    return backend;
+}
+
+WindowBackendX11::WindowBackendX11(_XDisplay* display, int wakeRead, int wakeWrite)
+    : m_display(display), m_wakeRead(wakeRead), m_wakeWrite(wakeWrite) {}
+
+void WindowBackendX11::Init() {
+    m_screen = DefaultScreen(m_display);
+    m_root = RootWindow(m_display, m_screen);
+    m_atoms = std::make_unique<Atoms>();
+    Atoms& a = *m_atoms;
+    auto atom = [this](const char* name) { return XInternAtom(m_display, name, False); };
+    a.wmProtocols = atom("WM_PROTOCOLS");
+    a.wmDeleteWindow = atom("WM_DELETE_WINDOW");
+    a.netWmName = atom("_NET_WM_NAME");
+    a.utf8String = atom("UTF8_STRING");
+    a.netWmWindowType = atom("_NET_WM_WINDOW_TYPE");
+    a.netWmWindowTypeNormal = atom("_NET_WM_WINDOW_TYPE_NORMAL");
+    a.netWmWindowTypeDialog = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    a.netWmWindowTypePopupMenu = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
+    a.netWmState = atom("_NET_WM_STATE");
+    a.netWmStateAbove = atom("_NET_WM_STATE_ABOVE");
+    a.netWmStateSkipTaskbar = atom("_NET_WM_STATE_SKIP_TASKBAR");
+    a.netWmWindowOpacity = atom("_NET_WM_WINDOW_OPACITY");
+    a.netActiveWindow = atom("_NET_ACTIVE_WINDOW");
+    a.netWorkarea = atom("_NET_WORKAREA");
+    a.motifWmHints = atom("_MOTIF_WM_HINTS");
+    a.trayOpcode = atom("_NET_SYSTEM_TRAY_OPCODE");
+    a.traySelection = atom(("_NET_SYSTEM_TRAY_S" + std::to_string(m_screen)).c_str());
+    a.xembedInfo = atom("_XEMBED_INFO");
+    a.compositorSelection = atom(("_NET_WM_CM_S" + std::to_string(m_screen)).c_str());
+
+    // Translucent windows need both a 32-bit visual and a compositor that
+    // blends them; either missing means no layered windows.
+    XVisualInfo info;
+    if (XMatchVisualInfo(m_display, m_screen, 32, TrueColor, &info)) {
+        m_argbVisual = info.visual;  // Visual*
+        m_argbColormap = XCreateColormap(m_display, m_root, info.visual, AllocNone);
+    }
+    m_layered = m_argbVisual && XGetSelectionOwner(m_display, a.compositorSelection) != None;
+    if (!m_layered) {
+        WindowLog("no layered windows: %s", m_argbVisual ? "no compositing manager runs"
+                                                         : "the X server has no 32-bit visual");
+    }
+}
+
+WindowBackendX11::~WindowBackendX11() {
+    for (TrayIcon& icon : m_tray) {
+        XFreeGC(m_display, icon.gc);
+        XDestroyWindow(m_display, icon.window);
+    }
+    for (auto& [value, top] : m_tops) {
+        XFreeGC(m_display, top.gc);
+        XDestroyWindow(m_display, top.window);
+    }
+    for (auto& [shape, cursor] : m_cursors) {
+        XFreeCursor(m_display, cursor);
+    }
+    if (m_argbColormap) {
+        XFreeColormap(m_display, m_argbColormap);
+    }
+    XCloseDisplay(m_display);
+    ::close(m_wakeRead);
+    ::close(m_wakeWrite);
+}
+
+// --- Lookups ---------------------------------------------------------------
+
+WindowBackendX11::TopLevel* WindowBackendX11::FindTop(WindowId id) {
+    auto it = m_tops.find(id.Value());
+    return it == m_tops.end() ? nullptr : &it->second;
+}
+
+const WindowBackendX11::TopLevel* WindowBackendX11::FindTop(WindowId id) const {
+    auto it = m_tops.find(id.Value());
+    return it == m_tops.end() ? nullptr : &it->second;
+}
+
+WindowBackendX11::TopLevel* WindowBackendX11::FindByWindow(XWindowId window) {
+    for (auto& [value, top] : m_tops) {
+        if (top.window == window) {
+            return &top;
+        }
+    }
+    return nullptr;
+}
+
+WindowBackendX11::TrayIcon* WindowBackendX11::FindTray(WindowId owner, uint32_t iconId) {
+    for (TrayIcon& icon : m_tray) {
+        if (icon.owner == owner && icon.iconId == iconId) {
+            return &icon;
+        }
+    }
+    return nullptr;
+}
+
+WindowBackendX11::TrayIcon* WindowBackendX11::FindTrayByWindow(XWindowId window) {
+    for (TrayIcon& icon : m_tray) {
+        if (icon.window == window) {
+            return &icon;
+        }
+    }
+    return nullptr;
+}
+
+XWindowId WindowBackendX11::NativeWindow(WindowId id) const {
+    const TopLevel* top = FindTop(id);
+    return top ? top->window : 0;
+}
+
+XWindowId WindowBackendX11::TrayIconWindow(WindowId owner, uint32_t iconId) const {
+    for (const TrayIcon& icon : m_tray) {
+        if (icon.owner == owner && icon.iconId == iconId) {
+            return icon.window;
+        }
+    }
+    return 0;
+}
+
+// --- Top-levels ------------------------------------------------------------
+
+bool WindowBackendX11::CreateTopLevel(const TopLevelSpec& spec) {
+    const Atoms& a = *m_atoms;
+    int width = std::max(1, spec.rect.Width());
+    int height = std::max(1, spec.rect.Height());
+    XSetWindowAttributes attrs{};
+    unsigned long mask = CWEventMask | CWOverrideRedirect;
+    attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                       LeaveWindowMask | KeyPressMask | KeyReleaseMask | StructureNotifyMask |
+                       FocusChangeMask;
+    attrs.override_redirect = spec.popup ? True : False;
+    int depth = CopyFromParent;
+    Visual* visual = CopyFromParent;
+    if (spec.perPixelAlpha && m_layered) {
+        depth = 32;
+        visual = static_cast<Visual*>(m_argbVisual);
+        attrs.colormap = m_argbColormap;
+        attrs.border_pixel = 0;
+        attrs.background_pixel = 0;
+        mask |= CWColormap | CWBorderPixel | CWBackPixel;
+    }
+    XErrorTrap trap(m_display);
+    Window window = XCreateWindow(m_display, m_root, spec.rect.left, spec.rect.top,
+                                  static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                                  depth, InputOutput, visual, mask, &attrs);
+    if (trap.LastErrorAndDisable() != 0 || window == None) {
+        return false;
+    }
+
+    XClassHint classHint;
+    std::string className = spec.className.empty() ? std::string("pemu") : spec.className;
+    classHint.res_name = className.data();
+    classHint.res_class = className.data();
+    XSetClassHint(m_display, window, &classHint);
+    Atom protocols[] = {a.wmDeleteWindow};
+    XSetWMProtocols(m_display, window, protocols, 1);
+    // The window manager keeps the window where the program put it.
+    XSizeHints* hints = XAllocSizeHints();
+    hints->flags = USPosition | USSize;
+    hints->x = spec.rect.left;
+    hints->y = spec.rect.top;
+    hints->width = width;
+    hints->height = height;
+    XSetWMNormalHints(m_display, window, hints);
+    XFree(hints);
+    MotifHints motif{kMotifHintsDecorations, 0, 0, 0, 0};
+    XChangeProperty(m_display, window, a.motifWmHints, a.motifWmHints, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&motif), 5);
+    Atom type = spec.popup ? a.netWmWindowTypePopupMenu
+                           : (spec.owner ? a.netWmWindowTypeDialog : a.netWmWindowTypeNormal);
+    XChangeProperty(m_display, window, a.netWmWindowType, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&type), 1);
+    std::vector<Atom> states;
+    if (spec.topmost) {
+        states.push_back(a.netWmStateAbove);
+    }
+    if (spec.toolWindow || spec.owner) {
+        states.push_back(a.netWmStateSkipTaskbar);
+    }
+    if (!states.empty()) {
+        XChangeProperty(m_display, window, a.netWmState, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(states.data()),
+                        static_cast<int>(states.size()));
+    }
+    if (const TopLevel* owner = FindTop(spec.owner)) {
+        XSetTransientForHint(m_display, window, owner->window);
+    }
+    if (spec.clickThrough) {
+        // An empty input shape: the pointer falls through to what lies below.
+        XShapeCombineRectangles(m_display, window, ShapeInput, 0, 0, nullptr, 0, ShapeSet,
+                                Unsorted);
+    }
+    TopLevel top;
+    top.id = spec.id;
+    top.window = window;
+    top.gc = XCreateGC(m_display, window, 0, nullptr);
+    top.rect = spec.rect;
+    top.popup = spec.popup;
+    top.clickThrough = spec.clickThrough;
+    m_tops[spec.id.Value()] = top;
+    SetTitle(spec.id, spec.title);
+    return true;
+}
+
+void WindowBackendX11::DestroyTopLevel(WindowId id) {
+    auto it = m_tops.find(id.Value());
+    if (it == m_tops.end()) {
+        return;
+    }
+    std::vector<uint32_t> icons;
+    for (const TrayIcon& icon : m_tray) {
+        if (icon.owner == id) {
+            icons.push_back(icon.iconId);
+        }
+    }
+    for (uint32_t iconId : icons) {
+        RemoveTrayIcon(id, iconId);
+    }
+    XFreeGC(m_display, it->second.gc);
+    XDestroyWindow(m_display, it->second.window);
+    m_tops.erase(it);
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetVisible(WindowId id, bool visible) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    if (visible) {
+        XMapRaised(m_display, top->window);
+    } else {
+        XUnmapWindow(m_display, top->window);
+    }
+    top->mapped = visible;
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetGeometry(WindowId id, const Rect& rect) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    top->rect = rect;
+    XMoveResizeWindow(m_display, top->window, rect.left, rect.top,
+                      static_cast<unsigned>(std::max(1, rect.Width())),
+                      static_cast<unsigned>(std::max(1, rect.Height())));
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetTitle(WindowId id, const std::string& title) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    XStoreName(m_display, top->window, title.c_str());
+    XChangeProperty(m_display, top->window, m_atoms->netWmName, m_atoms->utf8String, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+}
+
+// _NET_WM_STATE: a mapped window asks the window manager by a client
+// message; an unmapped one carries the property for when it is mapped.
+void WindowBackendX11::SetNetState(const TopLevel& top, unsigned long atom, bool on) {
+    const Atoms& a = *m_atoms;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = top.window;
+    e.xclient.message_type = a.netWmState;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
+    e.xclient.data.l[1] = static_cast<long>(atom);
+    e.xclient.data.l[3] = 1;  // from a normal application
+    XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    if (!top.mapped) {
+        if (on) {
+            Atom value = atom;
+            XChangeProperty(m_display, top.window, a.netWmState, XA_ATOM, 32, PropModeAppend,
+                            reinterpret_cast<unsigned char*>(&value), 1);
+        }
+    }
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetTopmost(WindowId id, bool topmost) {
+    if (const TopLevel* top = FindTop(id)) {
+        SetNetState(*top, m_atoms->netWmStateAbove, topmost);
+        if (topmost) {
+            XRaiseWindow(m_display, top->window);
+        }
+    }
+}
+
+void WindowBackendX11::SetShape(WindowId id, const std::optional<Region>& shape) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    top->shape = shape;
+    if (!shape) {
+        XShapeCombineMask(m_display, top->window, ShapeBounding, 0, 0, None, ShapeSet);
+    } else {
+        std::vector<Rect> rects = shape->ToRects();
+        std::vector<XRectangle> xrects;
+        xrects.reserve(rects.size());
+        for (const Rect& r : rects) {
+            xrects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                        static_cast<unsigned short>(r.Width()),
+                                        static_cast<unsigned short>(r.Height())});
+        }
+        XShapeCombineRectangles(m_display, top->window, ShapeBounding, 0, 0, xrects.data(),
+                                static_cast<int>(xrects.size()), ShapeSet, YXBanded);
+    }
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetOpacity(WindowId id, uint8_t opacity) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    if (opacity == 255) {
+        XDeleteProperty(m_display, top->window, m_atoms->netWmWindowOpacity);
+    } else {
+        // The compositor reads a 32-bit fraction of fully opaque.
+        unsigned long value = static_cast<unsigned long>(opacity) * 0x01010101ul;
+        XChangeProperty(m_display, top->window, m_atoms->netWmWindowOpacity, XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
+    }
+    XFlush(m_display);
+}
+
+void WindowBackendX11::Raise(WindowId id) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    XRaiseWindow(m_display, top->window);
+    if (!top->popup && top->mapped) {
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = top->window;
+        e.xclient.message_type = m_atoms->netActiveWindow;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = 1;  // from a normal application
+        e.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_display, m_root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        // Without a window manager nobody answers the message above; a
+        // viewable window may take the focus itself.
+        XErrorTrap trap(m_display);
+        XWindowAttributes attrs;
+        if (XGetWindowAttributes(m_display, top->window, &attrs) && attrs.map_state == IsViewable) {
+            XSetInputFocus(m_display, top->window, RevertToParent, CurrentTime);
+        }
+        trap.LastErrorAndDisable();
+    }
+    XFlush(m_display);
+}
+
+void WindowBackendX11::Minimize(WindowId id) {
+    if (TopLevel* top = FindTop(id)) {
+        XIconifyWindow(m_display, top->window, m_screen);
+        XFlush(m_display);
+    }
+}
+
+void WindowBackendX11::Present(WindowId id, const Surface& surface, const Rect& area) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    Rect r = area.Intersect(surface.Bounds());
+    if (r.IsEmpty()) {
+        return;
+    }
+    // The surface's premultiplied 0xAARRGGBB words are what a 24- or 32-bit
+    // TrueColor ZPixmap holds on this byte order; XPutImage reads them in
+    // place (the XImage borrows the rows and must not free them).
+    XWindowAttributes attrs;
+    XGetWindowAttributes(m_display, top->window, &attrs);
+    const uint32_t* pixels = surface.ConstPixels();
+    XImage* image = XCreateImage(m_display, attrs.visual, static_cast<unsigned>(attrs.depth),
+                                 ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
+                                 static_cast<unsigned>(surface.Width()),
+                                 static_cast<unsigned>(surface.Height()), 32, surface.Stride());
+    if (!image) {
+        return;
+    }
+    XPutImage(m_display, top->window, top->gc, image, r.left, r.top, r.left, r.top,
+              static_cast<unsigned>(r.Width()), static_cast<unsigned>(r.Height()));
+    image->data = nullptr;
+    XDestroyImage(image);
+    XFlush(m_display);
+}
+
+void WindowBackendX11::SetCursor(WindowId id, CursorShape shape) {
+    TopLevel* top = FindTop(id);
+    if (!top) {
+        return;
+    }
+    auto it = m_cursors.find(shape);
+    if (it == m_cursors.end()) {
+        unsigned int glyph = XC_left_ptr;
+        switch (shape) {
+            case CursorShape::kArrow:
+                glyph = XC_left_ptr;
+                break;
+            case CursorShape::kHand:
+                glyph = XC_hand2;
+                break;
+            case CursorShape::kWait:
+                glyph = XC_watch;
+                break;
+            case CursorShape::kIBeam:
+                glyph = XC_xterm;
+                break;
+        }
+        it = m_cursors.emplace(shape, XCreateFontCursor(m_display, glyph)).first;
+    }
+    XDefineCursor(m_display, top->window, it->second);
+    XFlush(m_display);
+}
+
+void WindowBackendX11::GrabPointer(WindowId id) {
+    TopLevel* top = FindTop(id);
+    if (!top || !top->mapped) {
+        return;
+    }
+    int result = XGrabPointer(m_display, top->window, False,
+                              ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+                              GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    m_grabbed = result == GrabSuccess;
+    XFlush(m_display);
+}
+
+void WindowBackendX11::UngrabPointer() {
+    if (m_grabbed) {
+        XUngrabPointer(m_display, CurrentTime);
+        XFlush(m_display);
+        m_grabbed = false;
+    }
+}
+
+void WindowBackendX11::Bell() {
+    XBell(m_display, 0);
+    XFlush(m_display);
+}
+
+Rect WindowBackendX11::ScreenRect() const {
+    return {0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
+}
+
+Rect WindowBackendX11::WorkArea() const {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    Rect area = ScreenRect();
+    if (XGetWindowProperty(m_display, m_root, m_atoms->netWorkarea, 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+        if (type == XA_CARDINAL && format == 32 && count >= 4) {
+            const long* v = reinterpret_cast<const long*>(data);
+            Rect r = Rect::FromXywh(static_cast<int>(v[0]), static_cast<int>(v[1]),
+                                    static_cast<int>(v[2]), static_cast<int>(v[3]));
+            if (!r.IsEmpty()) {
+                area = r.Intersect(area);
+            }
+        }
+        XFree(data);
+    }
+    return area;
+}
+
+Point WindowBackendX11::PointerPosition() const {
+    Window root = None;
+    Window child = None;
+    int rootX = 0;
+    int rootY = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(m_display, m_root, &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+    return {rootX, rootY};
+}
+
+WindowId WindowBackendX11::TopLevelAt(Point screen) const {
+    Window rootReturn = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(m_display, m_root, &rootReturn, &parent, &children, &count)) {
+        return {};
+    }
+    // Root's children come bottom to top; a window manager may have put our
+    // window into a frame, so a child matches when it is, or holds, ours.
+    WindowId found;
+    for (unsigned int i = count; i-- > 0 && !found;) {
+        for (const auto& [value, top] : m_tops) {
+            if (!top.mapped || top.clickThrough || !top.rect.Contains(screen.x, screen.y)) {
+                continue;
+            }
+            if (top.shape &&
+                !top.shape->Contains(screen.x - top.rect.left, screen.y - top.rect.top)) {
+                continue;
+            }
+            Window w = top.window;
+            bool match = w == children[i];
+            while (!match) {
+                Window r = None;
+                Window p = None;
+                Window* kids = nullptr;
+                unsigned int n = 0;
+                if (!XQueryTree(m_display, w, &r, &p, &kids, &n)) {
+                    break;
+                }
+                if (kids) {
+                    XFree(kids);
+                }
+                if (p == m_root || p == None) {
+                    break;
+                }
+                w = p;
+                match = w == children[i];
+            }
+            if (match) {
+                found = top.id;
+                break;
+            }
+        }
+    }
+    if (children) {
+        XFree(children);
+    }
+    return found;
+}
+
+// --- Tray --------------------------------------------------------------------
+
+void WindowBackendX11::SetTrayPicture(TrayIcon& icon, const Surface* picture) {
+    if (!picture) {
+        return;
+    }
+    icon.pixels.assign(static_cast<size_t>(kTrayIconSide) * kTrayIconSide, 0);
+    const uint32_t* src = picture->ConstPixels();
+    int stride = picture->Stride() / 4;
+    // Centred, never scaled: the program's icons are smaller than the slot.
+    int ox = (kTrayIconSide - picture->Width()) / 2;
+    int oy = (kTrayIconSide - picture->Height()) / 2;
+    for (int y = 0; y < kTrayIconSide; ++y) {
+        for (int x = 0; x < kTrayIconSide; ++x) {
+            int sx = x - ox;
+            int sy = y - oy;
+            if (sx >= 0 && sy >= 0 && sx < picture->Width() && sy < picture->Height()) {
+                icon.pixels[static_cast<size_t>(y) * kTrayIconSide + x] = src[sy * stride + sx];
+            }
+        }
+    }
+}
+
+void WindowBackendX11::PaintTrayIcon(const TrayIcon& icon) {
+    if (icon.pixels.empty()) {
+        return;
+    }
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(m_display, icon.window, &attrs)) {
+        return;
+    }
+    XImage* image =
+        XCreateImage(m_display, attrs.visual, static_cast<unsigned>(attrs.depth), ZPixmap, 0,
+                     reinterpret_cast<char*>(const_cast<uint32_t*>(icon.pixels.data())),
+                     kTrayIconSide, kTrayIconSide, 32, kTrayIconSide * 4);
+    if (!image) {
+        return;
+    }
+    XPutImage(m_display, icon.window, icon.gc, image, 0, 0, 0, 0, kTrayIconSide, kTrayIconSide);
+    image->data = nullptr;
+    XDestroyImage(image);
+    XFlush(m_display);
+}
+
+bool WindowBackendX11::AddTrayIcon(WindowId owner, uint32_t iconId, const Surface* picture,
+                                   const std::string& tip) {
+    if (!FindTop(owner) || FindTray(owner, iconId)) {
+        return false;
+    }
+    const Atoms& a = *m_atoms;
+    Window tray = XGetSelectionOwner(m_display, a.traySelection);
+    if (tray == None) {
+        WindowLog("no system tray runs; tray icon %u not shown", iconId);
+        return false;
+    }
+    XSetWindowAttributes attrs{};
+    attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                       StructureNotifyMask;
+    attrs.background_pixel = BlackPixel(m_display, m_screen);
+    Window window =
+        XCreateWindow(m_display, m_root, 0, 0, kTrayIconSide, kTrayIconSide, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWEventMask | CWBackPixel, &attrs);
+    long info[2] = {0, kXEmbedMapped};
+    XChangeProperty(m_display, window, a.xembedInfo, a.xembedInfo, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(info), 2);
+    XStoreName(m_display, window, tip.c_str());
+    XChangeProperty(m_display, window, a.netWmName, a.utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(tip.data()),
+                    static_cast<int>(tip.size()));
+
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = tray;
+    e.xclient.message_type = a.trayOpcode;
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = CurrentTime;
+    e.xclient.data.l[1] = kSystemTrayRequestDock;
+    e.xclient.data.l[2] = static_cast<long>(window);
+    XErrorTrap trap(m_display);
+    XSendEvent(m_display, tray, False, NoEventMask, &e);
+    if (trap.LastErrorAndDisable() != 0) {
+        WindowLog("the system tray went away while docking icon %u", iconId);
+        XDestroyWindow(m_display, window);
+        return false;
+    }
+    TrayIcon icon;
+    icon.owner = owner;
+    icon.iconId = iconId;
+    icon.window = window;
+    icon.gc = XCreateGC(m_display, window, 0, nullptr);
+    SetTrayPicture(icon, picture);
+    m_tray.push_back(std::move(icon));
+    XFlush(m_display);
+    return true;
+}
+
+bool WindowBackendX11::ModifyTrayIcon(WindowId owner, uint32_t iconId, const Surface* picture,
+                                      const std::string& tip) {
+    TrayIcon* icon = FindTray(owner, iconId);
+    if (!icon) {
+        return false;
+    }
+    SetTrayPicture(*icon, picture);
+    XStoreName(m_display, icon->window, tip.c_str());
+    XChangeProperty(m_display, icon->window, m_atoms->netWmName, m_atoms->utf8String, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(tip.data()),
+                    static_cast<int>(tip.size()));
+    PaintTrayIcon(*icon);
+    return true;
+}
+
+bool WindowBackendX11::RemoveTrayIcon(WindowId owner, uint32_t iconId) {
+    auto it = std::find_if(m_tray.begin(), m_tray.end(), [&](const TrayIcon& icon) {
+        return icon.owner == owner && icon.iconId == iconId;
+    });
+    if (it == m_tray.end()) {
+        return false;
+    }
+    // The tray notices the destruction and drops the icon.
+    XFreeGC(m_display, it->gc);
+    XDestroyWindow(m_display, it->window);
+    m_tray.erase(it);
+    XFlush(m_display);
+    return true;
+}
+
+// --- Events --------------------------------------------------------------------
+
+void WindowBackendX11::Emit(const BackendEvent& event) {
+    if (m_sink) {
+        m_sink->OnBackendEvent(event);
+    }
+}
+
+void WindowBackendX11::HandleTrayEvent(TrayIcon& icon, XEvent& event) {
+    BackendEvent out;
+    out.kind = BackendEventKind::kTray;
+    out.topLevel = icon.owner;
+    out.trayIconId = icon.iconId;
+    switch (event.type) {
+        case Expose:
+            if (event.xexpose.count == 0) {
+                PaintTrayIcon(icon);
+            }
+            return;
+        case ButtonPress: {
+            out.screen = {event.xbutton.x_root, event.xbutton.y_root};
+            if (event.xbutton.button == Button1) {
+                // The tray's double click, by the same rule as windows'.
+                bool dbl = icon.havePress && event.xbutton.time - icon.lastLeftPressMs <= 500;
+                icon.havePress = !dbl;
+                icon.lastLeftPressMs = event.xbutton.time;
+                out.trayAction = dbl ? TrayAction::kLeftDoubleClick : TrayAction::kLeftDown;
+            } else if (event.xbutton.button == Button3) {
+                out.trayAction = TrayAction::kRightDown;
+            } else {
+                return;
+            }
+            break;
+        }
+        case ButtonRelease:
+            out.screen = {event.xbutton.x_root, event.xbutton.y_root};
+            if (event.xbutton.button == Button1) {
+                out.trayAction = TrayAction::kLeftUp;
+            } else if (event.xbutton.button == Button3) {
+                out.trayAction = TrayAction::kRightUp;
+            } else {
+                return;
+            }
+            break;
+        case MotionNotify:
+            out.screen = {event.xmotion.x_root, event.xmotion.y_root};
+            out.trayAction = TrayAction::kMouseMove;
+            break;
+        default:
+            return;
+    }
+    Emit(out);
+}
+
+void WindowBackendX11::HandleEvent(XEvent& event) {
+    if (TrayIcon* icon = FindTrayByWindow(event.xany.window)) {
+        HandleTrayEvent(*icon, event);
+        return;
+    }
+    TopLevel* top = FindByWindow(event.xany.window);
+    if (!top) {
+        return;
+    }
+    BackendEvent out;
+    out.topLevel = top->id;
+    switch (event.type) {
+        case MotionNotify:
+            out.kind = BackendEventKind::kMouseMove;
+            out.screen = {event.xmotion.x_root, event.xmotion.y_root};
+            out.modifiers = Modifiers(event.xmotion.state);
+            break;
+        case ButtonPress:
+        case ButtonRelease: {
+            bool press = event.type == ButtonPress;
+            out.screen = {event.xbutton.x_root, event.xbutton.y_root};
+            out.modifiers = Modifiers(event.xbutton.state);
+            switch (event.xbutton.button) {
+                case Button1:
+                    out.button = MouseButton::kLeft;
+                    break;
+                case Button2:
+                    out.button = MouseButton::kMiddle;
+                    break;
+                case Button3:
+                    out.button = MouseButton::kRight;
+                    break;
+                case Button4:
+                case Button5:
+                    // The wheel: one press per step, the release means nothing.
+                    if (!press) {
+                        return;
+                    }
+                    out.kind = BackendEventKind::kWheel;
+                    out.wheelSteps = event.xbutton.button == Button4 ? 1 : -1;
+                    Emit(out);
+                    return;
+                default:
+                    return;
+            }
+            out.kind = press ? BackendEventKind::kButtonDown : BackendEventKind::kButtonUp;
+            break;
+        }
+        case LeaveNotify:
+            if (event.xcrossing.mode != NotifyNormal) {
+                return;  // grabs and ungrabs, not the pointer moving away
+            }
+            out.kind = BackendEventKind::kPointerLeft;
+            out.screen = {event.xcrossing.x_root, event.xcrossing.y_root};
+            break;
+        case KeyPress:
+        case KeyRelease: {
+            char text[8];
+            KeySym sym = NoSymbol;
+            XLookupString(&event.xkey, text, sizeof(text), &sym, nullptr);
+            out.kind =
+                event.type == KeyPress ? BackendEventKind::kKeyDown : BackendEventKind::kKeyUp;
+            out.key = KeyFromKeysym(sym);
+            out.modifiers = Modifiers(event.xkey.state);
+            Emit(out);
+            uint32_t cp = CodePointFromKeysym(sym);
+            if (event.type == KeyPress && cp != 0 && !(event.xkey.state & ControlMask)) {
+                BackendEvent ch = out;
+                ch.kind = BackendEventKind::kChar;
+                ch.codePoint = cp;
+                Emit(ch);
+            }
+            return;
+        }
+        case Expose:
+            out.kind = BackendEventKind::kExpose;
+            out.rect = Rect::FromXywh(event.xexpose.x, event.xexpose.y, event.xexpose.width,
+                                      event.xexpose.height);
+            break;
+        case ConfigureNotify: {
+            // A window manager's frame makes the event's position relative to
+            // the frame; ask for the position on the root instead.
+            int x = 0;
+            int y = 0;
+            Window child = None;
+            XTranslateCoordinates(m_display, top->window, m_root, 0, 0, &x, &y, &child);
+            Rect r = Rect::FromXywh(x, y, event.xconfigure.width, event.xconfigure.height);
+            top->rect = r;
+            out.kind = BackendEventKind::kMoved;
+            out.rect = r;
+            break;
+        }
+        case MapNotify:
+            top->mapped = true;
+            return;
+        case UnmapNotify:
+            top->mapped = false;
+            return;
+        case FocusIn:
+            out.kind = BackendEventKind::kActivated;
+            break;
+        case FocusOut:
+            if (event.xfocus.mode != NotifyNormal) {
+                return;
+            }
+            out.kind = BackendEventKind::kDeactivated;
+            break;
+        case ClientMessage:
+            if (static_cast<Atom>(event.xclient.message_type) == m_atoms->wmProtocols &&
+                static_cast<Atom>(event.xclient.data.l[0]) == m_atoms->wmDeleteWindow) {
+                out.kind = BackendEventKind::kCloseRequest;
+                break;
+            }
+            return;
+        default:
+            return;
+    }
+    Emit(out);
+}
+
+void WindowBackendX11::WaitForEvents(int timeoutMs) {
+    if (XPending(m_display) == 0 && timeoutMs != 0) {
+        pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        ::poll(fds, 2, timeoutMs);
+    }
+    char drain[64];
+    while (::read(m_wakeRead, drain, sizeof(drain)) > 0) {
+    }
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        HandleEvent(event);
+    }
+}
+
+void WindowBackendX11::Wake() {
+    char byte = 1;
+    // A full pipe already holds a wake-up; the loop drains it.
+    ssize_t written = ::write(m_wakeWrite, &byte, 1);
+    (void)written;
+}
+
+}  // namespace platform

@@ -1,0 +1,344 @@
+// Smoke tests of the X11 backend on a private Xvfb: a dialog maps at its
+// geometry and shows exactly its presented surface, a click made with XTest
+// arrives once, shapes reach the server, and a test tray owner gets the
+// dock request and forwards a click. Screenshots go to the test artefacts.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "platform/draw/surface.h"
+#include "platform/window/window_backend_x11.h"
+#include "platform/window/window_manager.h"
+#include "tests/platform/window/window_test_support.h"
+#include "tests/platform/window/xvfb_server.h"
+
+// Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
+#include <cairo.h>
+
+namespace platform {
+namespace {
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+constexpr unsigned long kNoWindow = 0;
+
+// Where screenshots are kept: $PEMU_TEST_ARTIFACTS, else test-artifacts/
+// under the folder the test runs in.
+std::filesystem::path ArtifactPath(const std::string& name) {
+    const char* dir = std::getenv("PEMU_TEST_ARTIFACTS");
+    std::filesystem::path folder = dir && *dir ? dir : "test-artifacts";
+    std::filesystem::create_directories(folder);
+    return folder / name;
+}
+
+// The window's pixels as the X server holds them, as an opaque surface.
+std::unique_ptr<Surface> GrabWindow(Display* display, unsigned long window, int width, int height) {
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image) {
+        return nullptr;
+    }
+    auto surface = Surface::Create(width, height);
+    uint32_t* dst = surface->MutablePixels();
+    int stride = surface->Stride() / 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            dst[y * stride + x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
+        }
+    }
+    surface->MarkDirty();
+    XDestroyImage(image);
+    return surface;
+}
+
+class WindowBackendX11Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_server = new XvfbServer();
+        if (!s_server->Start(kScreenWidth, kScreenHeight)) {
+            s_skipReason = "cannot start Xvfb: " + s_server->Error();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override {
+        if (!s_skipReason.empty()) {
+            GTEST_SKIP() << s_skipReason;
+        }
+        auto backend = WindowBackendX11::Create(s_server->DisplayName());
+        ASSERT_NE(backend, nullptr);
+        x11 = backend.get();
+        wm = WindowManager::Create(std::move(backend));
+        ASSERT_NE(wm, nullptr);
+        peer = XOpenDisplay(s_server->DisplayName().c_str());
+        ASSERT_NE(peer, nullptr);
+    }
+
+    void TearDown() override {
+        wm.reset();
+        if (peer) {
+            XCloseDisplay(peer);
+        }
+    }
+
+    // Runs the loop until `done` holds or five seconds of real time pass:
+    // the events come from another process.
+    bool PumpUntil(const std::function<bool()>& done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            x11->WaitForEvents(20);
+            wm->PumpPending(PumpKind::kAll);
+        }
+        return true;
+    }
+
+    // The peer's view of a window: mapped, and where on the root.
+    bool Viewable(unsigned long window) {
+        XWindowAttributes a;
+        return XGetWindowAttributes(peer, window, &a) && a.map_state == IsViewable;
+    }
+    Rect RootGeometry(unsigned long window) {
+        XWindowAttributes a;
+        XGetWindowAttributes(peer, window, &a);
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        XTranslateCoordinates(peer, window, DefaultRootWindow(peer), 0, 0, &x, &y, &child);
+        return Rect::FromXywh(x, y, a.width, a.height);
+    }
+
+    // Lets everything the server has sent so far reach the handlers.
+    void Settle() {
+        XSync(peer, False);
+        XSync(x11->display(), False);
+        x11->WaitForEvents(0);
+        wm->PumpPending(PumpKind::kAll);
+    }
+
+    void Click(Point screen) {
+        XTestFakeMotionEvent(peer, -1, screen.x, screen.y, 0);
+        XTestFakeButtonEvent(peer, 1, True, 0);
+        XTestFakeButtonEvent(peer, 1, False, 0);
+        XSync(peer, False);
+    }
+
+    // A dialog that paints a test picture (four coloured quarters and a
+    // gradient band) and presents what it is asked to repaint.
+    WindowId PaintedDialog(Rect rect) {
+        picture = Surface::Create(rect.Width(), rect.Height());
+        uint32_t* px = picture->MutablePixels();
+        int stride = picture->Stride() / 4;
+        for (int y = 0; y < rect.Height(); ++y) {
+            for (int x = 0; x < rect.Width(); ++x) {
+                uint32_t c = y < rect.Height() / 2
+                                 ? (x < rect.Width() / 2 ? 0xFFC02020u : 0xFF20C020u)
+                                 : (x < rect.Width() / 2 ? 0xFF2020C0u : 0xFFE0E0E0u);
+                if (y >= 10 && y < 20) {
+                    c = 0xFF000000u | static_cast<uint32_t>(x & 0xFF) * 0x010101u;
+                }
+                px[y * stride + x] = c;
+            }
+        }
+        picture->MarkDirty();
+        dialogHandler.on[MessageKind::kPaint] = [this](WindowId self, const Message& m) -> int64_t {
+            wm->Present(self, *picture, m.rect);
+            ++paints;
+            return 0;
+        };
+        WindowOptions o;
+        o.rect = rect;
+        o.title = "Info";
+        o.className = "PEMU_COMMON";
+        o.visible = true;
+        o.handler = &dialogHandler;
+        return wm->Create(o);
+    }
+
+    static XvfbServer* s_server;
+    static std::string s_skipReason;
+
+    WindowBackendX11* x11 = nullptr;
+    std::unique_ptr<WindowManager> wm;
+    Display* peer = nullptr;
+    RecordingHandler dialogHandler;
+    RecordingHandler buttonHandler;
+    std::unique_ptr<Surface> picture;
+    int paints = 0;
+};
+
+XvfbServer* WindowBackendX11Test::s_server = nullptr;
+std::string WindowBackendX11Test::s_skipReason;
+
+TEST_F(WindowBackendX11Test, DialogMapsAtItsGeometryAndShowsItsPresentedSurface) {
+    const Rect rect = Rect::FromXywh(120, 90, 240, 160);
+    WindowId dialog = PaintedDialog(rect);
+    ASSERT_TRUE(dialog);
+    unsigned long window = x11->NativeWindow(dialog);
+    ASSERT_NE(window, kNoWindow);
+    ASSERT_TRUE(PumpUntil([&] { return paints > 0 && Viewable(window); }));
+    Settle();
+    EXPECT_EQ(RootGeometry(window), rect);
+    EXPECT_EQ(wm->FindTopLevel("PEMU_COMMON", "Info"), dialog);
+
+    auto shown = GrabWindow(peer, window, rect.Width(), rect.Height());
+    ASSERT_NE(shown, nullptr);
+    cairo_surface_write_to_png(shown->CairoSurface(),
+                               ArtifactPath("x11_dialog_presented.png").c_str());
+    int differing = 0;
+    for (int y = 0; y < rect.Height(); ++y) {
+        for (int x = 0; x < rect.Width(); ++x) {
+            if (shown->PixelAt(x, y) != picture->PixelAt(x, y)) {
+                ++differing;
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(WindowBackendX11Test, AnXTestClickGivesExactlyOneClick) {
+    WindowId dialog = PaintedDialog(Rect::FromXywh(200, 200, 200, 100));
+    WindowOptions o;
+    o.child = true;
+    o.parent = dialog;
+    o.rect = Rect::FromXywh(20, 30, 60, 24);
+    o.visible = true;
+    o.handler = &buttonHandler;
+    WindowId button = wm->Create(o);
+    ASSERT_TRUE(button);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(x11->NativeWindow(dialog)); }));
+    Settle();
+
+    Click({250, 240});
+    ASSERT_TRUE(PumpUntil([&] { return !buttonHandler.Of(MessageKind::kButtonUp).empty(); }));
+    Settle();
+    std::vector<Received> downs = buttonHandler.Of(MessageKind::kButtonDown);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].point, (Point{30, 10}));
+    EXPECT_EQ(buttonHandler.Of(MessageKind::kButtonUp).size(), 1u);
+    EXPECT_TRUE(buttonHandler.Of(MessageKind::kDoubleClick).empty());
+    EXPECT_TRUE(dialogHandler.Of(MessageKind::kButtonDown).empty());
+    EXPECT_EQ(wm->ActiveTopLevel(), dialog);
+}
+
+TEST_F(WindowBackendX11Test, ShapesAndClickThroughReachTheServer) {
+    WindowId dialog = PaintedDialog(Rect::FromXywh(50, 50, 100, 100));
+    Region shape = Region::FromRoundRect({0, 0, 100, 100}, 30, 30);
+    ASSERT_TRUE(wm->SetRegion(dialog, shape));
+    WindowOptions o;
+    o.rect = Rect::FromXywh(0, 0, 300, 300);
+    o.clickThrough = true;
+    o.perPixelAlpha = true;
+    o.visible = true;
+    WindowId shadow = wm->Create(o);
+    ASSERT_TRUE(PumpUntil([&] {
+        return Viewable(x11->NativeWindow(dialog)) && Viewable(x11->NativeWindow(shadow));
+    }));
+    Settle();
+
+    int count = 0;
+    int ordering = 0;
+    XRectangle* rects =
+        XShapeGetRectangles(peer, x11->NativeWindow(dialog), ShapeBounding, &count, &ordering);
+    std::vector<Rect> got;
+    for (int i = 0; i < count; ++i) {
+        got.push_back(Rect::FromXywh(rects[i].x, rects[i].y, rects[i].width, rects[i].height));
+    }
+    XFree(rects);
+    EXPECT_EQ(got, shape.ToRects());
+
+    rects = XShapeGetRectangles(peer, x11->NativeWindow(shadow), ShapeInput, &count, &ordering);
+    EXPECT_EQ(count, 0) << "the shadow takes no input";
+    XFree(rects);
+    // Xvfb runs no compositing manager: no layered windows, and the
+    // per-pixel-alpha window still exists, opaque.
+    EXPECT_FALSE(wm->SupportsLayered());
+    EXPECT_EQ(x11->TopLevelAt({60 + 40, 60 + 40}), dialog);
+    EXPECT_EQ(x11->TopLevelAt({51, 51}), WindowId{}) << "a cut corner, and the shadow is skipped";
+}
+
+// The tray: a test tray owner takes the tray selection, receives the dock
+// request, embeds the icon window and forwards a click to it.
+TEST_F(WindowBackendX11Test, TrayOwnerReceivesTheDockRequestAndForwardsAClick) {
+    Window root = DefaultRootWindow(peer);
+    Window tray = XCreateSimpleWindow(peer, root, 700, 560, 40, 40, 0, 0, 0);
+    XSelectInput(peer, tray, SubstructureNotifyMask);
+    XMapWindow(peer, tray);
+    Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
+    Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
+    XSetSelectionOwner(peer, selection, tray, CurrentTime);
+    XSync(peer, False);
+    ASSERT_EQ(XGetSelectionOwner(peer, selection), tray);
+
+    WindowId main = PaintedDialog(Rect::FromXywh(10, 10, 50, 50));
+    auto icon = Surface::Create(16, 16);
+    icon->Clear(Argb(0xFF1A6BBC));
+    ASSERT_TRUE(wm->AddTrayIcon(main, 1, icon.get(), "Sender"));
+    unsigned long iconWindow = x11->TrayIconWindow(main, 1);
+    ASSERT_NE(iconWindow, kNoWindow);
+
+    // The dock request: a client message to the tray window.
+    XEvent request{};
+    bool got = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!got && std::chrono::steady_clock::now() < deadline) {
+        while (XPending(peer) > 0) {
+            XEvent e;
+            XNextEvent(peer, &e);
+            if (e.type == ClientMessage && e.xclient.message_type == opcode) {
+                request = e;
+                got = true;
+            }
+        }
+        if (!got) {
+            pollfd p{ConnectionNumber(peer), POLLIN, 0};
+            ::poll(&p, 1, 20);
+        }
+    }
+    ASSERT_TRUE(got);
+    EXPECT_EQ(request.xclient.window, tray);
+    EXPECT_EQ(request.xclient.data.l[1], 0) << "SYSTEM_TRAY_REQUEST_DOCK";
+    EXPECT_EQ(static_cast<unsigned long>(request.xclient.data.l[2]), iconWindow);
+
+    XReparentWindow(peer, iconWindow, tray, 8, 8);
+    XMapWindow(peer, iconWindow);
+    XSync(peer, False);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(iconWindow); }));
+    Settle();
+
+    Click({700 + 8 + 10, 560 + 8 + 10});
+    std::vector<Received> clicks;  // the tray events other than pointer moves
+    ASSERT_TRUE(PumpUntil([&] {
+        clicks.clear();
+        for (const Received& r : dialogHandler.Of(MessageKind::kTray)) {
+            if (r.code != static_cast<uint32_t>(TrayAction::kMouseMove)) {
+                clicks.push_back(r);
+            }
+        }
+        return clicks.size() >= 2;
+    }));
+    Settle();
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0].code, static_cast<uint32_t>(TrayAction::kLeftDown));
+    EXPECT_EQ(clicks[0].point, (Point{718, 578}));
+    EXPECT_EQ(clicks[1].code, static_cast<uint32_t>(TrayAction::kLeftUp));
+
+    EXPECT_TRUE(wm->RemoveTrayIcon(main, 1));
+    XDestroyWindow(peer, tray);
+}
+
+}  // namespace
+}  // namespace platform
