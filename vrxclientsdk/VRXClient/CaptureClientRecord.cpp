@@ -15,7 +15,12 @@ void Append(std::string& key, const T& v) {
 
 std::string CaptureClientRecord::Key() const {
     std::string key;
-    key.reserve(32 + imagePath.size() * 2);
+    KeyInto(key);
+    return key;
+}
+
+void CaptureClientRecord::KeyInto(std::string& key) const {
+    key.clear();
     Append(key, window);
     Append(key, screen);
     Append(key, rotation);
@@ -26,5 +31,4 @@ std::string CaptureClientRecord::Key() const {
     key.push_back(rgb16 ? 1 : 0);
     key.push_back(captureLayered ? 1 : 0);
     key.append(reinterpret_cast<const char*>(imagePath.data()), imagePath.size() * 2);
-    return key;
 }

@@ -42,4 +42,6 @@ struct CaptureClientRecord {
 
     // The key: equal exactly when the key fields and the path are equal.
     std::string Key() const;
+    // The same, written into `out` (reusing its memory).
+    void KeyInto(std::string& out) const;
 };

@@ -65,7 +65,9 @@ FrawlPool::Client& FrawlPool::ClientFor(ClientId client) {
 }
 
 std::shared_ptr<CFrameBufferBase> FrawlPool::CaptureFor(ClientId client) {
-    auto it = m_captures.find(ClientFor(client).record.Key());
+    // A reused key buffer: lookups made while blocks stream allocate nothing.
+    ClientFor(client).record.KeyInto(m_keyScratch);
+    auto it = m_captures.find(m_keyScratch);
     return it == m_captures.end() ? nullptr : it->second;
 }
 

@@ -114,4 +114,5 @@ private:
     std::map<std::string, std::shared_ptr<CFrameBufferBase>> m_captures;
     std::map<std::string, std::unique_ptr<SubscriberList>> m_subscribers;
     CaptureFactory m_factory;
+    std::string m_keyScratch;  // guarded by m_poolLock
 };

@@ -87,6 +87,7 @@ public:
         if (m_fbw == 0) {
             m_fbw = width;
         }
+        m_refreshRect = {{0, 0, m_fbw - 1, height - 1}};
         if (m_openResult >= 0) {
             m_thread = std::thread([this] { Run(); });
         }
@@ -107,14 +108,10 @@ public:
     }
     void RefreshScreen() override {
         ++m_counters.refreshes;
+        // Requests coalesce into one pending refresh, as in a real capturer;
+        // nothing is allocated on the caller's thread.
         std::lock_guard<std::mutex> guard(m_lock);
-        // Requests coalesce: one refresh waits at a time, as in a real capturer.
-        for (const Job& job : m_jobs) {
-            if (job.refresh) {
-                return;
-            }
-        }
-        m_jobs.push_back({{{0, 0, m_fbw - 1, m_height - 1}}, {}, true});
+        m_refreshPending = true;
         m_wake.notify_all();
     }
     void Pause() override {
@@ -132,7 +129,7 @@ private:
     struct Job {
         std::vector<Rect> rects;
         std::vector<uint8_t> picture;
-        bool refresh;
+        bool refresh = false;
     };
 
     IMAGE_BLOCK Block(int x1, int y1, int x2, int y2, uint16_t fsn, uint16_t ftot, bool refresh) {
@@ -159,20 +156,28 @@ private:
         pthread_setname_np(pthread_self(), "fake-capture");
         std::unique_lock<std::mutex> guard(m_lock);
         for (;;) {
-            m_wake.wait(guard, [&] { return m_stop || !m_jobs.empty(); });
+            m_wake.wait(guard, [&] { return m_stop || m_refreshPending || !m_jobs.empty(); });
             if (m_stop) {
                 return;
             }
-            Job job = std::move(m_jobs.front());
-            m_jobs.pop_front();
+            Job job;
+            const std::vector<Rect>* rects = &job.rects;
+            if (m_refreshPending) {
+                m_refreshPending = false;
+                rects = &m_refreshRect;  // no copy: the capture thread allocates nothing
+                job.refresh = true;
+            } else {
+                job = std::move(m_jobs.front());
+                m_jobs.pop_front();
+            }
             m_busy = true;
             if (!job.picture.empty()) {
                 m_picture = std::move(job.picture);
             }
             const bool skip = m_status == STATUS_PAUSED && !job.refresh;
-            const uint16_t total = static_cast<uint16_t>(job.rects.size());
+            const uint16_t total = static_cast<uint16_t>(rects->size());
             for (uint16_t i = 0; i < total && !skip; ++i) {
-                const Rect& r = job.rects[i];
+                const Rect& r = (*rects)[i];
                 IMAGE_BLOCK b =
                     Block(r.x1, r.y1, r.x2, r.y2, static_cast<uint16_t>(i + 1), total, job.refresh);
                 guard.unlock();
@@ -189,6 +194,7 @@ private:
             std::lock_guard<std::mutex> guard(m_lock);
             m_stop = true;
             m_jobs.clear();
+            m_refreshPending = false;
         }
         m_wake.notify_all();
         if (m_thread.joinable()) {
@@ -214,5 +220,7 @@ private:
     std::vector<uint8_t> m_picture;
     bool m_stop = false;
     bool m_busy = false;
+    bool m_refreshPending = false;
+    std::vector<Rect> m_refreshRect;
     std::thread m_thread;
 };
