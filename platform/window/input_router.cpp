@@ -176,6 +176,11 @@ std::optional<Message> InputRouter::TakeHover(uint64_t nowMs) {
 void InputRouter::OnKey(const BackendEvent& event, WindowId active, uint64_t nowMs,
                         std::vector<Message>& out) {
     WindowId top = m_tree.Find(event.topLevel) ? event.topLevel : active;
+    // An open popup (a menu) that holds the focus takes every key.
+    const WindowNode* focusTop = m_tree.Find(m_tree.TopLevelOf(m_focus));
+    if (focusTop && focusTop->popup && m_tree.IsShown(m_focus)) {
+        top = focusTop->id;
+    }
     if (!m_tree.Find(top) || !m_tree.IsEnabledDeep(top)) {
         return;
     }

@@ -28,8 +28,9 @@ public:
     void OnPointer(const BackendEvent& event, uint64_t nowMs, std::vector<Message>& out);
 
     // A key or character event for the top-level `active` (the event's own
-    // top-level when it names one): appends the message for the focus
-    // window, or for the top-level when the focus lies elsewhere.
+    // top-level when it names one; a shown popup holding the focus takes
+    // every key): appends the message for the focus window, or for the
+    // top-level when the focus lies elsewhere.
     void OnKey(const BackendEvent& event, WindowId active, uint64_t nowMs,
                std::vector<Message>& out);
 
@@ -52,6 +53,8 @@ public:
 
     // The window under the pointer at the last pointer event, and where.
     WindowId UnderPointer() const { return m_under; }
+    // kMod*Button bits of the mouse buttons held down.
+    uint32_t ButtonsDown() const { return m_buttons; }
     Point Pointer() const { return m_pointer; }
 
     // Drops every reference to a destroyed window.

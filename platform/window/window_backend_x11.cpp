@@ -112,6 +112,17 @@ uint32_t Modifiers(unsigned int state) {
     return m;
 }
 
+// Errors outside an XErrorTrap (a tray that died with our icon in it, a
+// window the server already dropped) are logged; Xlib's default handler
+// would end the program.
+int LogXError(Display* display, XErrorEvent* event) {
+    char text[160];
+    XGetErrorText(display, event->error_code, text, sizeof(text));
+    WindowLog("X error: %s (request %d, resource 0x%lx)", text, event->request_code,
+              event->resourceid);
+    return 0;
+}
+
 }  // namespace
 
 struct WindowBackendX11::Atoms {
@@ -134,6 +145,7 @@ struct WindowBackendX11::Atoms {
     Atom traySelection;
     Atom xembedInfo;
     Atom compositorSelection;
+    Atom manager;
 };
 
 std::unique_ptr<WindowBackendX11> WindowBackendX11::Create(const std::string& displayName) {
@@ -155,6 +167,7 @@ std::unique_ptr<WindowBackendX11> WindowBackendX11::Create(const std::string& di
         XCloseDisplay(display);
         return nullptr;
     }
+    XSetErrorHandler(&LogXError);
     std::unique_ptr<WindowBackendX11> backend(new WindowBackendX11(display, fds[0], fds[1]));
     backend->Init();
     return backend;
@@ -188,6 +201,9 @@ void WindowBackendX11::Init() {
     a.traySelection = atom(("_NET_SYSTEM_TRAY_S" + std::to_string(m_screen)).c_str());
     a.xembedInfo = atom("_XEMBED_INFO");
     a.compositorSelection = atom(("_NET_WM_CM_S" + std::to_string(m_screen)).c_str());
+    a.manager = atom("MANAGER");
+    // A tray that starts (or restarts) announces itself on the root window.
+    XSelectInput(m_display, m_root, StructureNotifyMask);
 
     // Translucent windows need both a 32-bit visual and a compositor that
     // blends them; either missing means no layered windows.
@@ -206,7 +222,9 @@ void WindowBackendX11::Init() {
 WindowBackendX11::~WindowBackendX11() {
     for (TrayIcon& icon : m_tray) {
         XFreeGC(m_display, icon.gc);
-        XDestroyWindow(m_display, icon.window);
+        if (icon.window) {
+            XDestroyWindow(m_display, icon.window);
+        }
     }
     for (auto& [value, top] : m_tops) {
         XFreeGC(m_display, top.gc);
@@ -589,15 +607,24 @@ void WindowBackendX11::GrabPointer(WindowId id) {
                               ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                               GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
     m_grabbed = result == GrabSuccess;
+    // An open menu holds the keyboard too, although it never takes the focus.
+    if (top->popup) {
+        m_keyboardGrabbed = XGrabKeyboard(m_display, top->window, False, GrabModeAsync,
+                                          GrabModeAsync, CurrentTime) == GrabSuccess;
+    }
     XFlush(m_display);
 }
 
 void WindowBackendX11::UngrabPointer() {
+    if (m_keyboardGrabbed) {
+        XUngrabKeyboard(m_display, CurrentTime);
+        m_keyboardGrabbed = false;
+    }
     if (m_grabbed) {
         XUngrabPointer(m_display, CurrentTime);
-        XFlush(m_display);
         m_grabbed = false;
     }
+    XFlush(m_display);
 }
 
 void WindowBackendX11::Bell() {
@@ -719,7 +746,7 @@ void WindowBackendX11::SetTrayPicture(TrayIcon& icon, const Surface* picture) {
 }
 
 void WindowBackendX11::PaintTrayIcon(const TrayIcon& icon) {
-    if (icon.pixels.empty()) {
+    if (icon.pixels.empty() || !icon.window) {
         return;
     }
     XWindowAttributes attrs;
@@ -739,32 +766,31 @@ void WindowBackendX11::PaintTrayIcon(const TrayIcon& icon) {
     XFlush(m_display);
 }
 
-bool WindowBackendX11::AddTrayIcon(WindowId owner, uint32_t iconId, const Surface* picture,
-                                   const std::string& tip) {
-    if (!FindTop(owner) || FindTray(owner, iconId)) {
-        return false;
-    }
+// Makes the icon's window when it has none (a new icon, or one whose tray
+// died with it) and asks the tray that runs now to dock it.
+bool WindowBackendX11::DockTrayIcon(TrayIcon& icon) {
     const Atoms& a = *m_atoms;
     Window tray = XGetSelectionOwner(m_display, a.traySelection);
     if (tray == None) {
-        WindowLog("no system tray runs; tray icon %u not shown", iconId);
+        WindowLog("no system tray runs; tray icon %u waits for one", icon.iconId);
         return false;
     }
-    XSetWindowAttributes attrs{};
-    attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                       StructureNotifyMask;
-    attrs.background_pixel = BlackPixel(m_display, m_screen);
-    Window window =
-        XCreateWindow(m_display, m_root, 0, 0, kTrayIconSide, kTrayIconSide, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWEventMask | CWBackPixel, &attrs);
-    long info[2] = {0, kXEmbedMapped};
-    XChangeProperty(m_display, window, a.xembedInfo, a.xembedInfo, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(info), 2);
-    XStoreName(m_display, window, tip.c_str());
-    XChangeProperty(m_display, window, a.netWmName, a.utf8String, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(tip.data()),
-                    static_cast<int>(tip.size()));
-
+    if (!icon.window) {
+        XSetWindowAttributes attrs{};
+        attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                           StructureNotifyMask;
+        attrs.background_pixel = BlackPixel(m_display, m_screen);
+        icon.window =
+            XCreateWindow(m_display, m_root, 0, 0, kTrayIconSide, kTrayIconSide, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWEventMask | CWBackPixel, &attrs);
+        long info[2] = {0, kXEmbedMapped};
+        XChangeProperty(m_display, icon.window, a.xembedInfo, a.xembedInfo, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(info), 2);
+        SetTrayTip(icon);
+        if (!icon.gc) {
+            icon.gc = XCreateGC(m_display, icon.window, 0, nullptr);
+        }
+    }
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = tray;
@@ -772,23 +798,45 @@ bool WindowBackendX11::AddTrayIcon(WindowId owner, uint32_t iconId, const Surfac
     e.xclient.format = 32;
     e.xclient.data.l[0] = CurrentTime;
     e.xclient.data.l[1] = kSystemTrayRequestDock;
-    e.xclient.data.l[2] = static_cast<long>(window);
+    e.xclient.data.l[2] = static_cast<long>(icon.window);
     XErrorTrap trap(m_display);
     XSendEvent(m_display, tray, False, NoEventMask, &e);
     if (trap.LastErrorAndDisable() != 0) {
-        WindowLog("the system tray went away while docking icon %u", iconId);
-        XDestroyWindow(m_display, window);
+        WindowLog("the system tray went away while docking icon %u", icon.iconId);
+        return false;
+    }
+    XFlush(m_display);
+    return true;
+}
+
+void WindowBackendX11::SetTrayTip(const TrayIcon& icon) {
+    if (!icon.window) {
+        return;
+    }
+    XStoreName(m_display, icon.window, icon.tip.c_str());
+    XChangeProperty(m_display, icon.window, m_atoms->netWmName, m_atoms->utf8String, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(icon.tip.data()),
+                    static_cast<int>(icon.tip.size()));
+}
+
+bool WindowBackendX11::AddTrayIcon(WindowId owner, uint32_t iconId, const Surface* picture,
+                                   const std::string& tip) {
+    if (!FindTop(owner) || FindTray(owner, iconId)) {
+        return false;
+    }
+    if (XGetSelectionOwner(m_display, m_atoms->traySelection) == None) {
+        WindowLog("no system tray runs; tray icon %u not shown", iconId);
         return false;
     }
     TrayIcon icon;
     icon.owner = owner;
     icon.iconId = iconId;
-    icon.window = window;
-    icon.gc = XCreateGC(m_display, window, 0, nullptr);
+    icon.tip = tip;
     SetTrayPicture(icon, picture);
+    bool docked = DockTrayIcon(icon);
+    // Kept even when the dock request failed: a tray that starts later gets it.
     m_tray.push_back(std::move(icon));
-    XFlush(m_display);
-    return true;
+    return docked;
 }
 
 bool WindowBackendX11::ModifyTrayIcon(WindowId owner, uint32_t iconId, const Surface* picture,
@@ -798,10 +846,8 @@ bool WindowBackendX11::ModifyTrayIcon(WindowId owner, uint32_t iconId, const Sur
         return false;
     }
     SetTrayPicture(*icon, picture);
-    XStoreName(m_display, icon->window, tip.c_str());
-    XChangeProperty(m_display, icon->window, m_atoms->netWmName, m_atoms->utf8String, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(tip.data()),
-                    static_cast<int>(tip.size()));
+    icon->tip = tip;
+    SetTrayTip(*icon);
     PaintTrayIcon(*icon);
     return true;
 }
@@ -814,8 +860,12 @@ bool WindowBackendX11::RemoveTrayIcon(WindowId owner, uint32_t iconId) {
         return false;
     }
     // The tray notices the destruction and drops the icon.
-    XFreeGC(m_display, it->gc);
-    XDestroyWindow(m_display, it->window);
+    if (it->gc) {
+        XFreeGC(m_display, it->gc);
+    }
+    if (it->window) {
+        XDestroyWindow(m_display, it->window);
+    }
     m_tray.erase(it);
     XFlush(m_display);
     return true;
@@ -839,6 +889,10 @@ void WindowBackendX11::HandleTrayEvent(TrayIcon& icon, XEvent& event) {
             if (event.xexpose.count == 0) {
                 PaintTrayIcon(icon);
             }
+            return;
+        case DestroyNotify:
+            // The tray ended and took the window with it; a new tray gets a new one.
+            icon.window = 0;
             return;
         case ButtonPress: {
             out.screen = {event.xbutton.x_root, event.xbutton.y_root};
@@ -876,6 +930,14 @@ void WindowBackendX11::HandleTrayEvent(TrayIcon& icon, XEvent& event) {
 }
 
 void WindowBackendX11::HandleEvent(XEvent& event) {
+    if (event.type == ClientMessage && event.xclient.window == m_root &&
+        static_cast<Atom>(event.xclient.message_type) == m_atoms->manager &&
+        static_cast<Atom>(event.xclient.data.l[1]) == m_atoms->traySelection) {
+        for (TrayIcon& icon : m_tray) {
+            DockTrayIcon(icon);
+        }
+        return;
+    }
     if (TrayIcon* icon = FindTrayByWindow(event.xany.window)) {
         HandleTrayEvent(*icon, event);
         return;

@@ -5,8 +5,9 @@
 // get an empty input shape, and windows that want per-pixel alpha get a
 // 32-bit ARGB visual when a compositing manager runs; without one the
 // backend reports "no layered windows" and such windows are opaque. Tray
-// icons dock into the system tray by the XEmbed tray protocol. Pixels go to
-// the screen with XPutImage from the presented surface.
+// icons dock into the system tray by the XEmbed tray protocol, and dock again
+// when a tray (re)starts. Pixels go to the screen with XPutImage from the
+// presented surface. X errors outside a trap are logged, never fatal.
 //
 // THREADING: user-interface thread only, except Wake(), which writes to a
 // pipe that WaitForEvents polls together with the X connection.
@@ -86,8 +87,9 @@ private:
     struct TrayIcon {
         WindowId owner;
         uint32_t iconId = 0;
-        XWindowId window = 0;
+        XWindowId window = 0;  // 0 while no tray holds it
         _XGC* gc = nullptr;
+        std::string tip;
         std::vector<uint32_t> pixels;  // premultiplied ARGB, kTrayIconSide squared
         unsigned long lastLeftPressMs = 0;
         bool havePress = false;
@@ -106,6 +108,8 @@ private:
     TrayIcon* FindTrayByWindow(XWindowId window);
     void SetNetState(const TopLevel& top, unsigned long atom, bool on);
     void PaintTrayIcon(const TrayIcon& icon);
+    bool DockTrayIcon(TrayIcon& icon);
+    void SetTrayTip(const TrayIcon& icon);
     void SetTrayPicture(TrayIcon& icon, const Surface* picture);
 
     _XDisplay* m_display;
@@ -122,6 +126,7 @@ private:
     std::vector<TrayIcon> m_tray;
     std::map<CursorShape, unsigned long> m_cursors;
     bool m_grabbed = false;
+    bool m_keyboardGrabbed = false;
 };
 
 }  // namespace platform

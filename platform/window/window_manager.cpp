@@ -78,7 +78,7 @@ WindowId WindowManager::Create(const WindowOptions& options) {
         return {};
     }
     WindowNode* node = m_tree.Find(id);
-    if (!node->child) {
+    if (!node->child && !node->messageOnly) {
         TopLevelSpec spec{id,
                           node->owner,
                           node->rect,
@@ -161,7 +161,9 @@ void WindowManager::DestroyTree(WindowId id) {
         m_shownCursor.reset();
     }
     if (!node->child) {
-        m_backend->DestroyTopLevel(id);
+        if (!node->messageOnly) {
+            m_backend->DestroyTopLevel(id);
+        }
     } else if (node->visible) {
         WindowId top = m_tree.TopLevelOf(id);
         Point o = m_tree.OriginInTopLevel(id);
@@ -177,6 +179,9 @@ bool WindowManager::Show(WindowId id, bool visible) {
     WindowNode* node = m_tree.Find(id);
     if (!node) {
         return false;
+    }
+    if (node->messageOnly) {
+        return false;  // never on screen
     }
     if (node->visible == visible && !(visible && node->minimized)) {
         return true;
@@ -275,6 +280,22 @@ std::optional<Rect> WindowManager::ScreenRect(WindowId id) const {
     }
     Point o = m_tree.ScreenOrigin(id);
     return Rect::FromXywh(o.x, o.y, node->rect.Width(), node->rect.Height());
+}
+
+std::optional<Point> WindowManager::ClientToScreen(WindowId id, Point client) const {
+    if (!IsUiThread() || !m_tree.Find(id)) {
+        return std::nullopt;
+    }
+    Point o = m_tree.ScreenOrigin(id);
+    return Point{client.x + o.x, client.y + o.y};
+}
+
+std::optional<Point> WindowManager::ScreenToClient(WindowId id, Point screen) const {
+    if (!IsUiThread() || !m_tree.Find(id)) {
+        return std::nullopt;
+    }
+    Point o = m_tree.ScreenOrigin(id);
+    return Point{screen.x - o.x, screen.y - o.y};
 }
 
 bool WindowManager::SetTitle(WindowId id, std::string_view title) {
@@ -378,7 +399,7 @@ bool WindowManager::Raise(WindowId id) {
         return false;
     }
     WindowNode* node = m_tree.Find(id);
-    if (!node || node->child) {
+    if (!node || node->child || node->messageOnly) {
         return false;
     }
     m_backend->Raise(id);

@@ -89,6 +89,9 @@ public:
     bool Move(WindowId id, const Rect& rect);
     std::optional<Rect> GetRect(WindowId id) const;
     std::optional<Rect> ScreenRect(WindowId id) const;
+    // Between the window's client coordinates and the screen; nullopt for a dead id.
+    std::optional<Point> ClientToScreen(WindowId id, Point client) const;
+    std::optional<Point> ScreenToClient(WindowId id, Point screen) const;
     bool SetTitle(WindowId id, std::string_view title);
     std::string Title(WindowId id) const;
     std::string ClassName(WindowId id) const;
@@ -170,6 +173,9 @@ public:
     // The window at a screen point, as a click there would find it.
     WindowId WindowAt(Point screen) const;
     Point CursorPos() const { return m_backend->PointerPosition(); }
+    // kModLeftButton, kModRightButton, kModMiddleButton: the buttons held
+    // down, as the layer last saw them.
+    uint32_t MouseButtonsDown() const { return m_input.ButtonsDown(); }
 
     // --- Screen and tray -------------------------------------------------
     void Bell() { m_backend->Bell(); }

@@ -35,6 +35,7 @@ struct WindowNode {
     bool clickThrough = false;
     bool perPixelAlpha = false;
     bool dialogKeys = false;
+    bool messageOnly = false;
     bool doubleClicks = true;
     bool tabStop = false;
     WindowLayer layer = WindowLayer::kWidget;

@@ -41,6 +41,7 @@ struct WindowOptions {
     bool clickThrough = false;   // input goes to what lies below (drop shadows)
     bool perPixelAlpha = false;  // presented alpha is shown (needs layered windows)
     bool dialogKeys = false;     // Tab moves the focus, Enter and Escape send kCommandOk/Cancel
+    bool messageOnly = false;    // never on screen: only messages and timers (timer windows)
 
     // Child only.
     WindowLayer layer = WindowLayer::kWidget;

@@ -50,6 +50,7 @@ WindowId WindowTree::Add(const WindowOptions& options) {
     node->clickThrough = options.clickThrough;
     node->perPixelAlpha = options.perPixelAlpha;
     node->dialogKeys = options.dialogKeys;
+    node->messageOnly = !options.child && options.messageOnly;
     node->doubleClicks = options.doubleClicks;
     node->tabStop = options.tabStop;
     node->layer = options.layer;

@@ -288,6 +288,47 @@ TEST_F(InputTest, OwnerOfAModalWindowGetsNoInput) {
     EXPECT_EQ(buttonHandler.Of(MessageKind::kButtonDown).size(), 1u);
 }
 
+TEST_F(InputTest, ButtonsDownFollowPressesAndReleases) {
+    headless->PressButton(MouseButton::kLeft, {120, 120});
+    Pump();
+    EXPECT_EQ(wm->MouseButtonsDown(), kModLeftButton);
+    headless->PressButton(MouseButton::kRight, {5, 5});  // outside: still held
+    Pump();
+    EXPECT_EQ(wm->MouseButtonsDown(), kModLeftButton | kModRightButton);
+    headless->ReleaseButton(MouseButton::kLeft, {5, 5});
+    headless->ReleaseButton(MouseButton::kRight, {5, 5});
+    Pump();
+    EXPECT_EQ(wm->MouseButtonsDown(), 0u);
+}
+
+// An open menu (a popup holding the focus and the capture) takes the keys
+// and the clicks, even those aimed at the dialog below it.
+TEST_F(InputTest, OpenPopupTakesKeysAndOutsideClicks) {
+    RecordingHandler& menu = NewHandler();
+    WindowOptions o;
+    o.parent = dialog;
+    o.rect = Rect::FromXywh(150, 150, 80, 60);
+    o.popup = true;
+    o.topmost = true;
+    o.visible = true;
+    o.handler = &menu;
+    WindowId popup = wm->Create(o);
+    WindowId item = Child(popup, Rect::FromXywh(0, 0, 80, 20), &menu);
+    EXPECT_EQ(wm->ActiveTopLevel(), dialog) << "a popup never takes the activation";
+    wm->SetFocus(item);
+    wm->SetCapture(popup);
+    headless->PressKey(Key::kDown);
+    headless->Click(MouseButton::kLeft, {120, 120});  // on the dialog's button
+    Pump();
+    EXPECT_EQ(menu.Of(MessageKind::kKeyDown).size(), 1u);
+    std::vector<Received> downs = menu.Of(MessageKind::kButtonDown);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].target, popup);
+    EXPECT_EQ(downs[0].point, (Point{-30, -30})) << "outside the menu: it closes itself";
+    EXPECT_TRUE(buttonHandler.InputKinds().empty());
+    EXPECT_TRUE(dialogHandler.Of(MessageKind::kKeyDown).empty());
+}
+
 TEST_F(InputTest, CursorFollowsTheWindowUnderThePointerUnlessOverridden) {
     wm->SetCursor(button, CursorShape::kHand);
     headless->MoveMouse({120, 120});

@@ -168,6 +168,66 @@ protected:
         return wm->Create(o);
     }
 
+    // A tray owner on the peer connection: a window that takes the tray
+    // selection and announces itself on the root, as a starting tray does.
+    Window StartTray(Point at) {
+        Window root = DefaultRootWindow(peer);
+        Window tray = XCreateSimpleWindow(peer, root, at.x, at.y, 40, 40, 0, 0, 0);
+        XMapWindow(peer, tray);
+        Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
+        XSetSelectionOwner(peer, selection, tray, CurrentTime);
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = root;
+        e.xclient.message_type = XInternAtom(peer, "MANAGER", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = CurrentTime;
+        e.xclient.data.l[1] = static_cast<long>(selection);
+        e.xclient.data.l[2] = static_cast<long>(tray);
+        XSendEvent(peer, root, False, StructureNotifyMask, &e);
+        XSync(peer, False);
+        EXPECT_EQ(XGetSelectionOwner(peer, selection), tray);
+        return tray;
+    }
+
+    // The icon window of the next dock request sent to `tray` (0 when none
+    // comes); our loop runs meanwhile, as the request may answer a MANAGER.
+    unsigned long AwaitDockRequest(Window tray) {
+        Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
+        unsigned long icon = kNoWindow;
+        PumpUntil([&] {
+            while (XPending(peer) > 0) {
+                XEvent e;
+                XNextEvent(peer, &e);
+                if (e.type == ClientMessage && e.xclient.message_type == opcode &&
+                    e.xclient.window == tray && e.xclient.data.l[1] == 0) {  // REQUEST_DOCK
+                    icon = static_cast<unsigned long>(e.xclient.data.l[2]);
+                }
+            }
+            return icon != kNoWindow;
+        });
+        return icon;
+    }
+
+    void Embed(Window tray, unsigned long icon) {
+        XReparentWindow(peer, icon, tray, 8, 8);
+        XMapWindow(peer, icon);
+        XSync(peer, False);
+        ASSERT_TRUE(PumpUntil([&] { return Viewable(icon); }));
+        Settle();
+    }
+
+    // The tray messages of the painted dialog other than pointer moves.
+    std::vector<Received> TrayClicks() const {
+        std::vector<Received> clicks;
+        for (const Received& r : dialogHandler.Of(MessageKind::kTray)) {
+            if (r.code != static_cast<uint32_t>(TrayAction::kMouseMove)) {
+                clicks.push_back(r);
+            }
+        }
+        return clicks;
+    }
+
     static XvfbServer* s_server;
     static std::string s_skipReason;
 
@@ -273,64 +333,21 @@ TEST_F(WindowBackendX11Test, ShapesAndClickThroughReachTheServer) {
 // The tray: a test tray owner takes the tray selection, receives the dock
 // request, embeds the icon window and forwards a click to it.
 TEST_F(WindowBackendX11Test, TrayOwnerReceivesTheDockRequestAndForwardsAClick) {
-    Window root = DefaultRootWindow(peer);
-    Window tray = XCreateSimpleWindow(peer, root, 700, 560, 40, 40, 0, 0, 0);
-    XSelectInput(peer, tray, SubstructureNotifyMask);
-    XMapWindow(peer, tray);
-    Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
-    Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
-    XSetSelectionOwner(peer, selection, tray, CurrentTime);
-    XSync(peer, False);
-    ASSERT_EQ(XGetSelectionOwner(peer, selection), tray);
-
+    Window tray = StartTray({700, 560});
     WindowId main = PaintedDialog(Rect::FromXywh(10, 10, 50, 50));
     auto icon = Surface::Create(16, 16);
     icon->Clear(Argb(0xFF1A6BBC));
     ASSERT_TRUE(wm->AddTrayIcon(main, 1, icon.get(), "Sender"));
     unsigned long iconWindow = x11->TrayIconWindow(main, 1);
     ASSERT_NE(iconWindow, kNoWindow);
-
-    // The dock request: a client message to the tray window.
-    XEvent request{};
-    bool got = false;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!got && std::chrono::steady_clock::now() < deadline) {
-        while (XPending(peer) > 0) {
-            XEvent e;
-            XNextEvent(peer, &e);
-            if (e.type == ClientMessage && e.xclient.message_type == opcode) {
-                request = e;
-                got = true;
-            }
-        }
-        if (!got) {
-            pollfd p{ConnectionNumber(peer), POLLIN, 0};
-            ::poll(&p, 1, 20);
-        }
-    }
-    ASSERT_TRUE(got);
-    EXPECT_EQ(request.xclient.window, tray);
-    EXPECT_EQ(request.xclient.data.l[1], 0) << "SYSTEM_TRAY_REQUEST_DOCK";
-    EXPECT_EQ(static_cast<unsigned long>(request.xclient.data.l[2]), iconWindow);
-
-    XReparentWindow(peer, iconWindow, tray, 8, 8);
-    XMapWindow(peer, iconWindow);
-    XSync(peer, False);
-    ASSERT_TRUE(PumpUntil([&] { return Viewable(iconWindow); }));
-    Settle();
+    EXPECT_EQ(AwaitDockRequest(tray), iconWindow);
+    Embed(tray, iconWindow);
 
     Click({700 + 8 + 10, 560 + 8 + 10});
-    std::vector<Received> clicks;  // the tray events other than pointer moves
-    ASSERT_TRUE(PumpUntil([&] {
-        clicks.clear();
-        for (const Received& r : dialogHandler.Of(MessageKind::kTray)) {
-            if (r.code != static_cast<uint32_t>(TrayAction::kMouseMove)) {
-                clicks.push_back(r);
-            }
-        }
-        return clicks.size() >= 2;
-    }));
+    std::vector<Received> clicks;
+    ASSERT_TRUE(PumpUntil([&] { return (clicks = TrayClicks()).size() >= 2; }));
     Settle();
+    clicks = TrayClicks();
     ASSERT_EQ(clicks.size(), 2u);
     EXPECT_EQ(clicks[0].code, static_cast<uint32_t>(TrayAction::kLeftDown));
     EXPECT_EQ(clicks[0].point, (Point{718, 578}));
@@ -338,6 +355,33 @@ TEST_F(WindowBackendX11Test, TrayOwnerReceivesTheDockRequestAndForwardsAClick) {
 
     EXPECT_TRUE(wm->RemoveTrayIcon(main, 1));
     XDestroyWindow(peer, tray);
+    XSync(peer, False);
+}
+
+// A tray that ends takes the embedded icon window with it; when a tray
+// starts again the icon docks again, with a new window.
+TEST_F(WindowBackendX11Test, IconDocksAgainWhenTheTrayRestarts) {
+    Window first = StartTray({700, 560});
+    WindowId main = PaintedDialog(Rect::FromXywh(10, 10, 50, 50));
+    ASSERT_TRUE(wm->AddTrayIcon(main, 1, nullptr, "Sender"));
+    unsigned long oldIcon = x11->TrayIconWindow(main, 1);
+    ASSERT_EQ(AwaitDockRequest(first), oldIcon);
+    Embed(first, oldIcon);
+    XDestroyWindow(peer, first);
+    XSync(peer, False);
+    ASSERT_TRUE(PumpUntil([&] { return x11->TrayIconWindow(main, 1) == kNoWindow; }));
+
+    Window second = StartTray({600, 560});
+    unsigned long newIcon = AwaitDockRequest(second);
+    ASSERT_NE(newIcon, kNoWindow);
+    EXPECT_NE(newIcon, oldIcon);
+    EXPECT_EQ(x11->TrayIconWindow(main, 1), newIcon);
+    Embed(second, newIcon);
+    Click({600 + 8 + 5, 560 + 8 + 5});
+    ASSERT_TRUE(PumpUntil([&] { return TrayClicks().size() >= 2; }));
+    EXPECT_TRUE(wm->RemoveTrayIcon(main, 1));
+    XDestroyWindow(peer, second);
+    XSync(peer, False);
 }
 
 }  // namespace

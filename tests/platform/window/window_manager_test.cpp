@@ -431,6 +431,40 @@ TEST_F(WindowManagerTest, FindsTopLevelsByClassAndTitle) {
     }
 }
 
+TEST_F(WindowManagerTest, MessageOnlyWindowsTakeTimersButNeverReachTheScreen) {
+    RecordingHandler& h = NewHandler();
+    WindowOptions o;
+    o.className = "WND_TIMER_CLASS";
+    o.title = "TIMER_WND";
+    o.messageOnly = true;
+    o.handler = &h;
+    WindowId timer = wm->Create(o);
+    ASSERT_TRUE(timer);
+    EXPECT_EQ(headless->State(timer), nullptr);
+    EXPECT_FALSE(wm->Show(timer, true));
+    EXPECT_FALSE(wm->IsVisible(timer));
+    wm->SetTimer(timer, 1, 50);
+    clock.Advance(50);
+    Pump();
+    EXPECT_EQ(h.Of(MessageKind::kTimer).size(), 1u);
+    EXPECT_EQ(wm->FindTopLevel("WND_TIMER_CLASS", ""), timer);
+    EXPECT_TRUE(wm->Destroy(timer));
+}
+
+TEST_F(WindowManagerTest, ClientAndScreenCoordinates) {
+    RecordingHandler& h = NewHandler();
+    WindowId top = TopLevel(Rect::FromXywh(100, 50, 300, 200), &h);
+    WindowId row = Child(top, Rect::FromXywh(10, 20, 200, 30), &h);
+    WindowId part = Child(row, Rect::FromXywh(5, 6, 10, 10), &h);
+    EXPECT_EQ(wm->ClientToScreen(part, {1, 2}), (Point{116, 78}));
+    EXPECT_EQ(wm->ScreenToClient(part, {116, 78}), (Point{1, 2}));
+    EXPECT_EQ(wm->ScreenRect(part), Rect::FromXywh(115, 76, 10, 10));
+    wm->Move(top, Rect::FromXywh(0, 0, 300, 200));
+    EXPECT_EQ(wm->ClientToScreen(part, {0, 0}), (Point{15, 26}));
+    wm->Destroy(top);
+    EXPECT_EQ(wm->ClientToScreen(part, {0, 0}), std::nullopt);
+}
+
 TEST_F(WindowManagerTest, TrayIconEventsReachTheOwner) {
     RecordingHandler& h = NewHandler();
     WindowId main = TopLevel(Rect::FromXywh(0, 0, 10, 10), &h);
