@@ -371,6 +371,7 @@ bool WindowBackendX11::CreateTopLevel(const TopLevelSpec& spec) {
     top.id = spec.id;
     top.window = window;
     top.gc = XCreateGC(m_display, window, 0, nullptr);
+    top.depth = depth == CopyFromParent ? DefaultDepth(m_display, m_screen) : depth;
     top.rect = spec.rect;
     top.popup = spec.popup;
     top.clickThrough = spec.clickThrough;
@@ -541,33 +542,47 @@ void WindowBackendX11::Minimize(WindowId id) {
     }
 }
 
+// The surface's premultiplied 0xAARRGGBB words, in host byte order, are
+// what a 24- or 32-bit TrueColor ZPixmap holds. The XImage header lives on
+// the stack and borrows the rows, so a blit neither allocates nor asks the
+// server anything.
+bool WindowBackendX11::PutPixels(XWindowId window, _XGC* gc, int depth, const uint32_t* pixels,
+                                 int width, int height, int strideBytes, const Rect& area) {
+    XImage image{};
+    image.width = width;
+    image.height = height;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels));
+    constexpr uint32_t kProbe = 1;
+    image.byte_order = *reinterpret_cast<const unsigned char*>(&kProbe) == 1 ? LSBFirst : MSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = image.byte_order;
+    image.bitmap_pad = 32;
+    image.depth = depth;
+    image.bytes_per_line = strideBytes;
+    image.bits_per_pixel = 32;
+    image.red_mask = 0x00FF0000ul;
+    image.green_mask = 0x0000FF00ul;
+    image.blue_mask = 0x000000FFul;
+    if (!XInitImage(&image)) {
+        return false;
+    }
+    XPutImage(m_display, window, gc, &image, area.left, area.top, area.left, area.top,
+              static_cast<unsigned>(area.Width()), static_cast<unsigned>(area.Height()));
+    XFlush(m_display);
+    return true;
+}
+
 void WindowBackendX11::Present(WindowId id, const Surface& surface, const Rect& area) {
     TopLevel* top = FindTop(id);
     if (!top) {
         return;
     }
     Rect r = area.Intersect(surface.Bounds());
-    if (r.IsEmpty()) {
-        return;
+    if (!r.IsEmpty()) {
+        PutPixels(top->window, top->gc, top->depth, surface.ConstPixels(), surface.Width(),
+                  surface.Height(), surface.Stride(), r);
     }
-    // The surface's premultiplied 0xAARRGGBB words are what a 24- or 32-bit
-    // TrueColor ZPixmap holds on this byte order; XPutImage reads them in
-    // place (the XImage borrows the rows and must not free them).
-    XWindowAttributes attrs;
-    XGetWindowAttributes(m_display, top->window, &attrs);
-    const uint32_t* pixels = surface.ConstPixels();
-    XImage* image = XCreateImage(m_display, attrs.visual, static_cast<unsigned>(attrs.depth),
-                                 ZPixmap, 0, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)),
-                                 static_cast<unsigned>(surface.Width()),
-                                 static_cast<unsigned>(surface.Height()), 32, surface.Stride());
-    if (!image) {
-        return;
-    }
-    XPutImage(m_display, top->window, top->gc, image, r.left, r.top, r.left, r.top,
-              static_cast<unsigned>(r.Width()), static_cast<unsigned>(r.Height()));
-    image->data = nullptr;
-    XDestroyImage(image);
-    XFlush(m_display);
 }
 
 void WindowBackendX11::SetCursor(WindowId id, CursorShape shape) {
@@ -749,21 +764,9 @@ void WindowBackendX11::PaintTrayIcon(const TrayIcon& icon) {
     if (icon.pixels.empty() || !icon.window) {
         return;
     }
-    XWindowAttributes attrs;
-    if (!XGetWindowAttributes(m_display, icon.window, &attrs)) {
-        return;
-    }
-    XImage* image =
-        XCreateImage(m_display, attrs.visual, static_cast<unsigned>(attrs.depth), ZPixmap, 0,
-                     reinterpret_cast<char*>(const_cast<uint32_t*>(icon.pixels.data())),
-                     kTrayIconSide, kTrayIconSide, 32, kTrayIconSide * 4);
-    if (!image) {
-        return;
-    }
-    XPutImage(m_display, icon.window, icon.gc, image, 0, 0, 0, 0, kTrayIconSide, kTrayIconSide);
-    image->data = nullptr;
-    XDestroyImage(image);
-    XFlush(m_display);
+    PutPixels(icon.window, icon.gc, DefaultDepth(m_display, m_screen), icon.pixels.data(),
+              kTrayIconSide, kTrayIconSide, kTrayIconSide * 4,
+              {0, 0, kTrayIconSide, kTrayIconSide});
 }
 
 // Makes the icon's window when it has none (a new icon, or one whose tray

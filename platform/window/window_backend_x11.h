@@ -78,6 +78,7 @@ private:
         WindowId id;
         XWindowId window = 0;
         _XGC* gc = nullptr;
+        int depth = 24;
         Rect rect;
         bool mapped = false;
         bool popup = false;
@@ -107,6 +108,8 @@ private:
     TrayIcon* FindTray(WindowId owner, uint32_t iconId);
     TrayIcon* FindTrayByWindow(XWindowId window);
     void SetNetState(const TopLevel& top, unsigned long atom, bool on);
+    bool PutPixels(XWindowId window, _XGC* gc, int depth, const uint32_t* pixels, int width,
+                   int height, int strideBytes, const Rect& area);
     void PaintTrayIcon(const TrayIcon& icon);
     bool DockTrayIcon(TrayIcon& icon);
     void SetTrayTip(const TrayIcon& icon);
