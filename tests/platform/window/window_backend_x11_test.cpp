@@ -17,6 +17,7 @@
 #include "tests/platform/window/xvfb_server.h"
 
 // Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -236,6 +237,7 @@ protected:
     Display* peer = nullptr;
     RecordingHandler dialogHandler;
     RecordingHandler buttonHandler;
+    RecordingHandler shadowHandler;
     std::unique_ptr<Surface> picture;
     int paints = 0;
 };
@@ -382,6 +384,72 @@ TEST_F(WindowBackendX11Test, IconDocksAgainWhenTheTrayRestarts) {
     EXPECT_TRUE(wm->RemoveTrayIcon(main, 1));
     XDestroyWindow(peer, second);
     XSync(peer, False);
+}
+
+// With a compositing manager running, layered windows exist: a window that
+// wants per-pixel alpha gets a 32-bit visual and keeps the alpha it is
+// given, and constant opacity reaches the compositor's property.
+TEST_F(WindowBackendX11Test, LayeredWindowsWhereACompositorRuns) {
+    Atom cm = XInternAtom(peer, "_NET_WM_CM_S0", False);
+    if (XGetSelectionOwner(peer, cm) == 0 && !s_server->StartCompositor()) {
+        GTEST_SKIP() << "cannot start xcompmgr";
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (XGetSelectionOwner(peer, cm) == 0 && std::chrono::steady_clock::now() < deadline) {
+        pollfd none{-1, 0, 0};
+        ::poll(&none, 0, 20);  // xcompmgr starts in another process
+    }
+    if (XGetSelectionOwner(peer, cm) == 0) {
+        GTEST_SKIP() << "xcompmgr did not take the compositor selection (no Composite extension?)";
+    }
+    // A backend made now sees the compositor.
+    wm.reset();
+    auto backend = WindowBackendX11::Create(s_server->DisplayName());
+    ASSERT_NE(backend, nullptr);
+    x11 = backend.get();
+    wm = WindowManager::Create(std::move(backend));
+    ASSERT_TRUE(wm->SupportsLayered());
+
+    auto shadow = Surface::Create(64, 32);
+    shadow->Clear(Argb(0x80000000));  // half-transparent black
+    RecordingHandler& h = shadowHandler;
+    h.on[MessageKind::kPaint] = [&](WindowId self, const Message& m) -> int64_t {
+        wm->Present(self, *shadow, m.rect);
+        return 0;
+    };
+    WindowOptions o;
+    o.rect = Rect::FromXywh(300, 300, 64, 32);
+    o.perPixelAlpha = true;
+    o.clickThrough = true;
+    o.visible = true;
+    o.handler = &h;
+    WindowId id = wm->Create(o);
+    unsigned long window = x11->NativeWindow(id);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(window) && !h.Of(MessageKind::kPaint).empty(); }));
+    Settle();
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(peer, window, &a));
+    EXPECT_EQ(a.depth, 32);
+    XImage* image = XGetImage(peer, window, 0, 0, 1, 1, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 0, 0), 0x80000000ul) << "premultiplied, alpha kept";
+    XDestroyImage(image);
+
+    ASSERT_TRUE(wm->SetOpacity(id, 220));
+    XSync(x11->display(), False);
+    Atom opacity = XInternAtom(peer, "_NET_WM_WINDOW_OPACITY", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(peer, window, opacity, 0, 1, False, XA_CARDINAL, &type, &format,
+                                 &count, &after, &data),
+              Success);
+    ASSERT_NE(data, nullptr);
+    // Xlib hands 32-bit items back as longs, sign-extended.
+    EXPECT_EQ(static_cast<uint32_t>(*reinterpret_cast<long*>(data)), 220u * 0x01010101u);
+    XFree(data);
 }
 
 }  // namespace

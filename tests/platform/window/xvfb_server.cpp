@@ -13,6 +13,10 @@
 namespace platform {
 
 XvfbServer::~XvfbServer() {
+    if (m_compositor > 0) {
+        ::kill(m_compositor, SIGTERM);
+        ::waitpid(m_compositor, nullptr, 0);
+    }
     if (m_pid > 0) {
         ::kill(m_pid, SIGTERM);
         int status = 0;
@@ -75,6 +79,26 @@ bool XvfbServer::Start(int width, int height, int startMs) {
     }
     number.pop_back();
     m_display = ":" + number;
+    return true;
+}
+
+bool XvfbServer::StartCompositor() {
+    if (m_display.empty() || m_compositor > 0) {
+        return false;
+    }
+    m_compositor = ::fork();
+    if (m_compositor < 0) {
+        return false;
+    }
+    if (m_compositor == 0) {
+        int devNull = ::open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDOUT_FILENO);
+            ::dup2(devNull, STDERR_FILENO);
+        }
+        ::execlp("xcompmgr", "xcompmgr", "-d", m_display.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
     return true;
 }
 
