@@ -172,31 +172,23 @@ WindowId WindowTree::HitTest(WindowId topLevel, Point local) const {
 }
 
 // Children are tried from the top of the stack down: controls before
-// widgets, and within a layer the latest-created first.
+// widgets, and within a layer the latest-created first (the child list is
+// in creation order, so it is walked backwards, once per layer).
 WindowId WindowTree::HitChildren(const WindowNode& node, Point local) const {
-    std::vector<const WindowNode*> order;
-    order.reserve(node.children.size());
-    for (WindowId c : node.children) {
-        if (const WindowNode* child = Find(c)) {
-            order.push_back(child);
+    for (WindowLayer layer : {WindowLayer::kControl, WindowLayer::kWidget}) {
+        for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {
+            const WindowNode* child = Find(*it);
+            if (!child || child->layer != layer || !child->visible || !child->enabled ||
+                !child->rect.Contains(local.x, local.y)) {
+                continue;
+            }
+            Point inner{local.x - child->rect.left, local.y - child->rect.top};
+            if (child->region && !child->region->Contains(inner.x, inner.y)) {
+                continue;
+            }
+            WindowId deeper = HitChildren(*child, inner);
+            return deeper ? deeper : child->id;
         }
-    }
-    std::sort(order.begin(), order.end(), [](const WindowNode* a, const WindowNode* b) {
-        if (a->layer != b->layer) {
-            return a->layer > b->layer;
-        }
-        return a->sequence > b->sequence;
-    });
-    for (const WindowNode* child : order) {
-        if (!child->visible || !child->enabled || !child->rect.Contains(local.x, local.y)) {
-            continue;
-        }
-        Point inner{local.x - child->rect.left, local.y - child->rect.top};
-        if (child->region && !child->region->Contains(inner.x, inner.y)) {
-            continue;
-        }
-        WindowId deeper = HitChildren(*child, inner);
-        return deeper ? deeper : child->id;
     }
     return {};
 }
