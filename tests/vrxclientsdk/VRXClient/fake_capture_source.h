@@ -119,6 +119,10 @@ public:
         m_status = STATUS_PAUSED;
     }
     STATUS GetStatus() override { return m_status; }
+    // 16 bits per pixel: blocks come as 5-6-5 (or 5-5-5) words, like a
+    // capture library set to a 16-bit depth.
+    void SetBitCount(unsigned short bits) override { m_bits = bits; }
+    void Set16BitRGB(bool rgb565) override { m_rgb565 = rgb565; }
     void Close() override {
         ++m_counters.closes;
         StopThread();
@@ -138,13 +142,29 @@ private:
         b.stride = static_cast<uint32_t>(m_fbw * 4);
         b.frameRows = static_cast<uint32_t>(m_height);
         b.sourceFormat = b.colorFormat = COLOR_FORMAT_BGRX;
+        if (m_bits == 16 && !m_picture.empty()) {
+            // The whole frame in the 16-bit format, made once per picture.
+            const uint32_t format = m_rgb565 ? COLOR_FORMAT_RGB565 : COLOR_FORMAT_RGB555;
+            if (m_picture16Source != m_picture.data() || m_picture16.empty()) {
+                IMAGE_BLOCK whole = b;
+                whole.colorFormat = format;
+                whole.x2 = m_fbw - 1;
+                whole.y2 = m_height - 1;
+                m_picture16.resize(size_t(m_fbw) * m_height * 2);
+                IBMask(m_picture16.data(), &whole);
+                m_picture16Source = m_picture.data();
+            }
+            b.pBits = m_picture16.data();
+            b.stride = static_cast<uint32_t>(m_fbw * 2);
+            b.sourceFormat = b.colorFormat = format;
+        }
         b.x1 = x1;
         b.y1 = y1;
         b.x2 = x2;
         b.y2 = y2;
         b.width = static_cast<uint32_t>(x2 - x1 + 1);
         b.height = static_cast<uint32_t>(y2 - y1 + 1);
-        b.size = b.width * b.height * 4;
+        b.size = b.width * b.height * (m_bits == 16 ? 2 : 4);
         b.fsn = fsn;
         b.ftot = ftot;
         b.refresh = refresh ? 1 : 0;
@@ -218,6 +238,10 @@ private:
     std::condition_variable m_wake, m_idle;
     std::deque<Job> m_jobs;
     std::vector<uint8_t> m_picture;
+    std::atomic<unsigned short> m_bits{32};
+    std::atomic<bool> m_rgb565{false};
+    std::vector<uint8_t> m_picture16;
+    const uint8_t* m_picture16Source = nullptr;
     bool m_stop = false;
     bool m_busy = false;
     bool m_refreshPending = false;
