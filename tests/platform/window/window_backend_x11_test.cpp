@@ -22,6 +22,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
+#include <X11/keysym.h>
 #include <cairo.h>
 
 namespace platform {
@@ -238,6 +239,7 @@ protected:
     RecordingHandler dialogHandler;
     RecordingHandler buttonHandler;
     RecordingHandler shadowHandler;
+    RecordingHandler menuHandler;
     std::unique_ptr<Surface> picture;
     int paints = 0;
 };
@@ -384,6 +386,48 @@ TEST_F(WindowBackendX11Test, IconDocksAgainWhenTheTrayRestarts) {
     EXPECT_TRUE(wm->RemoveTrayIcon(main, 1));
     XDestroyWindow(peer, second);
     XSync(peer, False);
+}
+
+// An open menu: an override-redirect popup that holds the capture gets the
+// keys and a click outside it, through pointer and keyboard grabs.
+TEST_F(WindowBackendX11Test, PopupWithCaptureGrabsPointerAndKeyboard) {
+    WindowId dialog = PaintedDialog(Rect::FromXywh(100, 100, 300, 200));
+    WindowOptions o;
+    o.parent = dialog;
+    o.rect = Rect::FromXywh(150, 150, 100, 60);
+    o.popup = true;
+    o.topmost = true;
+    o.visible = true;
+    o.handler = &menuHandler;
+    WindowId menu = wm->Create(o);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Viewable(x11->NativeWindow(dialog)) && Viewable(x11->NativeWindow(menu)); }));
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(peer, x11->NativeWindow(menu), &a));
+    EXPECT_TRUE(a.override_redirect);
+    wm->SetFocus(menu);
+    wm->SetCapture(menu);
+    Settle();
+
+    KeyCode down = XKeysymToKeycode(peer, XK_Down);
+    XTestFakeKeyEvent(peer, down, True, 0);
+    XTestFakeKeyEvent(peer, down, False, 0);
+    Click({120, 120});  // on the dialog, outside the menu
+    ASSERT_TRUE(PumpUntil([&] { return !menuHandler.Of(MessageKind::kButtonUp).empty(); }));
+    Settle();
+    ASSERT_EQ(menuHandler.Of(MessageKind::kKeyDown).size(), 1u);
+    std::vector<Received> presses = menuHandler.Of(MessageKind::kButtonDown);
+    ASSERT_EQ(presses.size(), 1u);
+    EXPECT_EQ(presses[0].point, (Point{-30, -30}));
+    EXPECT_TRUE(dialogHandler.Of(MessageKind::kButtonDown).empty());
+
+    wm->ReleaseCapture();
+    Settle();
+    EXPECT_EQ(XGrabPointer(peer, DefaultRootWindow(peer), False, ButtonPressMask, GrabModeAsync,
+                           GrabModeAsync, 0, 0, CurrentTime),
+              GrabSuccess)
+        << "the grab ended with the capture";
+    XUngrabPointer(peer, CurrentTime);
 }
 
 // With a compositing manager running, layered windows exist: a window that
