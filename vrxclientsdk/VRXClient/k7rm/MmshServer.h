@@ -1,0 +1,58 @@
+// Serves one live ASF stream over MMS over HTTP to any number of players.
+//
+// A player first asks for the stream description (a GET without
+// "xPlayStrm=1") and gets the header chunk; then it asks to play and gets the
+// header chunk followed by every data packet from then on, until it or the
+// server closes the connection. Requests are read with a size limit; a
+// player that falls too far behind is dropped rather than buffered without
+// end.
+//
+// Not an HTTP server in general: every request gets the stream.
+//
+// THREADING: one thread drives it through its poll descriptors.
+#pragma once
+
+#include <poll.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class MmshServer {
+public:
+    // `header` is the payload of the header chunk (AsfStreamReader::Header()).
+    explicit MmshServer(std::string header);
+    ~MmshServer();
+    MmshServer(const MmshServer&) = delete;
+    MmshServer& operator=(const MmshServer&) = delete;
+
+    // Binds and listens on `address`:`port`; false when the port is taken.
+    bool Listen(const std::string& address, uint16_t port);
+
+    // Appends the descriptors to poll (listening socket and players).
+    void AppendPollFds(std::vector<pollfd>& fds) const;
+    // Handles the results of a poll over the descriptors appended from
+    // `first` on.
+    void OnPoll(const std::vector<pollfd>& fds, size_t first);
+
+    // Queues one data packet for every playing client.
+    void Broadcast(std::string_view packet);
+
+    size_t ClientCount() const { return m_clients.size(); }
+
+private:
+    struct Client;
+    void Accept();
+    void OnReadable(Client& client);
+    void OnWritable(Client& client);
+    void StartResponse(Client& client);
+
+    std::string m_header;
+    int m_listen = -1;
+    uint32_t m_sequence = 0;
+    uint32_t m_nextClientId = 1;
+    std::vector<std::unique_ptr<Client>> m_clients;
+    std::string m_chunk;  // reused for every packet
+};
