@@ -514,7 +514,7 @@ void WindowBackendX11::Raise(WindowId id) {
         return;
     }
     XRaiseWindow(m_display, top->window);
-    if (!top->popup && top->mapped) {
+    if (!top->popup && !top->clickThrough && top->mapped) {
         XEvent e{};
         e.xclient.type = ClientMessage;
         e.xclient.window = top->window;

@@ -198,7 +198,9 @@ bool WindowManager::Show(WindowId id, bool visible) {
     if (visible) {
         Invalidate(id);
     }
-    if (!node->child && visible && !node->popup) {
+    // Popups (menus, tooltips) and click-through windows (shadows) show
+    // without taking the activation.
+    if (!node->child && visible && !node->popup && !node->clickThrough) {
         SetActive(id);
     }
     if (!node->child && !visible && m_active == id) {
@@ -403,7 +405,7 @@ bool WindowManager::Raise(WindowId id) {
         return false;
     }
     m_backend->Raise(id);
-    if (node->visible && !node->popup) {
+    if (node->visible && !node->popup && !node->clickThrough) {
         SetActive(id);
     }
     return true;

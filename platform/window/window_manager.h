@@ -110,7 +110,8 @@ public:
     bool SetRegion(WindowId id, std::optional<Region> region);
     bool SetOpacity(WindowId id, uint8_t opacity);  // top-levels
     bool SetTopmost(WindowId id, bool topmost);     // top-levels
-    bool Raise(WindowId id);                        // top-levels: front and active
+    // Top-levels: to the front, and active unless a popup or click-through.
+    bool Raise(WindowId id);
     bool Minimize(WindowId id);
     bool IsMinimized(WindowId id) const;
     WindowId ActiveTopLevel() const { return m_active; }

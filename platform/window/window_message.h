@@ -126,7 +126,8 @@ struct Message {
     }
 };
 
-// True for the messages that come from the mouse or the keyboard.
+// True for the messages that PreTranslate sees: those of the mouse and the
+// keyboard, with hover, leave and capture-lost notices.
 constexpr bool IsInputMessage(MessageKind kind) {
     return (kind >= MessageKind::kMouseMove && kind <= MessageKind::kChar);
 }

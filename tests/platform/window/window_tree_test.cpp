@@ -64,6 +64,7 @@ TEST_F(HitTestTest, FrontTopLevelWinsAndClickThroughWindowsAreSkipped) {
     shadow.topmost = true;
     shadow.visible = true;
     ASSERT_TRUE(wm->Create(shadow));
+    EXPECT_EQ(wm->ActiveTopLevel(), front) << "a shadow never takes the activation";
 
     EXPECT_EQ(wm->WindowAt({150, 150}), front);
     wm->Raise(back);
