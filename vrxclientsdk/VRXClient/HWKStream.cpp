@@ -175,7 +175,9 @@ int HWKStream::Shutdown() {
     }
     QK_LOGF(LOG_DEBUG, "Shutdown %hu", m_Port);
     int rc = 0;
-    if (!m_pfnShutdown()) {
+    // A server that already ended needs only its thread joined: the module's
+    // shutdown would also stop the servers other streams run.
+    if (!m_pServerEnded->load() && !m_pfnShutdown()) {
         rc = QK_ERROR(qkerr::kHwkShutdown);
     }
     JoinServerThread();

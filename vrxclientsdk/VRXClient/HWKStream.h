@@ -46,9 +46,11 @@ public:
     // 0, or -6528504 with the URL as detail.
     int DeregisterFile();
 
-    // Stops the server this stream started and joins its thread. 0 (also
-    // when this stream runs no server: servers of other streams are left
-    // alone), or -6528502.
+    // Stops the server this stream started and joins its thread. The module
+    // stops all of its servers at once, so servers of other streams stop
+    // too (HwkServerRegistry shuts down only when none is in use). A stream
+    // whose server is not running calls nothing and answers 0. Else 0 or
+    // -6528502.
     int Shutdown();
 
     // True when the module and all five entries were found.

@@ -144,6 +144,27 @@ TEST_F(VideoFileStreamTest, TheServerOfAPortIsSharedAndCounted) {
     EXPECT_EQ(Status(m_port, urlB), 0);
 }
 
+TEST_F(VideoFileStreamTest, ServersOfTwoPortsStopOnlyWithTheLastReference) {
+    VideoFileStream a;
+    VideoFileStream b;
+    const uint16_t other = mediatest::FreePort();
+    ASSERT_EQ(a.Initialize(m_port, false), 0);
+    ASSERT_EQ(b.Initialize(other, false), 0);
+    std::string urlB;
+    ASSERT_EQ(b.Start(m_second, urlB), 0);
+    EXPECT_EQ(a.Shutdown(), 0);
+    EXPECT_EQ(Status(other, urlB), 200) << "releasing one port leaves the other serving";
+    VideoFileStream c;
+    ASSERT_EQ(c.Initialize(m_port, false), 0) << "the idle server of the port is taken up again";
+    std::string urlC;
+    ASSERT_EQ(c.Start(m_first, urlC), 0);
+    EXPECT_EQ(Status(m_port, urlC), 200);
+    EXPECT_EQ(c.Shutdown(), 0);
+    EXPECT_EQ(b.Shutdown(), 0);
+    EXPECT_EQ(Status(other, urlB), 0);
+    EXPECT_EQ(Status(m_port, "/"), 0);
+}
+
 TEST_F(VideoFileStreamTest, MovingToAnotherPortWithdrawsAndReleases) {
     VideoFileStream stream;
     ASSERT_EQ(stream.Initialize(m_port, false), 0);
