@@ -62,8 +62,8 @@ public:
     void OnConnectClose() override {
         closeThread = std::this_thread::get_id();
         runningAtClose = IsRunning();
-        closeCount++;
         ProtocolBase::OnConnectClose();
+        closeCount++;  // counted once the close has run to its end
     }
 
     size_t EventCount() {
