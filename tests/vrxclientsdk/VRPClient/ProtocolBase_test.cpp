@@ -196,6 +196,34 @@ TEST(ProtocolBaseConnectTest, FailureCodes) {
     }
 }
 
+TEST(ProtocolBaseConnectTest, PortThatNeverAnswersTimesOut) {
+    // A listener whose accept queue is full drops further connection
+    // requests, so the connect stays pending until the time-out.
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t len = sizeof sa;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&sa), &len);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(f, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        fillers.push_back(f);
+    }
+    std::this_thread::sleep_for(50ms);
+    TestChannel ch;
+    const uint16_t port = ntohs(sa.sin_port);
+    EXPECT_EQ(ch.Connect("127.0.0.1", {port}, false, 1), qkerr::kNoConnection)
+        << ch.GetErrorMessage();
+    for (int f : fillers) {
+        ::close(f);
+    }
+    ::close(listener);
+}
+
 TEST(ProtocolBaseConnectTest, CloseConnectEndsAConnectWait) {
     LoopbackPeer never;
     TestChannel ch;
