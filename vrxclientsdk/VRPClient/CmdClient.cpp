@@ -66,27 +66,29 @@ int CmdClient::OpenConnectAddr(uint32_t ipv4, const std::vector<uint16_t>& ports
 int CmdClient::OpenConnect(const std::string& ip, const std::vector<uint16_t>& ports,
                            int timeoutSeconds) {
     QK_LOGF(LOG_INFO, "OpenConnect %s %d", ip.c_str(), static_cast<int>(ports.size()));
-    boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     CloseConnect();
+    ResetReceiverState();
+    // The command lock is not held while connecting: starting the threads
+    // joins the previous dispatcher, which may be waiting for that lock in an
+    // event handler.
+    return AfterConnect(Connect(ip, ports, false, timeoutSeconds));
+}
+
+int CmdClient::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
+    ResetReceiverState();
+    return AfterConnect(ProtocolBase::InitSocket(socket, noDispatcher));
+}
+
+void CmdClient::ResetReceiverState() {
+    boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     // A new receiver may be older than the last one: nothing it supports is
     // known until it has answered ConnectToDeviceThruIP and GetDeviceCap.
     m_DeviceVersion = 0;
     m_Fbf = 0;
     m_Fbf2 = 0;
     m_Fbf3 = 0;
-    // The network thread starts inside Connect and asks IsPeerAlive at once.
+    // The network thread starts inside the connect and asks IsPeerAlive at once.
     m_LastAliveMs = platform::NowMs();
-    return AfterConnect(Connect(ip, ports, false, timeoutSeconds));
-}
-
-int CmdClient::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
-    boost::recursive_mutex::scoped_lock lock(m_CmdLock);
-    m_DeviceVersion = 0;
-    m_Fbf = 0;
-    m_Fbf2 = 0;
-    m_Fbf3 = 0;
-    m_LastAliveMs = platform::NowMs();
-    return AfterConnect(ProtocolBase::InitSocket(socket, noDispatcher));
 }
 
 int CmdClient::AfterConnect(int result) {
@@ -94,7 +96,10 @@ int CmdClient::AfterConnect(int result) {
         return result;
     }
     m_LastAliveMs = platform::NowMs();
-    m_PlayState = kPlayIdle;
+    {
+        boost::recursive_mutex::scoped_lock lock(m_CmdLock);
+        m_PlayState = kPlayIdle;
+    }
     StartAliveThread();
     return GetErrorCode();
 }

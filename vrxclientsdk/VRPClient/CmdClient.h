@@ -232,6 +232,7 @@ protected:
 private:
     void InstallReaders();
     void InstallHandlers();
+    void ResetReceiverState();
     int AfterConnect(int result);
     void StartAliveThread();
     void AliveThread();

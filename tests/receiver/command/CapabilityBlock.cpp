@@ -4,6 +4,14 @@
 
 namespace receiver_sim {
 
+std::vector<uint8_t> CapabilityBlock::AllCodings() {
+    std::vector<uint8_t> codings(3);
+    codings[0] = 2;
+    codings[1] = 4;
+    codings[2] = 7;
+    return codings;
+}
+
 std::vector<uint8_t> CapabilityBlock::Encode() const {
     std::vector<uint8_t> out(42, 0);
     auto be16 = [&out](size_t at, uint16_t v) {

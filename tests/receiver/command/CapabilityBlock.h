@@ -25,7 +25,7 @@ struct CapabilityBlock {
     uint8_t maxVolume = 100;
     uint8_t currentVolume = 50;
     // The image codings the receiver accepts: 2 raw LZO, 4 JPEG, 7 H.264.
-    std::vector<uint8_t> codings = {2, 4, 7};
+    std::vector<uint8_t> codings = AllCodings();
     uint8_t groupByte = 0;
     std::vector<std::array<uint8_t, 20>> entries;
     std::array<uint8_t, 256> trailer{};
@@ -34,6 +34,8 @@ struct CapabilityBlock {
     // and the entry count, the entries, and the 256-byte block. At most 255
     // codings and 255 entries are encoded.
     std::vector<uint8_t> Encode() const;
+
+    static std::vector<uint8_t> AllCodings();
 };
 
 }  // namespace receiver_sim
