@@ -194,3 +194,23 @@ TEST_F(VideoFileStreamTest, TwentyStartStopCyclesEndClean) {
 }
 
 }  // namespace
+
+namespace {
+
+// A program that exits while a stream still serves (no shutdown, no
+// destructor of the stream) ends cleanly: the server stops at exit.
+TEST(VideoFileStreamExitTest, ExitingWhileServingEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            mediatest::ScopedMediaEnvironment env(PEMU_MODULE_DIR);
+            static VideoFileStream* stream = new VideoFileStream;
+            if (stream->Initialize(mediatest::FreePort(), false) != 0) {
+                std::_Exit(3);
+            }
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -24,6 +24,13 @@ constexpr auto kStopRetry = std::chrono::milliseconds(10);
 
 class Module {
 public:
+    Module() = default;
+    // At exit the module's state may go before the client's objects that
+    // still run servers: the servers are stopped while the state is whole.
+    ~Module() { Shutdown(); }
+    Module(const Module&) = delete;
+    Module& operator=(const Module&) = delete;
+
     bool Serve(uint16_t port) {
         auto server = std::make_unique<HttpFileServer>(m_files);
         {
