@@ -43,20 +43,20 @@ std::string AsfStart(uint32_t minPacket, uint32_t maxPacket) {
     return header + data;
 }
 
-TEST(AsfStreamReaderTest, SplitsHeaderAndPacketsWhateverThePieces) {
+TEST(AsfStreamReaderTest, SplitsHeaderAndPacketsWhateverTheSlices) {
     const std::string start = AsfStart(100, 100);
     std::string stream = start;
     for (char p = 'A'; p < 'D'; ++p) {
         stream.append(100, p);
     }
     stream.append(40, 'Z');  // an incomplete packet stays back
-    for (size_t piece : {size_t{1}, size_t{7}, size_t{99}, stream.size()}) {
-        SCOPED_TRACE(piece);
+    for (size_t slice : {size_t{1}, size_t{7}, size_t{99}, stream.size()}) {
+        SCOPED_TRACE(slice);
         AsfStreamReader reader;
         std::string packets;
         std::string packet;
-        for (size_t at = 0; at < stream.size(); at += piece) {
-            reader.Feed(std::string_view(stream).substr(at, piece));
+        for (size_t at = 0; at < stream.size(); at += slice) {
+            reader.Feed(std::string_view(stream).substr(at, slice));
             while (reader.NextPacket(packet)) {
                 ASSERT_EQ(packet.size(), 100u);
                 packets.push_back(packet[0]);

@@ -58,13 +58,13 @@ ByteRange ResolveByteRange(std::string_view header, uint64_t size) {
     if (eq == std::string_view::npos || !EqualsIgnoringCase(Trim(header.substr(0, eq)), kUnit)) {
         return whole;
     }
-    const std::string_view spec = Trim(header.substr(eq + 1));
-    const size_t dash = spec.find('-');
-    if (spec.find(',') != std::string_view::npos || dash == std::string_view::npos) {
+    const std::string_view rangeSet = Trim(header.substr(eq + 1));
+    const size_t dash = rangeSet.find('-');
+    if (rangeSet.find(',') != std::string_view::npos || dash == std::string_view::npos) {
         return whole;
     }
-    const std::string_view firstText = Trim(spec.substr(0, dash));
-    const std::string_view lastText = Trim(spec.substr(dash + 1));
+    const std::string_view firstText = Trim(rangeSet.substr(0, dash));
+    const std::string_view lastText = Trim(rangeSet.substr(dash + 1));
     const ByteRange unsatisfiable{ByteRange::Kind::kUnsatisfiable, 0, 0};
 
     if (firstText.empty()) {

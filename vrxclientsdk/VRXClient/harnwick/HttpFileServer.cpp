@@ -15,7 +15,7 @@
 
 namespace {
 
-// Read and sent in pieces of this size.
+// Read and sent in blocks of this size.
 constexpr size_t kChunkBytes = 64 * 1024;
 // A receiver that pauses playback stops reading; the connection is given
 // this long before it is dropped (the receiver resumes with a range request).
@@ -136,7 +136,7 @@ void HttpFileServer::Answer(const httplib::Request& request, httplib::Response& 
         return;
     }
     const uint64_t first = range.first;
-    // One buffer per response, reused for every piece.
+    // One buffer per response, reused for every block.
     auto buffer = std::make_shared<std::vector<char>>(
         static_cast<size_t>(std::min<uint64_t>(range.length, kChunkBytes)));
     response.set_content_provider(
