@@ -119,7 +119,9 @@ TEST_F(CmdClientAliveTest, SilentPeerIsFoundDeadOnceAfterTheAliveTimeOut) {
     EXPECT_EQ(client->errorAtClose.load(), qkerr::kRollTimeout);
     ASSERT_TRUE(cmdtest::WaitUntil([&] { return !client->IsConnected(); }));
     EXPECT_TRUE(sim->WaitForNoOpenConnection());
-    client.reset();  // joins every thread: no second notice can come later
+    client->ShutdownConnection();  // joins every thread: no later notice can come
+    EXPECT_EQ(client->closeCount.load(), 1);
+    client.reset();
     EXPECT_TRUE(sim->Errors().empty());
 }
 
@@ -184,6 +186,8 @@ TEST_F(CmdClientAliveTest, CloseNoticeOnlyForALossNotForTheOwnersClose) {
     EXPECT_EQ(client->errorAtClose.load(), qkerr::kGracefullyClosed);
     ASSERT_TRUE(cmdtest::WaitUntil([&] { return !client->IsConnected(); }));
     EXPECT_EQ(client->GetPlayState(), kPlayIdle);
+    client->ShutdownConnection();
+    EXPECT_EQ(client->closeCount.load(), 1);
     client.reset();
     EXPECT_TRUE(sim->Errors().empty());
 }

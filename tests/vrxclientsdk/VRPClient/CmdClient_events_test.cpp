@@ -251,6 +251,8 @@ TEST_F(CmdClientTest, HalfAnAnswerThenCloseFailsTheRequestOnce) {
     EXPECT_EQ(record.w, 77);
     ASSERT_TRUE(cmdtest::WaitUntil([&] { return client->closeCount.load() == 1; }));
     EXPECT_TRUE(cmdtest::WaitUntil([&] { return !client->IsConnected(); }));
+    client->ShutdownConnection();
+    EXPECT_EQ(client->closeCount.load(), 1);
 }
 
 TEST_F(CmdClientTest, ScriptedDisconnectEndsTheWaitingRequest) {
@@ -260,6 +262,8 @@ TEST_F(CmdClientTest, ScriptedDisconnectEndsTheWaitingRequest) {
     EXPECT_EQ(client->GetDeviceStatus(status), qkerr::kGracefullyClosed);
     ASSERT_TRUE(cmdtest::WaitUntil([&] { return client->closeCount.load() == 1; }));
     EXPECT_EQ(client->errorAtClose.load(), qkerr::kGracefullyClosed);
+    client->ShutdownConnection();
+    EXPECT_EQ(client->closeCount.load(), 1);
 }
 
 TEST_F(CmdClientTest, GarbageBeforeAPrefixIsSkipped) {
