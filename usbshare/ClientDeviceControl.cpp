@@ -15,8 +15,9 @@
 #include "platform/dynload.h"
 #include "platform/syserror.h"
 #include "usbshare/IniFile.h"
-#include "usbshare/NoBusDeviceForwarder.h"
 #include "usbshare/SocketClient.h"
+#include "usbshare/UsbIpDeviceForwarder.h"
+#include "usbshare/UsbIpImport.h"
 #include "usbshare/ZampLog.h"
 
 using namespace porvane;
@@ -33,8 +34,7 @@ constexpr size_t kMaxAddressLength = 63;
 }  // namespace
 
 CClientDeviceControl::CClientDeviceControl()
-    : m_Service(zamp::kCommandService),
-      m_pForwarder(std::make_unique<NoBusDeviceForwarder>(m_Link)) {}
+    : m_Service(zamp::kCommandService), m_DataService(usbip::kDataService) {}
 
 CClientDeviceControl::~CClientDeviceControl() {
     Shutdown();
@@ -42,6 +42,7 @@ CClientDeviceControl::~CClientDeviceControl() {
 
 void CClientDeviceControl::SetDeviceForwarderForTest(std::unique_ptr<DeviceForwarder> forwarder) {
     m_pForwarder = std::move(forwarder);
+    m_bForwarderForTest = true;
 }
 
 std::string CClientDeviceControl::AppDataFolder() const {
@@ -67,6 +68,11 @@ int CClientDeviceControl::Init(char* ip, DeviceNotifyWindow hwnd, CallBackMsgFun
     m_Address.clear();
     ClearReply();
     m_Reader.Reset();
+    if (!m_bForwarderForTest) {
+        // Until a virtual bus is found, m_pBus is null and every import ends
+        // with "no bus" (code 6).
+        m_pForwarder = std::make_unique<usbip::UsbIpDeviceForwarder>(m_Link, m_pBus, m_DataService);
+    }
     m_hWnd = hwnd;
     m_bLogNextToProgram = logNextToProgram;
     m_Link.callback = callback;
@@ -165,8 +171,10 @@ void CClientDeviceControl::Shutdown() {
     if (m_pSocketClient) {
         m_pSocketClient->Stop();
     }
-    for (const DevicePtr& device : Devices()) {
-        m_pForwarder->TerminateDevice(*device);
+    if (m_pForwarder) {
+        for (const DevicePtr& device : Devices()) {
+            m_pForwarder->TerminateDevice(*device);
+        }
     }
     ReplaceDevices({});
     m_pSocketClient.reset();

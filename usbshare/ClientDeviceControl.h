@@ -41,6 +41,9 @@ namespace porvane {
 class NetworkState;
 class SocketClient;
 }  // namespace porvane
+namespace usbip {
+class VirtualUsbBus;
+}  // namespace usbip
 
 // The program's window that receives device-interface notices; opaque here.
 using DeviceNotifyWindow = void*;
@@ -113,6 +116,10 @@ public:
     void SetAppDataFolderForTest(const std::string& folder) { m_AppDataForTest = folder; }
     void SetCommandServiceForTest(const std::string& service) { m_Service = service; }
     void SetDeviceForwarderForTest(std::unique_ptr<porvane::DeviceForwarder> forwarder);
+    // The virtual bus (not owned; must outlive the object) and the devices'
+    // data service, for the forwarder that Init creates.
+    void SetVirtualUsbBusForTest(usbip::VirtualUsbBus* bus) { m_pBus = bus; }
+    void SetDataServiceForTest(const std::string& service) { m_DataService = service; }
     // `state` must outlive the object's connections.
     void SetNetworkStateForTest(porvane::NetworkState* state) { m_pNetworkForTest = state; }
 
@@ -198,5 +205,10 @@ private:
     boost::recursive_mutex m_DeviceLock;
     std::vector<DevicePtr> m_Devices;  // guarded by m_DeviceLock
 
+    // Forwards the devices; Init creates the USB/IP forwarder over m_pBus
+    // unless a test put another in place.
     std::unique_ptr<porvane::DeviceForwarder> m_pForwarder;
+    bool m_bForwarderForTest = false;
+    usbip::VirtualUsbBus* m_pBus = nullptr;
+    std::string m_DataService;
 };

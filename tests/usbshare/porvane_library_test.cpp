@@ -1,6 +1,7 @@
 // The shared library as the program uses it: created with new, driven through
-// its exported methods, with the forwarder it ships (no virtual bus on this
-// system, so every device fails to attach with code 6).
+// its exported methods, with the forwarder it ships. There is no virtual bus
+// here, so the device is imported from the receiver and then fails to plug in
+// (code 6).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/receiver/usb/UsbIpDeviceSim.h"
 #include "tests/receiver/usb/ZampReceiverSim.h"
 #include "tests/support/TempDir.h"
 #include "tests/usbshare/write_file.h"
@@ -42,17 +44,26 @@ TEST(PorvaneLibraryTest, BindAttachDetachTerminate) {
     receiver_sim::SimUsbDevice device;
     device.busId = "1-7";
     sim.SetDevices({device});
+    receiver_sim::UsbIpDeviceSim devices;
+    ASSERT_TRUE(devices.Start());
+    devices.SetDevices({device});
     testsupport::TempDir dir;
 
     auto* control = new CClientDeviceControl;
     control->SetAppDataFolderForTest(dir.Path().string());
     control->SetCommandServiceForTest(sim.PortText());
+    control->SetDataServiceForTest(devices.PortText());
     char ip[] = "127.0.0.1";
     ASSERT_EQ(control->Init(ip, nullptr, &Record, false), 0);
     EXPECT_TRUE(control->CanDeviceAttach());
     EXPECT_EQ(control->DoBind(), 0);
     EXPECT_EQ(control->AttachAllDevice(), 0);
     EXPECT_EQ(control->GetDeviceCount(), 1);
+    {
+        std::unique_lock<std::mutex> hold(g_lock);
+        ASSERT_TRUE(
+            g_cond.wait_for(hold, std::chrono::seconds(10), [] { return g_calls.size() >= 3; }));
+    }
     EXPECT_EQ(control->DetachAllDevice(), 0);
     EXPECT_TRUE(control->Terminate());
     delete control;
@@ -61,4 +72,6 @@ TEST(PorvaneLibraryTest, BindAttachDetachTerminate) {
     EXPECT_EQ(g_calls, (std::vector<std::pair<int, std::string>>{
                            {8, "-"}, {8, "-"}, {6, "1-7"}, {9, "-"}, {9, "-"}}));
     EXPECT_TRUE(sim.ProtocolErrors().empty());
+    EXPECT_EQ(devices.Imports(), std::vector<std::string>{"1-7"});
+    EXPECT_TRUE(devices.ProtocolErrors().empty());
 }

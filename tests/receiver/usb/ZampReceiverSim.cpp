@@ -1,5 +1,7 @@
 #include "tests/receiver/usb/ZampReceiverSim.h"
 
+#include "tests/receiver/usb/LoopbackListener.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -45,24 +47,10 @@ ZampReceiverSim::~ZampReceiverSim() {
 }
 
 bool ZampReceiverSim::Start(const char* address) {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    m_listen = ListenOnLoopback(address, &m_port);
     if (m_listen < 0) {
         return false;
     }
-    const int one = 1;
-    ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    if (::inet_pton(AF_INET, address, &a.sin_addr) != 1 ||
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::listen(m_listen, 4) != 0) {
-        ::close(m_listen);
-        m_listen = -1;
-        return false;
-    }
-    socklen_t len = sizeof a;
-    ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-    m_port = ntohs(a.sin_port);
     m_stop = false;
     m_thread = std::thread([this] { Serve(); });
     return true;
@@ -80,18 +68,10 @@ void ZampReceiverSim::Stop() {
 }
 
 void ZampReceiverSim::Serve() {
-    while (!m_stop) {
-        pollfd p{m_listen, POLLIN, 0};
-        if (::poll(&p, 1, 20) <= 0) {
-            continue;
-        }
-        const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
-            continue;
-        }
+    AcceptUntil(m_listen, m_stop, [this](int fd) {
         ++m_connections;
         HandleClient(fd);
-    }
+    });
 }
 
 void ZampReceiverSim::HandleClient(int fd) {

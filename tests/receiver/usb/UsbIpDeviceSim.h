@@ -1,0 +1,82 @@
+// The simulated receiver's device side: the per-device data connections
+// (normally TCP port 3240) on which a sender imports a device by bus id and
+// then sends USB/IP requests that the receiver runs on the real device.
+//
+// Strict: the import request and every USB/IP request are checked against
+// the wire tables; a violation is recorded and ends that connection. The
+// simulated devices answer IN transfers with scripted reports (per bus id and
+// endpoint) or a counting pattern, take OUT data and confirm its length, and
+// answer unlinks. The receiver can also be silent (reads, never replies) or
+// drop every data connection. Replies carry 0x58 in the command's high byte.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/receiver/usb/ZampWire.h"
+
+namespace receiver_sim {
+
+class UsbIpDeviceSim {
+public:
+    UsbIpDeviceSim() = default;
+    ~UsbIpDeviceSim();
+    UsbIpDeviceSim(const UsbIpDeviceSim&) = delete;
+    UsbIpDeviceSim& operator=(const UsbIpDeviceSim&) = delete;
+
+    bool Start(const char* address = "127.0.0.1");
+    void Stop();
+    std::string PortText() const { return std::to_string(m_port); }
+
+    void SetDevices(std::vector<SimUsbDevice> devices);
+    // The next IN reply of `bus` on endpoint `ep` carries `data`.
+    void QueueReport(const std::string& bus, uint8_t ep, std::vector<uint8_t> data);
+    // Reads requests but answers none.
+    void SetSilent(bool silent) { m_silent = silent; }
+    // Answers the next request with a header whose high byte is not 0x58.
+    void SetBadReplyMark(bool bad) { m_badMark = bad; }
+    // Closes every data connection.
+    void DropConnections();
+
+    // Waits until `n` imports (or USB/IP requests) have arrived in all.
+    bool WaitForImports(size_t n, int timeoutMs = 10000);
+    bool WaitForRequests(size_t n, int timeoutMs = 10000);
+    std::vector<std::string> Imports();
+    // OUT data received per bus id, in order.
+    std::vector<uint8_t> OutData(const std::string& bus);
+    std::vector<std::string> ProtocolErrors();
+
+private:
+    void Serve();
+    void HandleConnection(int fd);
+    bool Import(int fd, std::string* bus);
+    bool Relay(int fd, const std::string& bus);
+    void Error(const std::string& what);
+
+    int m_listen = -1;
+    uint16_t m_port = 0;
+    std::thread m_acceptThread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_silent{false};
+    std::atomic<bool> m_badMark{false};
+
+    std::mutex m_lock;  // guards everything below
+    std::condition_variable m_changed;
+    std::vector<std::thread> m_connections;
+    std::vector<int> m_fds;
+    std::vector<SimUsbDevice> m_devices;
+    std::map<std::pair<std::string, uint8_t>, std::deque<std::vector<uint8_t>>> m_reports;
+    std::vector<std::string> m_imports;
+    size_t m_requests = 0;
+    std::map<std::string, std::vector<uint8_t>> m_outData;
+    std::vector<std::string> m_errors;
+};
+
+}  // namespace receiver_sim
