@@ -240,9 +240,10 @@ private:
     int SendRock();
 
     // Sends `code` with `payload` and waits for code + 1. With `answer`
-    // non-null, the answer payload is copied there. Returns 0 or the error.
+    // non-null, the answer payload is copied there; one shorter than
+    // `minAnswer` bytes fails. Returns 0 or the error.
     int Request(uint8_t code, const char* name, const ByteString& payload, int timeoutSeconds,
-                ByteString* answer = nullptr);
+                ByteString* answer = nullptr, size_t minAnswer = 0);
     // A request answered by one result byte: returns it, or the error.
     int RequestByte(uint8_t code, const char* name, const ByteString& payload, int timeoutSeconds,
                     bool logRet = true);

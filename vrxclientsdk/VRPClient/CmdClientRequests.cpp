@@ -66,7 +66,7 @@ const uint8_t* Bytes(const std::string& s) {
 // common steps
 
 int CmdClient::Request(uint8_t code, const char* name, const ByteString& payload,
-                       int timeoutSeconds, ByteString* answer) {
+                       int timeoutSeconds, ByteString* answer, size_t minAnswer) {
     if (m_PreBufWaiting.load()) {
         return QK_ERROR(qkerr::kReentry, "ProtocolBase::RequestCommand");
     }
@@ -77,6 +77,13 @@ int CmdClient::Request(uint8_t code, const char* name, const ByteString& payload
     if (answer) {
         if (timeoutSeconds > 0) {
             *answer = AnswerPayload();
+            // The readers deliver whole answers; this guards the layouts
+            // that the callers index.
+            if (answer->size() < minAnswer) {
+                QK_LOGF(LOG_ERROR, "%s answer of %d bytes is short", name,
+                        static_cast<int>(answer->size()));
+                return QK_ERROR(-EPROTO);
+            }
         } else {
             answer->clear();
         }
@@ -87,7 +94,7 @@ int CmdClient::Request(uint8_t code, const char* name, const ByteString& payload
 int CmdClient::RequestByte(uint8_t code, const char* name, const ByteString& payload,
                            int timeoutSeconds, bool logRet) {
     ByteString answer;
-    int rc = Request(code, name, payload, timeoutSeconds, &answer);
+    int rc = Request(code, name, payload, timeoutSeconds, &answer, timeoutSeconds > 0 ? 1 : 0);
     if (rc < 0) {
         return rc;
     }
@@ -102,7 +109,7 @@ int CmdClient::RequestI32(uint8_t code, const char* name, const ByteString& payl
                           const char* retLog, int negativeError) {
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString answer;
-    int rc = Request(code, name, payload, cmd::kRequestTimeout, &answer);
+    int rc = Request(code, name, payload, cmd::kRequestTimeout, &answer, 4);
     if (rc < 0) {
         return rc;
     }
@@ -121,7 +128,8 @@ int CmdClient::GetDeviceCap(DeviceCapRecord* record) {
     QK_LOGF(LOG_INFO, "GetDeviceCap");
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString a;
-    int rc = Request(cmd::kGetDeviceCap, "GetDeviceCap", {}, cmd::kRequestTimeout, &a);
+    int rc = Request(cmd::kGetDeviceCap, "GetDeviceCap", {}, cmd::kRequestTimeout, &a,
+                     cmd::kCapHead + cmd::kCapGroup + cmd::kCapTrailer);
     if (rc < 0) {
         return rc;
     }
@@ -132,6 +140,10 @@ int CmdClient::GetDeviceCap(DeviceCapRecord* record) {
     r.SetHead(p);
     size_t at = cmd::kCapHead;
     const size_t n = p[cmd::kCapRecordHead];
+    const size_t m0 = a.size() > cmd::kCapHead + n + 1 ? p[cmd::kCapHead + n + 1] : 0;
+    if (a.size() != cmd::kCapHead + n + cmd::kCapGroup + m0 * cmd::kCapEntry + cmd::kCapTrailer) {
+        return QK_ERROR(-EPROTO);
+    }
     r.codings.assign(p + at, p + at + n);
     at += n;
     r.groupByte = p[at];
@@ -153,7 +165,7 @@ int CmdClient::GetDeviceStatus(uint8_t* buffer) {
     QK_LOGF(LOG_INFO, "GetDeviceStatus");
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString a;
-    int rc = Request(cmd::kGetDeviceStatus, "GetDeviceStatus", {}, cmd::kRequestTimeout, &a);
+    int rc = Request(cmd::kGetDeviceStatus, "GetDeviceStatus", {}, cmd::kRequestTimeout, &a, 2);
     if (rc < 0) {
         return rc;
     }
@@ -167,7 +179,7 @@ int CmdClient::GetKey(uint8_t* buffer) {
     QK_LOGF(LOG_INFO, "GetKey");
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString a;
-    int rc = Request(cmd::kGetKey, "GetKey", {}, cmd::kRequestTimeout, &a);
+    int rc = Request(cmd::kGetKey, "GetKey", {}, cmd::kRequestTimeout, &a, 4);
     if (rc < 0) {
         return rc;
     }
@@ -181,8 +193,8 @@ int CmdClient::ConnectToDeviceThruIP(DevAnnounce* record) {
     QK_LOGF(LOG_INFO, "ConnectToDeviceThruIP");
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString a;
-    int rc =
-        Request(cmd::kConnectToDeviceThruIP, "ConnectToDeviceThruIP", {}, cmd::kRequestTimeout, &a);
+    int rc = Request(cmd::kConnectToDeviceThruIP, "ConnectToDeviceThruIP", {}, cmd::kRequestTimeout,
+                     &a, kDevAnnounceSize);
     if (rc < 0) {
         return rc;
     }
@@ -359,7 +371,8 @@ int CmdClient::SetFrameBuffer(uint16_t& w, uint16_t& h, uint8_t& abpp, uint8_t& 
     PutU16BE(&p[10], secondHeight);
     p[12] = static_cast<char>(rotation);
     ByteString a;
-    if (int rc = Request(cmd::kSetFrameBuffer, "SetFrameBuffer", p, cmd::kRequestTimeout, &a);
+    if (int rc = Request(cmd::kSetFrameBuffer, "SetFrameBuffer", p, cmd::kRequestTimeout, &a,
+                         cmd::kFrameBufferPayload);
         rc < 0) {
         return rc;
     }
@@ -434,7 +447,7 @@ int CmdClient::TestPort(uint16_t port) {
     p[0] = static_cast<char>(0xa0);
     PutU16BE(&p[1], port);
     ByteString a;
-    if (int rc = Request(cmd::kTestPort, "TestPort", p, cmd::kRequestTimeout, &a); rc < 0) {
+    if (int rc = Request(cmd::kTestPort, "TestPort", p, cmd::kRequestTimeout, &a, 2); rc < 0) {
         return rc;
     }
     return SetError(static_cast<uint8_t>(a[1]), __FILE__, __LINE__);
@@ -444,7 +457,7 @@ int CmdClient::GetSenderCount() {
     QK_LOGF(LOG_INFO, "GetSenderCount");
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString a;
-    int rc = Request(cmd::kGetSenderCount, "GetSenderCount", {}, cmd::kRequestTimeout, &a);
+    int rc = Request(cmd::kGetSenderCount, "GetSenderCount", {}, cmd::kRequestTimeout, &a, 4);
     if (rc < 0) {
         return rc;
     }
