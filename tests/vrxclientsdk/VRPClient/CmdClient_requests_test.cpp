@@ -634,3 +634,45 @@ TEST_F(CmdClientTest, LoginCodesNeverReachTheLog) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CmdClientTest, MuteTogglesThroughTheReceiverWhileMediaPlays) {
+    Connect();
+    client->SetPlayState(kPlayMedia);
+    sim->ClearFrames();
+    EXPECT_EQ(client->MuteUnmuteVolume(), 0);  // now muted
+    EXPECT_EQ(client->GetMuteState(), 0);
+    EXPECT_EQ(cmdtest::Hex(OnlyFrame().payload), "FF");
+
+    // A volume while muted unmutes first.
+    sim->ClearFrames();
+    EXPECT_EQ(client->SetVideoVol(50), 1);
+    EXPECT_EQ(client->GetMuteState(), 1);
+    sim->Settle();
+    auto frames = sim->FramesWithCode(0xa8);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(cmdtest::Hex(frames[0].payload), "FF");
+    EXPECT_EQ(cmdtest::Hex(frames[1].payload), "32");
+
+    // A refused toggle leaves the state as it was.
+    sim->QueueReply(0xa8, Reply::Result(0));
+    EXPECT_EQ(client->MuteUnmuteVolume(), qkerr::kSetVideoVolume);
+    EXPECT_EQ(client->GetMuteState(), 1);
+
+    // Without media the toggle is local.
+    client->SetPlayState(kPlayIdle);
+    sim->ClearFrames();
+    EXPECT_EQ(client->MuteUnmuteVolume(), 0);
+    EXPECT_TRUE(NothingSent());
+}
+
+TEST_F(CmdClientTest, DelayedAnswerIsAwaited) {
+    Connect();
+    sim->QueueReply(0x82, Reply::Answer({0x01, 0x02}, 50));
+    uint8_t status[2] = {};
+    EXPECT_EQ(client->GetDeviceStatus(status), 0);
+    EXPECT_EQ(status[1], 0x02);
+}
+
+}  // namespace
