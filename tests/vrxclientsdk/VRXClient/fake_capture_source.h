@@ -25,7 +25,7 @@ public:
 
     struct Counters {
         std::atomic<int> created{0}, alive{0}, opens{0}, starts{0}, pauses{0}, closes{0},
-            refreshes{0};
+            refreshes{0}, refreshFrames{0};
     };
 
     // windowWidth x windowHeight is the size reported by GetWindowSize;
@@ -186,6 +186,7 @@ private:
                 m_refreshPending = false;
                 rects = &m_refreshRect;  // no copy: the capture thread allocates nothing
                 job.refresh = true;
+                ++m_counters.refreshFrames;
             } else {
                 job = std::move(m_jobs.front());
                 m_jobs.pop_front();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/fake_clock.h"
 #include "tests/receiver/image/ImageReceiver.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
@@ -41,6 +42,7 @@ protected:
     }
     void TearDown() override {
         client.reset();
+        platform::SetClockForTest(nullptr);  // the channel's threads are gone
         FrawlPool::Release();
         EXPECT_EQ(rx->Error(), "") << "the receiver's strict parser refused a message";
     }
@@ -88,6 +90,7 @@ protected:
     }
 
     std::vector<uint8_t> picture = MakeTestPicture(kW, kH);
+    platform::FakeClock clock{5000};  // installed by tests that step time
     FakeCaptureSource::Counters counters;
     FakeCaptureSource* source = nullptr;
     FrawlPool* pool = nullptr;
@@ -307,6 +310,89 @@ TEST_F(IBClientTest, BlackFramesOfACapturedWindowAreSkipped) {
     picture = MakeTestPicture(kW, kH, 1);
     source->QueueFrame({{0, 0, kW - 1, kH - 1}}, picture);
     EXPECT_TRUE(Eventually([&] { return CanvasEqualsPicture(); }));
+}
+
+TEST_F(IBClientTest, JpegWidensTheFirstFiveFramesThenSendsBlocksAtTheirOwnSize) {
+    client->SetDirtyRectRefresh(false);  // every message is then one whole frame
+    ASSERT_EQ(StartWith(4), 0);
+    for (int frame = 0; frame < 8; ++frame) {
+        source->QueueFrame({{20, 5, 40, 9}});
+    }
+    auto frameMessages = [&] {
+        size_t n = 0;
+        for (const auto& m : rx->Messages()) {
+            n += m.header.et == FakeCaptureSource::kFrameEt;
+        }
+        return n;
+    };
+    ASSERT_TRUE(Eventually([&] { return frameMessages() == 8; }));
+    // Refresh frames count as frames too: the n-th message completes frame n.
+    const auto messages = rx->Messages();
+    for (size_t i = 0; i < messages.size(); ++i) {
+        const receiver::ImageBlockHeader& h = messages[i].header;
+        if (h.et != FakeCaptureSource::kFrameEt) {
+            continue;
+        }
+        SCOPED_TRACE(testing::Message() << "frame " << i + 1);
+        const bool widened = i + 1 < 5;
+        EXPECT_EQ(h.x1, widened ? 0 : 16);  // else aligned to the 16-pixel grid
+        EXPECT_EQ(h.y1, 0);
+        EXPECT_EQ(h.x2, widened ? kW - 1 : 47);
+        EXPECT_EQ(h.y2, widened ? kH - 1 : 15);
+    }
+}
+
+TEST_F(IBClientTest, AreasSentBelowQuality100ComeBackOnceWhenRefreshIsOn) {
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on ? "dirty-rectangle refresh on" : "off");
+        platform::SetClockForTest(&clock);
+        client->SetDirtyRectRefresh(on);
+        const size_t base = rx->MessageCount();
+        // Messages of this round with the given et.
+        auto count = [&](uint32_t et) {
+            const auto messages = rx->Messages();
+            size_t n = 0;
+            for (size_t i = base; i < messages.size(); ++i) {
+                n += messages[i].header.et == et;
+            }
+            return n;
+        };
+        const int refreshesBefore = counters.refreshFrames.load();
+        ASSERT_EQ(StartWith(4), 0);
+        // Let the start-up refreshes (sent at quality 100) pass first, so
+        // that none of them covers the areas below.
+        ASSERT_TRUE(Eventually([&] { return count(FakeCaptureSource::kRefreshEt) >= 3; }));
+        source->WaitIdle();
+        ASSERT_TRUE(Eventually([&] {
+            return count(FakeCaptureSource::kRefreshEt) ==
+                   static_cast<size_t>(counters.refreshFrames.load() - refreshesBefore);
+        }));
+        for (int frame = 0; frame < 6; ++frame) {   // past the widened first frames
+            source->QueueFrame({{0, 0, 127, 95}});  // 12288 pixels: quality 85
+        }
+        ASSERT_TRUE(Eventually([&] { return count(FakeCaptureSource::kFrameEt) == 6; }));
+        EXPECT_EQ(count(0), 0u);  // re-sent areas carry et 0; nothing is old yet
+        clock.Advance(1200);
+        source->QueueFrame({{200, 200, 215, 215}});
+        ASSERT_TRUE(Eventually([&] { return count(FakeCaptureSource::kFrameEt) == 7; }));
+        if (on) {
+            EXPECT_TRUE(Eventually([&] { return count(0) > 0; }));
+        }
+        const size_t resent = count(0);
+        clock.Advance(1200);
+        source->QueueFrame({{200, 200, 215, 215}});
+        ASSERT_TRUE(Eventually([&] { return count(FakeCaptureSource::kFrameEt) == 8; }));
+        source->QueueFrame({{200, 200, 215, 215}});
+        ASSERT_TRUE(Eventually([&] { return count(FakeCaptureSource::kFrameEt) == 9; }));
+        if (on) {
+            EXPECT_GT(resent, 0u);
+        } else {
+            EXPECT_EQ(resent, 0u);
+        }
+        // Areas sent at 100 since are not sent again.
+        EXPECT_LE(count(0), resent + 1);
+        client->Stop(false);
+    }
 }
 
 TEST_F(IBClientTest, StartFailuresCarryTheirCodes) {
