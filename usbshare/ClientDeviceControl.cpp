@@ -18,6 +18,7 @@
 #include "usbshare/SocketClient.h"
 #include "usbshare/UsbIpDeviceForwarder.h"
 #include "usbshare/UsbIpImport.h"
+#include "usbshare/VhciUsbBus.h"
 #include "usbshare/ZampLog.h"
 
 using namespace porvane;
@@ -69,9 +70,14 @@ int CClientDeviceControl::Init(char* ip, DeviceNotifyWindow hwnd, CallBackMsgFun
     ClearReply();
     m_Reader.Reset();
     if (!m_bForwarderForTest) {
-        // Until a virtual bus is found, m_pBus is null and every import ends
-        // with "no bus" (code 6).
-        m_pForwarder = std::make_unique<usbip::UsbIpDeviceForwarder>(m_Link, m_pBus, m_DataService);
+        // Without a bus (vhci-hcd not loaded) every import ends with code 6.
+        usbip::VirtualUsbBus* bus = m_pBus;
+        if (!bus) {
+            m_pForwarder.reset();
+            m_pSystemBus = usbip::VhciUsbBus::Create();
+            bus = m_pSystemBus.get();
+        }
+        m_pForwarder = std::make_unique<usbip::UsbIpDeviceForwarder>(m_Link, bus, m_DataService);
     }
     m_hWnd = hwnd;
     m_bLogNextToProgram = logNextToProgram;

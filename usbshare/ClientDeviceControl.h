@@ -205,10 +205,12 @@ private:
     boost::recursive_mutex m_DeviceLock;
     std::vector<DevicePtr> m_Devices;  // guarded by m_DeviceLock
 
-    // Forwards the devices; Init creates the USB/IP forwarder over m_pBus
-    // unless a test put another in place.
+    // Forwards the devices; Init creates the USB/IP forwarder over the test's
+    // bus or the system's, unless a test put another forwarder in place.
+    // The system's bus (vhci-hcd), found by Init; it outlives the forwarder.
+    std::unique_ptr<usbip::VirtualUsbBus> m_pSystemBus;
     std::unique_ptr<porvane::DeviceForwarder> m_pForwarder;
     bool m_bForwarderForTest = false;
-    usbip::VirtualUsbBus* m_pBus = nullptr;
+    usbip::VirtualUsbBus* m_pBus = nullptr;  // a test's bus
     std::string m_DataService;
 };
