@@ -10,7 +10,7 @@ QkRdpProvider::~QkRdpProvider() {
 
 void QkRdpProvider::SetViewport(int x, int y, int w, int h) {
     QK_LOGF(LOG_INFO, "SetViewport %d %d %d %d", x, y, w, h);
-    NotAvailable("SetViewport", __LINE__);
+    NotAvailable("SetViewport", __FILE__, __LINE__);
 }
 
 int QkRdpProvider::Login(uint32_t ipv4, const char* name, const char* password) {

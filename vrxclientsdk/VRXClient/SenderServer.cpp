@@ -14,12 +14,12 @@ SenderServer::~SenderServer() {
 
 void SenderServer::SetLoginCode(int type, const char*) {
     QK_LOGF(LOG_INFO, "SetLoginCode type:%d", type);
-    NotAvailable("SetLoginCode", __LINE__);
+    NotAvailable("SetLoginCode", __FILE__, __LINE__);
 }
 
 int SenderServer::StartSenderServer(const ReplySenderDiscovery::AnnounceType*) {
     QK_LOGF(LOG_INFO, "StartSenderServer");
-    return NotAvailable("StartSenderServer", __LINE__);
+    return NotAvailable("StartSenderServer", __FILE__, __LINE__);
 }
 
 void SenderServer::StopSenderServer() {
@@ -57,6 +57,6 @@ int SenderServer::OnLogin(const std::string& password) {
 }
 
 int SenderServer::OnLoginPassword(const std::string&) {
-    NotAvailable("OnLoginPassword", __LINE__);
+    NotAvailable("OnLoginPassword", __FILE__, __LINE__);
     return 0;
 }

@@ -39,7 +39,6 @@ constexpr double kMaxCursorScale = 4.0;
 constexpr int kPointInputTouch = 30;
 constexpr int kPointInputLegacy = 10;
 
-constexpr uint8_t kSupervisorAccepted = 1;
 constexpr int kRefusedSpecial = 255;
 
 std::string Dotted(uint32_t networkOrder) {
@@ -270,8 +269,8 @@ int VRXClient::TryOperationLock(OperationLock& lock) {
     return 0;
 }
 
-int VRXClient::NotAvailable(const char* operation, int sourceLine) {
-    return SetError(qkerr::kInitObject, __FILE__, sourceLine,
+int VRXClient::NotAvailable(const char* operation, const char* sourcePath, int sourceLine) {
+    return SetError(qkerr::kInitObject, sourcePath, sourceLine,
                     std::string(operation) + " is not available in this build");
 }
 
@@ -444,7 +443,7 @@ int VRXClient::LoginOnChannel(uint8_t type, uint32_t ipv4, const std::string& na
         if (rc == kRefusedSpecial) {
             return QK_ERROR(qkerr::kAlreadyLoggedIn, name);
         }
-        QK_LOGF(LOG_DEBUG, "SupervisorLogin result %d", rc == kSupervisorAccepted ? 1 : rc);
+        QK_LOGF(LOG_DEBUG, "SupervisorLogin accepted (%d): logging in with the default code", rc);
     } else if (record.GetCodeMode() == 0) {
         codeToSend = password;
     }
@@ -818,7 +817,7 @@ bool VRXClient::HasFbf2Bit08() {
 
 int VRXClient::StartPlayImage(uint8_t mode) {
     QK_LOGF(LOG_INFO, "StartPlayImage 0x%02X %d", mode, IsBusy() ? 1 : 0);
-    return NotAvailable("StartPlayImage", __LINE__);
+    return NotAvailable("StartPlayImage", __FILE__, __LINE__);
 }
 
 int VRXClient::PlayImageFile(const wchar_t* path, uint8_t mode) {
@@ -830,7 +829,7 @@ int VRXClient::PlayImageFile(const wchar_t* path, uint8_t mode) {
 
 int VRXClient::PlayImageFile(const std::wstring&, uint8_t mode) {
     QK_LOGF(LOG_INFO, "PlayImageFile 0x%02X %d", mode, IsBusy() ? 1 : 0);
-    return NotAvailable("PlayImageFile", __LINE__);
+    return NotAvailable("PlayImageFile", __FILE__, __LINE__);
 }
 
 uint8_t VRXClient::GetPlayImageMode() {
@@ -852,7 +851,7 @@ int VRXClient::StopPlayImage() {
     if (status != kVrxProjecting && status != kVrxPaused) {
         return QK_CLEAR_ERROR();
     }
-    return NotAvailable("StopPlayImage", __LINE__);
+    return NotAvailable("StopPlayImage", __FILE__, __LINE__);
 }
 
 int VRXClient::PausePlayImage() {
@@ -866,7 +865,7 @@ int VRXClient::PausePlayImage() {
         return QK_ERROR(qkerr::kDisconnected);
     }
     if (status == kVrxProjecting) {
-        return NotAvailable("PausePlayImage", __LINE__);
+        return NotAvailable("PausePlayImage", __FILE__, __LINE__);
     }
     return QK_CLEAR_ERROR();
 }
@@ -889,7 +888,7 @@ int VRXClient::RefreshScreenImage() {
 }
 
 int VRXClient::HideScreen() {
-    return NotAvailable("HideScreen", __LINE__);
+    return NotAvailable("HideScreen", __FILE__, __LINE__);
 }
 
 void VRXClient::SetCursorPosition(CapturePoint* point) {
@@ -901,7 +900,7 @@ void VRXClient::SetCursorPosition(CapturePoint* point) {
 }
 
 int VRXClient::SetClientDisplay(int, int, bool, bool, bool) {
-    return NotAvailable("SetClientDisplay", __LINE__);
+    return NotAvailable("SetClientDisplay", __FILE__, __LINE__);
 }
 
 int VRXClient::GetDeviceResolution(int* width, int* height) {
@@ -925,7 +924,7 @@ uint8_t VRXClient::GetDeviceBpp() {
 }
 
 int VRXClient::FindVideoPort(int) {
-    return NotAvailable("FindVideoPort", __LINE__);
+    return NotAvailable("FindVideoPort", __FILE__, __LINE__);
 }
 
 int VRXClient::GetMaxVolLevel() {
@@ -934,15 +933,15 @@ int VRXClient::GetMaxVolLevel() {
 }
 
 int VRXClient::GetVolLevel() {
-    return NotAvailable("GetVolLevel", __LINE__);
+    return NotAvailable("GetVolLevel", __FILE__, __LINE__);
 }
 
 int VRXClient::SetVolLevel(int) {
-    return NotAvailable("SetVolLevel", __LINE__);
+    return NotAvailable("SetVolLevel", __FILE__, __LINE__);
 }
 
 int VRXClient::MuteUnmuteVolume() {
-    return NotAvailable("MuteUnmuteVolume", __LINE__);
+    return NotAvailable("MuteUnmuteVolume", __FILE__, __LINE__);
 }
 
 int VRXClient::GetMuteState() {
@@ -950,12 +949,12 @@ int VRXClient::GetMuteState() {
 }
 
 int VRXClient::StartK7RM(int, int, int, int, uint8_t, uint8_t, bool) {
-    return NotAvailable("StartK7RM", __LINE__);
+    return NotAvailable("StartK7RM", __FILE__, __LINE__);
 }
 
 int VRXClient::StopK7RM() {
     if (GetStatus() == kVrxScreenStream) {
-        return NotAvailable("StopK7RM", __LINE__);
+        return NotAvailable("StopK7RM", __FILE__, __LINE__);
     }
     m_pScreenStream->Stop();
     return QK_CLEAR_ERROR();
@@ -973,7 +972,7 @@ int VRXClient::PlayVideoFileW(const wchar_t* path, bool findPort, int transcode)
 }
 
 int VRXClient::PlayVideoFileW(const std::wstring&, bool, int) {
-    return NotAvailable("PlayVideoFileW", __LINE__);
+    return NotAvailable("PlayVideoFileW", __FILE__, __LINE__);
 }
 
 int VRXClient::PlayAudioFileW(const wchar_t* path, bool findPort) {
@@ -984,7 +983,7 @@ int VRXClient::PlayAudioFileW(const wchar_t* path, bool findPort) {
 }
 
 int VRXClient::PlayAudioFileW(const std::wstring&, bool) {
-    return NotAvailable("PlayAudioFileW", __LINE__);
+    return NotAvailable("PlayAudioFileW", __FILE__, __LINE__);
 }
 
 bool VRXClient::IsGetMediaProgress() {
@@ -993,23 +992,23 @@ bool VRXClient::IsGetMediaProgress() {
 }
 
 int VRXClient::GetMediaProgress() {
-    return NotAvailable("GetMediaProgress", __LINE__);
+    return NotAvailable("GetMediaProgress", __FILE__, __LINE__);
 }
 
 int VRXClient::GetMediaDuration() {
-    return NotAvailable("GetMediaDuration", __LINE__);
+    return NotAvailable("GetMediaDuration", __FILE__, __LINE__);
 }
 
 int VRXClient::StopVideoFile() {
     const int status = GetStatus();
     if (status == kVrxMediaPlaying || status == kVrxMediaPaused) {
-        return NotAvailable("StopVideoFile", __LINE__);
+        return NotAvailable("StopVideoFile", __FILE__, __LINE__);
     }
     return QK_CLEAR_ERROR();
 }
 
 int VRXClient::PauseResumeVideoFile() {
-    return NotAvailable("PauseResumeVideoFile", __LINE__);
+    return NotAvailable("PauseResumeVideoFile", __FILE__, __LINE__);
 }
 
 void VRXClient::SetVideoFileRepeat(bool repeat) {
@@ -1022,7 +1021,7 @@ bool VRXClient::GetVideoFileRepeat() {
 }
 
 int VRXClient::SeekVideoFile(int) {
-    return NotAvailable("SeekVideoFile", __LINE__);
+    return NotAvailable("SeekVideoFile", __FILE__, __LINE__);
 }
 
 void VRXClient::StopAll() {

@@ -304,8 +304,9 @@ protected:
     // another thread holds it or a request is pending, else 0 with `lock`
     // owning it.
     int TryOperationLock(OperationLock& lock);
-    // Sets the "not available" error of an operation this build lacks.
-    int NotAvailable(const char* operation, int sourceLine);
+    // Sets the "not available" error of an operation this build lacks, with
+    // the caller's source location.
+    int NotAvailable(const char* operation, const char* sourcePath, int sourceLine);
     // The command port list for a login to `ipv4`.
     std::vector<uint16_t> BuildCommandPorts(uint32_t ipv4, bool useDiscovery);
     // Removes the no-binding ports and port 0 from a sorted list.

@@ -21,6 +21,7 @@
 #include <optional>
 
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
+#include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
 namespace {
 
@@ -169,6 +170,30 @@ TEST_F(LoginPortsTest, WithoutDiscoveryOnlyTheTwoDefaultPortsAreTried) {
     ASSERT_EQ(client.Login(Ip(kReceiver), "alice", "6049"), 0) << client.GetErrorMessage();
     EXPECT_TRUE(ldap.HasConnection());
     EXPECT_FALSE(announced.HasConnection());
+}
+
+TEST_F(LoginPortsTest, IdentificationUsesAShortConnectionUnlessLoggedInToThatReceiver) {
+    TestClient client;
+    DevAnnounce record;
+    ASSERT_EQ(client.ConnectToDeviceThruIP(Ip(kReceiver), &record, 10), 0)
+        << client.GetErrorMessage();
+    EXPECT_EQ(record.GetName(), std::string("Receiver ") + kReceiver);
+    EXPECT_EQ(record.GetIPv4(), Ip(kReceiver));
+    EXPECT_TRUE(m_receiver->sim->WaitForNoOpenConnection());
+    EXPECT_EQ(client.GetStatus(), 200);
+
+    ASSERT_EQ(client.Login(Ip(kReceiver), "alice", "6049"), 0) << client.GetErrorMessage();
+    m_receiver->sim->ClearFrames();
+    DevAnnounce again;
+    ASSERT_EQ(client.ConnectToDeviceThruIP(Ip(kReceiver), &again, 10), 0);
+    EXPECT_EQ(m_receiver->sim->Connections(), 2u);  // the probe's and the login's
+    EXPECT_EQ(m_receiver->RequestCodes(), (std::vector<uint8_t>{0x90}));
+    EXPECT_EQ(client.GetStatus(), 0);
+
+    // With both default ports excluded there is nothing to try.
+    client.Logout();
+    client.SetNoBindingPort({389, 3268});
+    EXPECT_EQ(client.ConnectToDeviceThruIP(Ip(kReceiver), &again, 10), qkerr::kEmptyPortList);
 }
 
 }  // namespace
