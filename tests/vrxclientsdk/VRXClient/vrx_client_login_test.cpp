@@ -302,6 +302,25 @@ TEST_F(FacadeLoginTest, OperationsNewerReceiversOfferAreRefusedByOlderOnes) {
     }
 }
 
+TEST_F(FacadeLoginTest, ValuesAreChangedAndReadBack) {
+    SimReceiver& receiver = AddReceiver(kAddressA, 0x0130);
+    ASSERT_EQ(client.Login(Ip(kAddressA), "alice", "6049"), 0) << client.GetErrorMessage();
+    EXPECT_EQ(client.ChangeValue("RecvName", "Hall 2", 10), 1);
+    std::string value = "stale";
+    EXPECT_EQ(client.GetValue("RecvName", &value), 0);
+    EXPECT_EQ(value, "Hall 2");
+    uint8_t status[2] = {0xff, 0xff};
+    EXPECT_GE(client.GetDeviceStatus(status), 0);
+    EXPECT_EQ(status[0], 0);
+    EXPECT_EQ(status[1], 0);
+
+    receiver.sim->SetReply(0x96, Reply::Result(0));
+    EXPECT_EQ(client.ChangeValue("RecvName", "Hall 3", 10), qkerr::kChangeValue);
+    EXPECT_EQ(client.GetErrorMessage().rfind(
+                  "Device returned fail on changing value -> name:RecvName, value:Hall 3", 0),
+              0u);
+}
+
 TEST_F(FacadeLoginTest, AnnouncedPortZeroIsNeverTried) {
     AddReceiver(kAddressA, 0x0130);
     ASSERT_EQ(facadetest::Discover(client, {{kAddressA, 0}}), 0);
