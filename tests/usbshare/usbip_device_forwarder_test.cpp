@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/fake_clock.h"
 #include "tests/receiver/usb/UsbIpDeviceSim.h"
 #include "tests/receiver/usb/ZampReceiverSim.h"
 #include "tests/support/LoopbackPeer.h"
@@ -290,6 +291,22 @@ TEST_F(UsbIpForwardingTest, FailedImportsAreReported) {
         m_control.reset();
         EXPECT_TRUE(m_bus.WaitForPlugIns(0, 0).empty());  // no port was touched
     }
+}
+
+TEST_F(UsbIpForwardingTest, ImportReplyThatNeverComesEndsTheAttach) {
+    platform::FakeClock clock;
+    platform::ScopedClockOverride use(clock);
+    m_devices.SetSilentImport(true);
+    Share({Device("5-2", 0x0602)});
+    ASSERT_TRUE(m_devices.WaitForImports(1));
+    CallbackLog::Instance().Clear();  // the bind's reports
+    const uint64_t start = clock.NowMs();
+    while (!CallbackLog::Instance().WaitForCount(1, std::chrono::milliseconds(1))) {
+        clock.Advance(100);
+    }
+    EXPECT_GE(clock.NowMs() - start, 5000u);  // the import reply's bound
+    EXPECT_EQ(Calls(), (std::vector<Call>{{6, "5-2"}}));
+    EXPECT_TRUE(m_bus.WaitForPlugIns(0, 0).empty());
 }
 
 TEST_F(UsbIpForwardingTest, DeviceTheReceiverExportsIsReportedAttached) {

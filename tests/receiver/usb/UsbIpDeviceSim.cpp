@@ -148,6 +148,11 @@ bool UsbIpDeviceSim::Import(int fd, std::string* bus) {
     if (!known) {
         return false;  // the receiver closes: no such device
     }
+    if (m_silentImport) {
+        uint8_t ignored[1];
+        ReadAll(fd, ignored, sizeof ignored, m_stop);  // holds the line until the sender goes
+        return false;
+    }
     std::vector<uint8_t> reply = zampwire::Header(0x0003, 0, 316);
     reply.resize(24, 0);
     const auto record = zampwire::Record(device);

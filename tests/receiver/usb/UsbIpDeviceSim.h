@@ -38,8 +38,9 @@ public:
     void SetDevices(std::vector<SimUsbDevice> devices);
     // The next IN reply of `bus` on endpoint `ep` carries `data`.
     void QueueReport(const std::string& bus, uint8_t ep, std::vector<uint8_t> data);
-    // Reads requests but answers none.
+    // Reads requests but answers none; or leaves import requests unanswered.
     void SetSilent(bool silent) { m_silent = silent; }
+    void SetSilentImport(bool silent) { m_silentImport = silent; }
     // Answers the next request with a header whose high byte is not 0x58.
     void SetBadReplyMark(bool bad) { m_badMark = bad; }
     // Closes every data connection.
@@ -65,6 +66,7 @@ private:
     std::thread m_acceptThread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_silent{false};
+    std::atomic<bool> m_silentImport{false};
     std::atomic<bool> m_badMark{false};
 
     std::mutex m_lock;  // guards everything below
