@@ -398,19 +398,22 @@ TEST_F(IBClientTest, AreasSentBelowQuality100ComeBackOnceWhenRefreshIsOn) {
 TEST_F(IBClientTest, StartFailuresCarryTheirCodes) {
     struct Case {
         const char* name;
-        int devw;
+        int devw, fmt;
         bool failOpen, failStart, imageFile;
+        int frameWidth;  // 0: the output width
         int code;
     } cases[] = {
-        {"empty receiver picture", 0, false, false, false, qkerr::kOpenCapture},
-        {"capture cannot open", kW, true, false, false, qkerr::kOpenCapture},
-        {"picture file cannot open", kW, true, false, true, qkerr::kOpenJpegFileEngine},
-        {"capture cannot start", kW, false, true, false, qkerr::kStartCapture},
+        {"empty receiver picture", 0, 2, false, false, false, 0, qkerr::kOpenCapture},
+        {"capture cannot open", kW, 2, true, false, false, 0, qkerr::kOpenCapture},
+        {"picture file cannot open", kW, 2, true, false, true, 0, qkerr::kOpenJpegFileEngine},
+        {"capture cannot start", kW, 2, false, true, false, 0, qkerr::kStartCapture},
+        {"H.264 frame buffer wider than the output", kW, 7, false, false, false, kW + 16,
+         qkerr::kOpenCapture},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         pool->SetCaptureFactory([&](const CaptureClientRecord&) {
-            auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);
+            auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH, c.frameWidth);
             if (c.failOpen) {
                 fake->FailOpen(-3);
             }
@@ -420,10 +423,34 @@ TEST_F(IBClientTest, StartFailuresCarryTheirCodes) {
             return fake;
         });
         client->SetImageFile(c.imageFile ? u"/pictures/a.jpg" : u"");
-        EXPECT_EQ(client->Start(c.devw, kH, 32, 0, 2, false, 1.0f, true, 0, 0), c.code);
+        EXPECT_EQ(client->Start(c.devw, kH, 32, 0, c.fmt, false, 1.0f, true, 0, 0), c.code);
         EXPECT_EQ(client->GetErrorCode(), c.code);
         EXPECT_EQ(client->GetState(), 0);
     }
+}
+
+TEST_F(IBClientTest, APausedChannelSendsOnlyTheRefreshItAskedFor) {
+    ASSERT_EQ(StartWith(2), 0);
+    WaitForStartRefreshes();
+    client->Pause();
+    EXPECT_EQ(client->GetState(), 2);
+    const size_t before = rx->MessageCount();
+    for (int frame = 0; frame < 3; ++frame) {
+        source->QueueFrame({{0, 0, 15, 15}});
+    }
+    source->WaitIdle();
+    client->RefreshScreenImage();
+    ASSERT_TRUE(rx->WaitForMessages(before + 1, kWaitMs));
+    source->WaitIdle();
+    const auto messages = rx->Messages();
+    for (size_t i = before; i < messages.size(); ++i) {
+        EXPECT_EQ(messages[i].header.et, FakeCaptureSource::kRefreshEt);
+    }
+}
+
+TEST_F(IBClientTest, NoSocketMeansState200) {
+    IBClient unconnected;
+    EXPECT_EQ(unconnected.GetState(), 200);
 }
 
 TEST_F(IBClientTest, StartStopAndDestroyUnderContinuousDelivery) {
