@@ -94,6 +94,9 @@ public:
     virtual void CloseConnect();
     // True while a request waits (pumping) on this connection.
     virtual bool IsRequestPending();
+    // True from the moment a request is sent until its answer came or the
+    // wait ended, on whichever thread it waits.
+    bool IsAnswerPending() const { return m_PendingAnswer.load() != 0; }
     virtual bool IsConnected();
     virtual platform::SocketHandle GetSocket();
 
