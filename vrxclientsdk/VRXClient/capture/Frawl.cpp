@@ -138,8 +138,8 @@ void CFrawl::GetWindowSize(int& width, int& height) {
     {
         std::lock_guard lock(m_lock);
         if (m_capturer) {
-            width = m_transformer.RotatedWidth();
-            height = m_transformer.RotatedHeight();
+            width = m_windowWidth;
+            height = m_windowHeight;
             return;
         }
         options = CaptureOptions();
@@ -203,6 +203,8 @@ int CFrawl::Open(CaptureCallback callback, void* context, int width, int height)
     m_context = context;
     m_frameWidth = outputWidth;
     m_frameHeight = outputHeight;
+    m_windowWidth = rotatedWidth;
+    m_windowHeight = rotatedHeight;
     m_wakeFd = wakeFd;
     m_status = STATUS_STOPPED;
     m_fullFrameDue = true;
@@ -431,6 +433,9 @@ bool CFrawl::CaptureAndDeliver(const Settings& settings, bool refresh, uint64_t 
             }
             m_cursorPainter.Forget();
             whole = true;
+            std::lock_guard lock(m_lock);
+            m_windowWidth = m_transformer.RotatedWidth();
+            m_windowHeight = m_transformer.RotatedHeight();
         }
         for (const CaptureRect& rect : m_capturer->Updated().Rects()) {
             m_outputRegion.Add(m_transformer.Transform(frame.Data(), frame.stride, rect));

@@ -115,6 +115,8 @@ private:
     bool m_fullFrameDue = true;
     int m_frameWidth = 0;
     int m_frameHeight = 0;
+    int m_windowWidth = 0;  // the screen after rotation, as last captured
+    int m_windowHeight = 0;
     long m_firstCapTime = 0;
     int m_wakeFd = -1;  // eventfd that breaks the capture thread's wait
 

@@ -1,0 +1,66 @@
+#include "bench/bench_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace bench {
+
+int BenchOptions::CodingValue() const {
+    if (coding == "raw") {
+        return 2;
+    }
+    if (coding == "jpeg") {
+        return 4;
+    }
+    if (coding == "h264") {
+        return 7;
+    }
+    return 0;
+}
+
+bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string* error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            *error = "missing value after " + name;
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (name == "--coding") {
+            options->coding = value;
+        } else if (name == "--scene") {
+            if (!ScenePlayer::Parse(value, &options->scene)) {
+                *error = "unknown scene " + value;
+                return false;
+            }
+        } else if (name == "--size") {
+            int w = 0, h = 0;
+            char tail = 0;
+            if (std::sscanf(value.c_str(), "%dx%d%c", &w, &h, &tail) != 2 || w < 16 || h < 16 ||
+                w > 8192 || h > 8192) {
+                *error = "size must be WxH between 16 and 8192: " + value;
+                return false;
+            }
+            options->width = w;
+            options->height = h;
+        } else if (name == "--seconds") {
+            options->seconds = std::atoi(value.c_str());
+            if (options->seconds < 1 || options->seconds > 3600) {
+                *error = "seconds must be 1 to 3600";
+                return false;
+            }
+        } else if (name == "--display") {
+            options->display = value;
+        } else if (name == "--receiver") {
+            options->receiver = value;
+        } else if (name == "--out") {
+            options->out = value;
+        } else {
+            *error = "unknown switch " + name;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace bench
