@@ -43,14 +43,14 @@ void XDisplay::ProcessPendingEvents() {
     for (int i = 0; i < pending; ++i) {
         XEvent event;
         XNextEvent(m_display, &event);
-        auto it = m_handlers.find(event.type);
-        if (it == m_handlers.end()) {
-            continue;
-        }
-        // A handler may remove itself: walk a copy.
-        const std::vector<EventHandler*> handlers = it->second;
-        for (EventHandler* handler : handlers) {
-            handler->HandleXEvent(event);
+        // By index, looking the list up again each time: a handler may
+        // remove itself (or another) while it runs.
+        for (size_t h = 0;; ++h) {
+            auto it = m_handlers.find(event.type);
+            if (it == m_handlers.end() || h >= it->second.size()) {
+                break;
+            }
+            it->second[h]->HandleXEvent(event);
         }
     }
 }
