@@ -25,6 +25,7 @@ ScreenCapturerX11::ScreenCapturerX11(std::unique_ptr<XDisplay> display, const Op
 
 ScreenCapturerX11::~ScreenCapturerX11() {
     m_display->RemoveEventHandler(ConfigureNotify, this);
+    m_display->RemoveEventHandler(DestroyNotify, this);
     ReleaseDamage();
     m_buffer.Release();
 }
@@ -45,6 +46,7 @@ bool ScreenCapturerX11::Init() {
         }
     }
     m_display->AddEventHandler(ConfigureNotify, this);
+    m_display->AddEventHandler(DestroyNotify, this);
     if (!m_buffer.Init(display, m_target, m_options.useShm) || !ResizeFrame()) {
         return false;
     }
@@ -110,6 +112,12 @@ bool ScreenCapturerX11::ResizeFrame() {
 }
 
 void ScreenCapturerX11::HandleXEvent(const XEvent& event) {
+    if (event.type == DestroyNotify) {
+        if (event.xdestroywindow.window == m_target) {
+            m_targetGone = true;
+        }
+        return;
+    }
     if (event.type == ConfigureNotify) {
         if (event.xconfigure.window == m_target && (event.xconfigure.width != m_frame.width ||
                                                     event.xconfigure.height != m_frame.height)) {
@@ -125,6 +133,9 @@ void ScreenCapturerX11::HandleXEvent(const XEvent& event) {
 ScreenCapturerX11::Result ScreenCapturerX11::CaptureFrame() {
     m_display->ProcessPendingEvents();
     ::Display* display = m_display->display();
+    if (m_targetGone) {
+        return Result::kErrorPermanent;
+    }
     if (m_sizeChanged || !m_buffer.IsInitialized()) {
         m_sizeChanged = false;
         if (!m_buffer.Init(display, m_target, m_options.useShm)) {

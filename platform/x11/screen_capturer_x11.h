@@ -38,7 +38,7 @@ public:
     enum class Result {
         kSuccess,         // the frame and the updated region are current
         kErrorTemporary,  // try again later (the server refused a read)
-        kErrorPermanent,  // the screen or window is gone
+        kErrorPermanent,  // the captured window is gone
     };
 
     struct Options {
@@ -106,6 +106,7 @@ private:
     bool m_damaged = false;
     bool m_fullFrameNeeded = true;
     bool m_sizeChanged = false;
+    bool m_targetGone = false;  // the captured window was destroyed
 };
 
 }  // namespace platform

@@ -140,6 +140,42 @@ TEST(ScreenCapturerX11Test, WithoutDamageEveryCaptureIsTheWholeScreen) {
     }
 }
 
+TEST(ScreenCapturerX11Test, CapturesOneWindowInsteadOfTheScreen) {
+    XvfbServer server("320x240x24");
+    ASSERT_TRUE(server.Ok());
+    XScreenDrawer drawer(server.Display());
+    ::Display* d = drawer.Display();
+    drawer.Fill(0, 0, 320, 240, 0x000080);
+    const Window window =
+        XCreateSimpleWindow(d, DefaultRootWindow(d), 40, 30, 100, 60, 0, 0, drawer.Pixel(0x00C000));
+    XMapWindow(d, window);
+    XSync(d, False);
+
+    ScreenCapturerX11::Options options;
+    options.window = window;
+    auto capturer = Capturer(server, options);
+    ASSERT_TRUE(capturer);
+    ASSERT_EQ(capturer->CaptureFrame(), ScreenCapturerX11::Result::kSuccess);
+    EXPECT_EQ(capturer->Frame().width, 100);
+    EXPECT_EQ(capturer->Frame().height, 60);
+    EXPECT_EQ(PixelAt(capturer->Frame(), 50, 30), 0x00C000u);
+
+    // Drawing into the window is a change of the window's picture.
+    GC gc = XCreateGC(d, window, 0, nullptr);
+    XSetForeground(d, gc, drawer.Pixel(0xFFFF00));
+    XFillRectangle(d, window, gc, 70, 40, 5, 5);
+    XSync(d, False);
+    ASSERT_EQ(capturer->CaptureFrame(), ScreenCapturerX11::Result::kSuccess);
+    EXPECT_EQ(capturer->Updated().Rects(), (std::vector<CaptureRect>{{64, 32, 80, 48}}));
+    EXPECT_EQ(PixelAt(capturer->Frame(), 72, 42), 0xFFFF00u);
+
+    // A window that is gone ends the capture for good.
+    XFreeGC(d, gc);
+    XDestroyWindow(d, window);
+    XSync(d, False);
+    EXPECT_EQ(capturer->CaptureFrame(), ScreenCapturerX11::Result::kErrorPermanent);
+}
+
 TEST(ScreenCapturerX11Test, UnreachableDisplayOrScreenGivesNoCapturer) {
     ScreenCapturerX11::Options options;
     options.display = ":999999";
