@@ -396,6 +396,40 @@ TEST_F(IBClientTest, AreasSentBelowQuality100ComeBackOnceWhenRefreshIsOn) {
     }
 }
 
+TEST_F(IBClientTest, AMessageThatCannotGoOutFor30SecondsFailsAndStreamingGoesOn) {
+    platform::SetClockForTest(&clock);
+    client->SetAckWindow(0);  // no pacing: fill the socket at once
+    ASSERT_EQ(StartWith(2), 0);
+    WaitForStartRefreshes();
+    rx->SetReading(false);
+    std::vector<uint8_t> noise(kW * kH * 4);
+    uint32_t seed = 11;
+    for (auto& b : noise) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(seed >> 24);
+    }
+    for (int frame = 0; frame < 100; ++frame) {
+        source->QueueFrame({{0, 0, kW - 1, kH - 1}}, noise);
+    }
+    double last = -1;
+    for (int i = 0; i < 200 && client->GetBytesSent() != last; ++i) {
+        last = client->GetBytesSent();
+        rx->WaitForDisconnect(100);  // stays connected: a 100 ms pause
+    }
+    const int refreshesBefore = counters.refreshes.load();
+    EXPECT_NE(client->GetErrorCode(), qkerr::kSendImageBlock);
+    // Time moves on in 30 s steps until a blocked send gives up.
+    EXPECT_TRUE(Eventually([&] {
+        clock.Advance(30000);
+        return client->GetErrorCode() == qkerr::kSendImageBlock;
+    }));
+    // The channel asks for a full picture and goes on with the next block.
+    EXPECT_TRUE(Eventually([&] { return counters.refreshes.load() > refreshesBefore; }));
+    EXPECT_EQ(client->GetState(), 1);
+    client->Stop(false);
+    rx->SetReading(true);
+}
+
 TEST_F(IBClientTest, StartFailuresCarryTheirCodes) {
     struct Case {
         const char* name;
