@@ -68,6 +68,35 @@ protected:
         return true;
     }
 
+    // Messages received with the given et (frame blocks, refreshes, re-sent areas).
+    size_t CountEt(uint32_t et) {
+        size_t n = 0;
+        for (const auto& m : rx->Messages()) {
+            n += m.header.et == et;
+        }
+        return n;
+    }
+
+    // Queues frames of incompressible pixels while the receiver does not
+    // read, and returns once the socket is full: the bytes sent stop growing.
+    void FillTheSocket() {
+        rx->SetReading(false);
+        std::vector<uint8_t> noise(kW * kH * 4);
+        uint32_t seed = 7;
+        for (auto& b : noise) {
+            seed = seed * 1103515245u + 12345u;
+            b = static_cast<uint8_t>(seed >> 24);
+        }
+        for (int frame = 0; frame < 100; ++frame) {  // far more than the buffers hold
+            source->QueueFrame({{0, 0, kW - 1, kH - 1}}, noise);
+        }
+        double last = -1;
+        for (int i = 0; i < 200 && client->GetBytesSent() != last; ++i) {
+            last = client->GetBytesSent();
+            rx->WaitForDisconnect(100);  // stays connected: a 100 ms pause
+        }
+    }
+
     bool CanvasEqualsPicture() {
         receiver::Canvas canvas = rx->CanvasCopy();
         for (int y = 0; y < kH; ++y) {
@@ -144,14 +173,7 @@ TEST_F(IBClientTest, TheFirstH264MessageAndEachRefreshAreIdrPictures) {
         picture = MakeTestPicture(kW, kH, frame);
         source->QueueFrame({{0, 0, 31, 31}}, picture);
     }
-    auto framesSeen = [&] {
-        size_t n = 0;
-        for (const auto& m : rx->Messages()) {
-            n += m.header.et == FakeCaptureSource::kFrameEt;
-        }
-        return n;
-    };
-    ASSERT_TRUE(Eventually([&] { return framesSeen() == 3; }));
+    ASSERT_TRUE(Eventually([&] { return CountEt(FakeCaptureSource::kFrameEt) == 3; }));
     // Counted before the refresh is asked for: its message can arrive at once.
     const size_t before = rx->MessageCount();
     client->RefreshScreenImage();
@@ -186,13 +208,7 @@ TEST_F(IBClientTest, AReceiverThatNeverAcknowledgesIsNotWaitedFor) {
     for (int frame = 0; frame < 20; ++frame) {
         source->QueueFrame({{0, 0, 15, 15}});
     }
-    EXPECT_TRUE(Eventually([&] {
-        size_t n = 0;
-        for (const auto& m : rx->Messages()) {
-            n += m.header.et == FakeCaptureSource::kFrameEt;
-        }
-        return n == 20;
-    }));
+    EXPECT_TRUE(Eventually([&] { return CountEt(FakeCaptureSource::kFrameEt) == 20; }));
 }
 
 TEST_F(IBClientTest, WithheldAcknowledgementsStallEachFrameOnlyBoundedly) {
@@ -206,36 +222,14 @@ TEST_F(IBClientTest, WithheldAcknowledgementsStallEachFrameOnlyBoundedly) {
     for (int frame = 0; frame < 10; ++frame) {
         source->QueueFrame({{0, 0, 15, 15}});
     }
-    EXPECT_TRUE(Eventually([&] {
-        size_t n = 0;
-        for (const auto& m : rx->Messages()) {
-            n += m.header.et == FakeCaptureSource::kFrameEt;
-        }
-        return n == 10;
-    }));
+    EXPECT_TRUE(Eventually([&] { return CountEt(FakeCaptureSource::kFrameEt) == 10; }));
     EXPECT_GE(rx->WithheldAcks(), 10u);
 }
 
 TEST_F(IBClientTest, StopReturnsPromptlyWhenTheReceiverStoppedReading) {
     ASSERT_EQ(StartWith(2), 0);
     WaitForStartRefreshes();
-    rx->SetReading(false);
-    std::vector<uint8_t> noise(kW * kH * 4);
-    uint32_t seed = 7;
-    for (auto& b : noise) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(seed >> 24);
-    }
-    for (int frame = 0; frame < 100; ++frame) {  // far more than the socket buffers hold
-        source->QueueFrame({{0, 0, kW - 1, kH - 1}}, noise);
-    }
-    // Wait until the socket is full: the bytes sent stop growing while
-    // frames are still queued.
-    double last = -1;
-    for (int i = 0; i < 200 && client->GetBytesSent() != last; ++i) {
-        last = client->GetBytesSent();
-        rx->WaitForDisconnect(100);  // stays connected: a 100 ms pause
-    }
+    FillTheSocket();
     const auto begin = std::chrono::steady_clock::now();
     client->Stop(false);
     const auto took = std::chrono::steady_clock::now() - begin;
@@ -319,14 +313,7 @@ TEST_F(IBClientTest, JpegWidensTheFirstFiveFramesThenSendsBlocksAtTheirOwnSize) 
     for (int frame = 0; frame < 8; ++frame) {
         source->QueueFrame({{20, 5, 40, 9}});
     }
-    auto frameMessages = [&] {
-        size_t n = 0;
-        for (const auto& m : rx->Messages()) {
-            n += m.header.et == FakeCaptureSource::kFrameEt;
-        }
-        return n;
-    };
-    ASSERT_TRUE(Eventually([&] { return frameMessages() == 8; }));
+    ASSERT_TRUE(Eventually([&] { return CountEt(FakeCaptureSource::kFrameEt) == 8; }));
     // Refresh frames count as frames too: the n-th message completes frame n.
     const auto messages = rx->Messages();
     for (size_t i = 0; i < messages.size(); ++i) {
@@ -401,21 +388,7 @@ TEST_F(IBClientTest, AMessageThatCannotGoOutFor30SecondsFailsAndStreamingGoesOn)
     client->SetAckWindow(0);  // no pacing: fill the socket at once
     ASSERT_EQ(StartWith(2), 0);
     WaitForStartRefreshes();
-    rx->SetReading(false);
-    std::vector<uint8_t> noise(kW * kH * 4);
-    uint32_t seed = 11;
-    for (auto& b : noise) {
-        seed = seed * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(seed >> 24);
-    }
-    for (int frame = 0; frame < 100; ++frame) {
-        source->QueueFrame({{0, 0, kW - 1, kH - 1}}, noise);
-    }
-    double last = -1;
-    for (int i = 0; i < 200 && client->GetBytesSent() != last; ++i) {
-        last = client->GetBytesSent();
-        rx->WaitForDisconnect(100);  // stays connected: a 100 ms pause
-    }
+    FillTheSocket();
     const int refreshesBefore = counters.refreshes.load();
     EXPECT_NE(client->GetErrorCode(), qkerr::kSendImageBlock);
     // Time moves on in 30 s steps until a blocked send gives up.
