@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "platform/clock.h"
+#include "platform/syserror.h"
+#include "vrxclientsdk/VRPClient/CmdCodes.h"
+#include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 
 namespace {
@@ -9,6 +13,10 @@ namespace {
 // How long one wait for the facade's lock lasts before the connection is
 // checked again.
 constexpr int kStepMs = 30;
+
+// The stop-video answer that asks the receiver to play the file again.
+constexpr uint8_t kStopVideoAnswer = cmd::kEvStopVideo + 1;
+constexpr uint8_t kRepeatPlay = 2;
 
 uint8_t FirstByte(const ByteString& payload) {
     return payload.empty() ? 0 : static_cast<uint8_t>(payload[0]);
@@ -24,6 +32,7 @@ std::string FieldText(const uint8_t* field) {
 }  // namespace
 
 CmdClientAdaptor::~CmdClientAdaptor() {
+    StopResync();
     ShutdownConnection();
 }
 
@@ -111,7 +120,16 @@ int CmdClientAdaptor::OnDeviceNotice(const ByteString& payload) {
 }
 
 int CmdClientAdaptor::OnStopVideo(uint8_t reason, const std::string& url, const uint8_t* status) {
-    const int result = CmdClient::OnStopVideo(reason, url, status);
+    int result = CmdClient::OnStopVideo(reason, url, status);
+    if (reason == 0 && m_facade.GetVideoFileRepeat()) {
+        // The file ended by itself and repeats: answer "play again" at once,
+        // through the connection's send path so it never splits a frame.
+        if (AckCommand(kStopVideoAnswer, "StopVideo",
+                       ByteString(1, static_cast<char>(kRepeatPlay))) < 0) {
+            OnAckError(kStopVideoAnswer, kRepeatPlay, platform::LastSystemError());
+        }
+        result = -1;
+    }
     m_facade.OnStopVideo(reason, url, status);
     return result;
 }
@@ -162,4 +180,80 @@ int CmdClientAdaptor::OnSidebar(const ByteString& payload) {
     QK_LOGF(LOG_INFO, "OnSidebar 0x%02X", FirstByte(payload));
     m_facade.OnSidebar(FirstByte(payload));
     return -1;
+}
+
+// ---------------------------------------------------------------------------
+// automatic re-sync
+
+int CmdClientAdaptor::AutoResync() {
+    VRXClient& f = m_facade;
+    if (f.IsShuttingDown() || m_ResyncRunning.load() || f.m_PreBufTime.load() == 0) {
+        return 0;
+    }
+    if (projection::IsSplitMode(f.m_PlayMode.load()) && !IsProtocolAbove0124()) {
+        return 0;
+    }
+    const uint64_t now = platform::NowMs();
+    const uint64_t started = f.m_ProjectionStartMs.load();
+    if (now < started || now - started <= kResyncAfterMs) {
+        return 0;
+    }
+    if (f.GetStatus() != kVrxProjecting || f.IsBusy()) {
+        return 0;
+    }
+    {
+        // Only when nobody works on the facade or the channel right now.
+        FacadeLock facade(f.m_OperationLock, boost::try_to_lock);
+        boost::recursive_mutex::scoped_try_lock channel(m_CmdLock);
+        if (!facade.owns_lock() || !channel.owns_lock()) {
+            return 0;
+        }
+    }
+    boost::mutex::scoped_lock guard(m_ResyncLock);
+    if (m_ResyncStopped) {
+        return 0;
+    }
+    if (m_pResyncThread && m_pResyncThread->joinable()) {
+        m_pResyncThread->join();  // finished: the running flag was clear
+    }
+    m_ResyncRunning = true;
+    try {
+        m_pResyncThread = std::make_unique<boost::thread>([this] { RunResync(); });
+    } catch (...) {
+        m_ResyncRunning = false;
+        QK_LOGF(LOG_CRIT, "AutoResync cannot start its worker");
+    }
+    return 0;
+}
+
+void CmdClientAdaptor::RunResync() {
+    VRXClient& f = m_facade;
+    {
+        FacadeLock facade(f.m_OperationLock, boost::try_to_lock);
+        if (facade.owns_lock() && !f.IsShuttingDown() && f.GetStatus() == kVrxProjecting) {
+            QK_LOGF(LOG_NOTICE, "Auto pause and play for re-sync");
+            f.m_Resync = true;
+            if (IsProtocolAbove0123()) {
+                f.PausePlayImage();
+            } else {
+                f.StopPlayImage();
+            }
+            // A new projection start time: the next re-sync is 3 hours away.
+            f.StartPlayImage(f.m_PlayMode.load());
+            f.m_Resync = false;
+        }
+    }
+    m_ResyncRunning = false;
+}
+
+void CmdClientAdaptor::StopResync() {
+    std::unique_ptr<boost::thread> worker;
+    {
+        boost::mutex::scoped_lock guard(m_ResyncLock);
+        m_ResyncStopped = true;
+        worker = std::move(m_pResyncThread);
+    }
+    if (worker && worker->joinable()) {
+        worker->join();
+    }
 }

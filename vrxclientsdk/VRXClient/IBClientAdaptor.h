@@ -1,9 +1,12 @@
 // IBClientAdaptor: the facade's image channel. An IBClient that reports each
 // acknowledgement and the loss of its connection to the facade that owns it,
-// and remembers the buffer size the login gave it.
+// remembers the buffer size the login gave it, sends the SenderId record on
+// a new image socket, and re-opens a lost connection once per 30 s before it
+// gives up on projection.
 //
 // THREADING: OnRecvIbAck on the image connection's dispatcher thread,
-// OnConnectClose on its closer thread; SetBufferSize from any thread.
+// OnConnectClose on its closer thread; the rest from the facade's threads
+// under its operation lock.
 #pragma once
 
 #include <atomic>
@@ -15,6 +18,11 @@ class VRXClient;
 
 class IBClientAdaptor : public IBClient {
 public:
+    // Size of the SenderId record: "SenderId", the 4-byte login key, zeros.
+    static constexpr size_t kSenderIdSize = 32;
+    // A lost image connection is re-opened at most once in this time.
+    static constexpr uint64_t kReconnectIntervalMs = 30000;
+
     // `facade` owns this adaptor and must outlive its threads.
     explicit IBClientAdaptor(VRXClient& facade) : m_facade(facade) {}
     ~IBClientAdaptor() override;
@@ -27,10 +35,25 @@ public:
 
     int OnRecvIbAck(const uint8_t* payload) override;
 
+    // Sends the SenderId record on the image socket with the facade's key;
+    // one plain send whose result is not used (the receiver matches the
+    // connection to the login by it, or closes it).
+    void SendSenderId();
+
 protected:
     void OnConnectClose() override;
+    // The image channel's handshake; on a re-opened connection it also sends
+    // the SenderId record before the socket carries anything else.
+    int Handshake(platform::SocketHandle socket) override;
 
 private:
+    void FillSenderId(uint8_t (&record)[kSenderIdSize]);
+
     VRXClient& m_facade;
     std::atomic<int> m_bufferSize{0};
+    // Time of the last automatic reconnect; none yet: the first loss always
+    // tries one.
+    bool m_reconnected = false;  // closer thread only
+    std::atomic<bool> m_senderIdOnConnect{false};
+    uint64_t m_lastReconnectMs = 0;
 };

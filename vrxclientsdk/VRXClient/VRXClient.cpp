@@ -14,6 +14,7 @@
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/DeviceDiscovery.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/ActivityMonitor.h"
 #include "vrxclientsdk/VRXClient/VideoFileStream.h"
 #include "vrxclientsdk/VRXClient/VideoScreenStream.h"
 
@@ -95,7 +96,11 @@ VRXClient::~VRXClient() {
 void VRXClient::Shutdown() {
     std::call_once(m_ShutdownOnce, [this] {
         m_ShutDown = true;
+        // The re-sync worker and the idle monitor use the facade's members:
+        // both let go of it before anything is torn down.
+        m_Cmd.StopResync();
         Logout();
+        ActivityMonitorRemoveClient(this);
         QK_LOGF(LOG_INFO, "======== End VRXClient Log ========");
         // Without the operation lock: an event waiting for it gives up once
         // its connection is closed, and the channels' threads are joined here.
@@ -809,65 +814,6 @@ bool VRXClient::IsJpegSupported() {
 
 bool VRXClient::HasFbf2Bit08() {
     return m_Cmd.HasFbf2Bit08();
-}
-
-// ---------------------------------------------------------------------------
-// projection: the two-leg start belongs to the projection control; until
-// then a start fails with a clear code and the stops succeed when nothing runs.
-
-int VRXClient::StartPlayImage(uint8_t mode) {
-    QK_LOGF(LOG_INFO, "StartPlayImage 0x%02X %d", mode, IsBusy() ? 1 : 0);
-    return NotAvailable("StartPlayImage", __FILE__, __LINE__);
-}
-
-int VRXClient::PlayImageFile(const wchar_t* path, uint8_t mode) {
-    if (!path) {
-        return QK_ERROR(qkerr::kFileNotExist, "(null)");
-    }
-    return PlayImageFile(std::wstring(path), mode);
-}
-
-int VRXClient::PlayImageFile(const std::wstring&, uint8_t mode) {
-    QK_LOGF(LOG_INFO, "PlayImageFile 0x%02X %d", mode, IsBusy() ? 1 : 0);
-    return NotAvailable("PlayImageFile", __FILE__, __LINE__);
-}
-
-uint8_t VRXClient::GetPlayImageMode() {
-    return m_PlayMode.load();
-}
-
-uint8_t VRXClient::GetImageCodingInUse() {
-    const int status = GetStatus();
-    return (status == kVrxProjecting || status == kVrxPaused) ? m_CodingInUse.load() : 0;
-}
-
-int VRXClient::StopPlayImage() {
-    QK_LOGF(LOG_INFO, "StopPlayImage %d", IsBusy() ? 1 : 0);
-    OperationLock lock;
-    if (int rc = TryOperationLock(lock); rc < 0) {
-        return rc;
-    }
-    const int status = GetStatus();
-    if (status != kVrxProjecting && status != kVrxPaused) {
-        return QK_CLEAR_ERROR();
-    }
-    return NotAvailable("StopPlayImage", __FILE__, __LINE__);
-}
-
-int VRXClient::PausePlayImage() {
-    QK_LOGF(LOG_INFO, "PausePlayImage %d", IsBusy() ? 1 : 0);
-    OperationLock lock;
-    if (int rc = TryOperationLock(lock); rc < 0) {
-        return rc;
-    }
-    const int status = GetStatus();
-    if (status == kVrxDisconnected) {
-        return QK_ERROR(qkerr::kDisconnected);
-    }
-    if (status == kVrxProjecting) {
-        return NotAvailable("PausePlayImage", __FILE__, __LINE__);
-    }
-    return QK_CLEAR_ERROR();
 }
 
 // ---------------------------------------------------------------------------

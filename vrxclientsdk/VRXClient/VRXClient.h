@@ -325,6 +325,26 @@ protected:
     int SetLoginRejected(const std::string& name, const std::string& password, int sourceLine);
     int ImageBufferSizeForReceiver();
 
+    // --- projection control (VRXClientProjection.cpp) -------------------------
+    // The two-leg start shared by StartPlayImage and PlayImageFile;
+    // `imageFile` empty projects the screen.
+    int StartProjection(uint8_t mode, const std::wstring& imageFile);
+    // 2, 4 or 7 for this start, or -6528324 (not set on the error object).
+    int ChooseImageCoding(uint8_t mode, bool imageFile);
+    bool ShouldUseH264();
+    // Size of the screen or window to capture, after rotation.
+    void GetCaptureSize(int& width, int& height);
+    // Negotiates the receiver's frame buffer; `changed` tells whether the
+    // encoder scales. 0 or an error code (set on the error object).
+    int ChangeFrameBuffer(uint8_t mode, uint8_t coding, bool imageFile, bool& changed);
+    int SendFrameBuffer(uint16_t w, uint16_t h, uint8_t abpp, uint8_t cs, uint8_t coding,
+                        int captureW, int captureH, uint16_t* grantedW, uint16_t* grantedH);
+    // Opens (or adopts) the image connection of a start. 0 or its error.
+    int OpenImageChannel();
+    // Stops the image channel the way the receiver's version wants: stopped
+    // (kept open) from 0x12D on, closed before.
+    void StopImageChannel();
+
     // Channels: declared first so that they are built first and destroyed
     // last; Shutdown() stops their threads before anything else goes.
     CmdClientAdaptor m_Cmd;

@@ -126,7 +126,9 @@ ImageMessageParser::Item ImageMessageParser::Next() {
     if (std::memcmp(t + 36, "IBTAIL", 6) != 0) {
         return Fail("no IBTAIL");
     }
-    if (h.serial == 1 && m_lastSerial != 0) {
+    if (m_continued && m_lastSerial == 0) {
+        // the first message on a re-opened connection
+    } else if (h.serial == 1 && m_lastSerial != 0) {
         ++m_restarts;  // the sender started a new projection on this connection
     } else if (h.serial != m_lastSerial + 1) {
         return Fail("serial " + std::to_string(h.serial) + " after " +

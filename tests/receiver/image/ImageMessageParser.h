@@ -45,6 +45,10 @@ public:
     // With expectSenderId, the stream must begin with a SenderId record.
     explicit ImageMessageParser(bool expectSenderId) : m_expectSenderId(expectSenderId) {}
 
+    // A sender that re-opens a lost connection goes on with the serials of
+    // its projection: the first message may then carry any serial.
+    void AllowContinuedSerial() { m_continued = true; }
+
     void Append(const uint8_t* data, size_t size);
     Item Next();
 
@@ -68,6 +72,7 @@ private:
     uint32_t m_lastSerial = 0;
     uint32_t m_restarts = 0;
     std::string m_error;
+    bool m_continued = false;
 };
 
 }  // namespace receiver

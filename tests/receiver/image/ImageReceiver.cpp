@@ -46,7 +46,9 @@ bool ImageReceiver::Start() {
     }
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::inet_pton(AF_INET, m_options.bindAddress, &a.sin_addr) != 1) {
+        return false;
+    }
     socklen_t len = sizeof a;
     if (::bind(m_listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
         ::listen(m_listenFd, 4) != 0 ||
@@ -91,12 +93,16 @@ void ImageReceiver::Serve(int fd) {
         ::send(fd, kHandshake, sizeof kHandshake, MSG_NOSIGNAL);
     }
     ImageMessageParser parser(m_options.expectSenderId);
+    if (m_options.continuedSerials) {
+        parser.AllowContinuedSerial();
+    }
     std::vector<uint8_t> chunk(256 * 1024);
     for (;;) {
         bool reading;
         {
             std::unique_lock<std::mutex> guard(m_lock);
-            if (m_stop) {
+            if (m_stop || m_drop) {
+                m_drop = false;
                 break;
             }
             while (m_release > 0 && !m_withheld.empty()) {
@@ -212,6 +218,11 @@ size_t ImageReceiver::WithheldAcks() {
 void ImageReceiver::SetReading(bool on) {
     std::lock_guard<std::mutex> guard(m_lock);
     m_reading = on;
+}
+
+void ImageReceiver::DropConnection() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_drop = m_connected;
 }
 
 bool ImageReceiver::WaitForMessages(size_t count, int timeoutMs) {

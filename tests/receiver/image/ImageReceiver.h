@@ -33,8 +33,12 @@ public:
         int height = 720;
         bool expectSenderId = false;
         bool sendHandshake = true;
-        bool rgb565 = true;         // meaning of 16-bit LZO pixels
-        bool keepPayloads = false;  // keep each message's encoded data
+        bool rgb565 = true;                     // meaning of 16-bit LZO pixels
+        bool keepPayloads = false;              // keep each message's encoded data
+        const char* bindAddress = "127.0.0.1";  // a loopback address
+        // A new connection may go on with the serials of the last one (a
+        // sender that re-opened a lost connection).
+        bool continuedSerials = false;
     };
     enum class AckMode { kImmediate, kManual, kNever };
 
@@ -49,7 +53,7 @@ public:
     ImageReceiver(const ImageReceiver&) = delete;
     ImageReceiver& operator=(const ImageReceiver&) = delete;
 
-    // Binds 127.0.0.1 on a free port and starts the thread; false on failure.
+    // Binds the bind address on a free port and starts the thread; false on failure.
     bool Start();
     uint16_t Port() const { return m_port; }
 
@@ -59,6 +63,9 @@ public:
     size_t WithheldAcks();
     // While false the receiver reads nothing (its socket buffers fill up).
     void SetReading(bool on);
+    // Closes the current sender's connection, as a receiver that drops it;
+    // the next sender that connects is served again.
+    void DropConnection();
 
     // Waits until `count` messages were decoded in all, or an error, or
     // `timeoutMs` of real time. True when the count was reached.
@@ -91,6 +98,7 @@ private:
     bool m_connected = false;
     AckMode m_ackMode = AckMode::kImmediate;
     bool m_reading = true;
+    bool m_drop = false;
     std::deque<uint32_t> m_withheld;
     size_t m_release = 0;
     std::vector<Received> m_messages;

@@ -65,10 +65,12 @@ TEST(VRXClientSettings, DefaultsBeforeAnyLogin) {
 
 TEST(VRXClientSettings, OperationsOfLaterPartsFailWithAClearCode) {
     SenderServer client;
-    EXPECT_EQ(client.StartPlayImage(0x80), qkerr::kInitObject);
+    EXPECT_EQ(client.HideScreen(), qkerr::kInitObject);
     EXPECT_EQ(client.GetErrorMessage().rfind(
-                  "Failed to init object: StartPlayImage is not available in this build", 0),
+                  "Failed to init object: HideScreen is not available in this build", 0),
               0u);
+    // Projection is available; without a login it reports the disconnection.
+    EXPECT_EQ(client.StartPlayImage(0x80), qkerr::kDisconnected);
     EXPECT_EQ(client.PlayVideoFileW(L"/nonexistent.mp4", true, 0), qkerr::kInitObject);
     EXPECT_EQ(client.StartSenderServer(nullptr), qkerr::kInitObject);
     EXPECT_EQ(client.TakeAuxSocket(), platform::kInvalidSocket);
