@@ -114,6 +114,23 @@ int CommandReceiver::Start() {
     return 0;
 }
 
+int CommandReceiver::AdoptConnection(int fd) {
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    int id;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        Connection& c = m_connections.emplace_back();
+        c.id = id = ++m_accepted;
+        c.fd = fd;
+        c.handshaken = true;  // the sender answers a connection it accepted at once
+        Log("--", c.id, "connected to the sender");
+    }
+    Wake();
+    return id;
+}
+
 void CommandReceiver::Stop() {
     {
         std::lock_guard<std::mutex> g(m_lock);

@@ -92,6 +92,10 @@ public:
 
     // Binds, listens and starts the thread. 0 or minus the system error.
     int Start();
+    // Serves a connection the receiver opened itself (a sender in server
+    // mode): no handshake is awaited on it. Call after Start(); takes `fd`.
+    // Returns the connection's number.
+    int AdoptConnection(int fd);
     void Stop();
     uint16_t Port() const { return m_port; }
 
