@@ -833,20 +833,12 @@ int VRXClient::RefreshScreenImage() {
     return QK_CLEAR_ERROR();
 }
 
-int VRXClient::HideScreen() {
-    return NotAvailable("HideScreen", __FILE__, __LINE__);
-}
-
 void VRXClient::SetCursorPosition(CapturePoint* point) {
     if (!point) {
         return;
     }
     QK_LOGF(LOG_INFO, "SetCursorPosition (%d,%d)", point->x, point->y);
     m_IB.SetCursorPosition(point);
-}
-
-int VRXClient::SetClientDisplay(int, int, bool, bool, bool) {
-    return NotAvailable("SetClientDisplay", __FILE__, __LINE__);
 }
 
 int VRXClient::GetDeviceResolution(int* width, int* height) {
@@ -869,41 +861,13 @@ uint8_t VRXClient::GetDeviceBpp() {
     return m_CapRecord.bpp;
 }
 
-int VRXClient::FindVideoPort(int) {
-    return NotAvailable("FindVideoPort", __FILE__, __LINE__);
-}
-
 int VRXClient::GetMaxVolLevel() {
     std::lock_guard<std::mutex> guard(m_RecordLock);
     return m_CapRecord.max_vol;
 }
 
-int VRXClient::GetVolLevel() {
-    return NotAvailable("GetVolLevel", __FILE__, __LINE__);
-}
-
-int VRXClient::SetVolLevel(int) {
-    return NotAvailable("SetVolLevel", __FILE__, __LINE__);
-}
-
-int VRXClient::MuteUnmuteVolume() {
-    return NotAvailable("MuteUnmuteVolume", __FILE__, __LINE__);
-}
-
 int VRXClient::GetMuteState() {
     return m_Cmd.GetMuteState();
-}
-
-int VRXClient::StartK7RM(int, int, int, int, uint8_t, uint8_t, bool) {
-    return NotAvailable("StartK7RM", __FILE__, __LINE__);
-}
-
-int VRXClient::StopK7RM() {
-    if (GetStatus() == kVrxScreenStream) {
-        return NotAvailable("StopK7RM", __FILE__, __LINE__);
-    }
-    m_pScreenStream->Stop();
-    return QK_CLEAR_ERROR();
 }
 
 uint8_t* VRXClient::GetBufferAddress() {
@@ -917,10 +881,6 @@ int VRXClient::PlayVideoFileW(const wchar_t* path, bool findPort, int transcode)
     return PlayVideoFileW(std::wstring(path), findPort, transcode);
 }
 
-int VRXClient::PlayVideoFileW(const std::wstring&, bool, int) {
-    return NotAvailable("PlayVideoFileW", __FILE__, __LINE__);
-}
-
 int VRXClient::PlayAudioFileW(const wchar_t* path, bool findPort) {
     if (!path) {
         return QK_ERROR(qkerr::kFileNotExist, "(null)");
@@ -928,33 +888,9 @@ int VRXClient::PlayAudioFileW(const wchar_t* path, bool findPort) {
     return PlayAudioFileW(std::wstring(path), findPort);
 }
 
-int VRXClient::PlayAudioFileW(const std::wstring&, bool) {
-    return NotAvailable("PlayAudioFileW", __FILE__, __LINE__);
-}
-
 bool VRXClient::IsGetMediaProgress() {
     QK_LOGF(LOG_INFO, "IsGetMediaProgress");
     return m_Cmd.HasFbfBit02();
-}
-
-int VRXClient::GetMediaProgress() {
-    return NotAvailable("GetMediaProgress", __FILE__, __LINE__);
-}
-
-int VRXClient::GetMediaDuration() {
-    return NotAvailable("GetMediaDuration", __FILE__, __LINE__);
-}
-
-int VRXClient::StopVideoFile() {
-    const int status = GetStatus();
-    if (status == kVrxMediaPlaying || status == kVrxMediaPaused) {
-        return NotAvailable("StopVideoFile", __FILE__, __LINE__);
-    }
-    return QK_CLEAR_ERROR();
-}
-
-int VRXClient::PauseResumeVideoFile() {
-    return NotAvailable("PauseResumeVideoFile", __FILE__, __LINE__);
 }
 
 void VRXClient::SetVideoFileRepeat(bool repeat) {
@@ -964,10 +900,6 @@ void VRXClient::SetVideoFileRepeat(bool repeat) {
 
 bool VRXClient::GetVideoFileRepeat() {
     return m_VideoRepeat.load();
-}
-
-int VRXClient::SeekVideoFile(int) {
-    return NotAvailable("SeekVideoFile", __FILE__, __LINE__);
 }
 
 void VRXClient::StopAll() {
@@ -1030,6 +962,7 @@ void VRXClient::Logout() {
     StopVideoFile();
     m_Cmd.CloseConnect();
     m_pFileStream->Shutdown();
+    ClearMediaState();
     m_PeerAddress = 0;
 }
 
@@ -1044,7 +977,6 @@ void VRXClient::OnStartPlayImage(const ByteString&) {}
 void VRXClient::OnStopPlayImage(const ByteString&) {}
 void VRXClient::OnChangeValue(const std::string&, const std::string&) {}
 void VRXClient::OnDeviceNotice(uint8_t) {}
-void VRXClient::OnStopVideo(uint8_t, const std::string&, const uint8_t*) {}
 void VRXClient::OnRelayCommand(const ByteString&) {}
 void VRXClient::OnKeyboardCommand(const ByteString&) {}
 void VRXClient::OnMouseCommand(const ByteString&) {}

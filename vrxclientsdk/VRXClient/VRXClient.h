@@ -283,6 +283,14 @@ public:
     // True from the start of Shutdown() on.
     bool IsShuttingDown() const { return m_ShutDown.load(); }
 
+    // --- media test hooks -------------------------------------------------------
+    // Forgets that a video port was found, so that the next FindVideoPort
+    // tests ports again (the flag is shared by every facade of the process).
+    static void ResetVideoPortFoundForTest();
+    // How many 30 ms message-pumping steps StartK7RM lets the screen stream
+    // settle before the receiver is asked to play it (150 by default).
+    void SetScreenStreamSettleStepsForTest(int steps) { m_ScreenSettleSteps = steps; }
+
 protected:
     using OperationLock = boost::unique_lock<boost::recursive_timed_mutex>;
     friend class CmdClientAdaptor;
@@ -344,6 +352,40 @@ protected:
     // Stops the image channel the way the receiver's version wants: stopped
     // (kept open) from 0x12D on, closed before.
     void StopImageChannel();
+
+    // --- media, volume and status (VRXClientMedia.cpp) ------------------------
+    // The guard of the media operations: the operation lock (-6527007 when
+    // taken or busy) and, with `needConnection`, -6528306 while disconnected.
+    int MediaGuard(OperationLock& lock, bool needConnection);
+    // Stops the screen projection (when `flags` is non-zero), the screen
+    // video stream and the served file, before another media activity.
+    void StopTheOthers(int flags);
+    // Asks the receiver to connect back to `port` while a socket of ours
+    // listens there: 0 reachable; 10, 20 or 30 when the local socket could
+    // not be created, bound or put to listen; 40 not reachable; or the
+    // command channel's negative code.
+    int TestPort(uint16_t port);
+    // The port the files are served on: the one FindVideoPort found, else
+    // the receiver's video port, kept within 1024..65535.
+    uint16_t CurrentVideoPort();
+    // "http://%03d.%03d.%03d.%03d:%d%s" and "mmsh://%03d.%03d.%03d.%03d:%d"
+    // of the command connection's local address.
+    std::string BuildMediaUrl(uint16_t port, const std::string& urlPath);
+    std::string BuildScreenVideoUrl(uint16_t port);
+    // Publishes `path` and asks the receiver to play it (video, or audio
+    // with its picture leg). 0 or a code; a refused play withdraws the file.
+    int PlayMediaFile(const std::wstring& path, bool findPort, int transcode, bool audio);
+    // The code of a play request that did not answer 1.
+    int PlayRefused(int result);
+    // Shows the capture window beside a playing audio file; failures are
+    // logged and leave the audio playing.
+    void StartAudioPicture();
+    // Withdraws the served file locally and forgets the media texts.
+    void ForgetMediaFile(bool busyStep);
+    // Forgets the media file and URL (at logout, after the server is gone).
+    void ClearMediaState();
+    std::wstring CurrentMediaFile();
+    std::string CurrentMediaUrl();
 
     // Channels: declared first so that they are built first and destroyed
     // last; Shutdown() stops their threads before anything else goes.
@@ -408,6 +450,17 @@ protected:
     std::wstring m_ImageFile;
 
     std::atomic<platform::SocketHandle> m_AcceptedIBSocket{platform::kInvalidSocket};
+
+    // Media state: the file being played and the full URL the receiver was
+    // given (guarded by m_MediaLock), the last position, the port of the
+    // served files and of the screen video stream.
+    std::mutex m_MediaLock;
+    std::wstring m_MediaFile;
+    std::string m_MediaUrl;
+    std::atomic<int> m_MediaProgress{0};
+    std::atomic<uint16_t> m_VideoPort{0};
+    std::atomic<uint16_t> m_ScreenPort{0};
+    std::atomic<int> m_ScreenSettleSteps{150};
 
 private:
     std::once_flag m_ShutdownOnce;

@@ -1,7 +1,7 @@
-// The input replay's part of a projection: the lock-key timer of a
-// whole-screen projection and touch injection, against the receiver
-// simulator's command and image sides, with the fake capture source and the
-// recording injector.
+// The input replay's part of a projection (the lock-key timer of a
+// whole-screen projection and touch injection) and the sender server's
+// announcement while projecting, against the receiver simulator's command
+// and image sides, with the fake capture source and the recording injector.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,12 +11,14 @@
 #include "platform/input/fake_input_injector.h"
 #include "tests/receiver/command/CommandWire.h"
 #include "tests/receiver/image/ImageReceiver.h"
+#include "tests/receiver/sender/SenderAnnouncement.h"
+#include "tests/receiver/sender/SenderQuery.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
 #include "vrxclientsdk/VRXClient/FrawlPool.h"
-#include "vrxclientsdk/VRXClient/QkRdpProvider.h"
+#include "vrxclientsdk/VRXClient/SenderServer.h"
 
 namespace {
 
@@ -28,11 +30,15 @@ namespace wire = receiver_sim::wire;
 constexpr int kW = 320, kH = 240;
 constexpr const char* kAddress = "127.0.0.2";
 
-// The most-derived destructor stops the channels first.
-class ReplayClient : public QkRdpProvider {
+// The application's kind of client. The most-derived destructor stops the
+// servers and the channels first.
+class ReplayClient : public SenderServer {
 public:
-    explicit ReplayClient(std::shared_ptr<InputReplay> replay) : QkRdpProvider(std::move(replay)) {}
-    ~ReplayClient() override { Shutdown(); }
+    explicit ReplayClient(std::shared_ptr<InputReplay> replay) : SenderServer(std::move(replay)) {}
+    ~ReplayClient() override {
+        StopSenderServer();
+        Shutdown();
+    }
 };
 
 class QkRdpProviderProjectionTest : public testing::Test {
@@ -128,6 +134,28 @@ TEST_F(QkRdpProviderProjectionTest, SplitScreenSendsNoLockKeys) {
     EXPECT_EQ(LockFrames(), 0u);
     ASSERT_FALSE(Kinds().empty());
     EXPECT_EQ(Kinds().back(), Kind::kTouchStart);
+}
+
+TEST_F(QkRdpProviderProjectionTest, TheAnnouncementNamesTheReceiverWhileProjecting) {
+    ASSERT_EQ(client->StartSenderServer(nullptr), 0) << client->GetErrorMessage();
+    receiver_sim::SenderQuery query;
+    auto ask = [&] {
+        receiver_sim::SenderAnnouncement reply;
+        std::string error;
+        EXPECT_TRUE(query.SendQuery("127.0.0.1", 11049));
+        auto answer = query.Receive();
+        EXPECT_TRUE(answer &&
+                    receiver_sim::SenderAnnouncement::Decode(answer->bytes, &reply, &error))
+            << error;
+        return reply;
+    };
+    EXPECT_EQ(ask().clientState, 0);
+    ASSERT_EQ(client->StartPlayImage(0x80), 0) << client->GetErrorMessage();
+    const receiver_sim::SenderAnnouncement projecting = ask();
+    EXPECT_EQ(projecting.clientState, 1);
+    EXPECT_EQ(projecting.receiverAddress, 0x7F000002u);
+    client->StopPlayImage();
+    EXPECT_EQ(ask().clientState, 0);
 }
 
 }  // namespace

@@ -65,14 +65,15 @@ TEST(VRXClientSettings, DefaultsBeforeAnyLogin) {
 
 TEST(VRXClientSettings, OperationsOfLaterPartsFailWithAClearCode) {
     SenderServer client;
-    EXPECT_EQ(client.HideScreen(), qkerr::kInitObject);
-    EXPECT_EQ(client.GetErrorMessage().rfind(
-                  "Failed to init object: HideScreen is not available in this build", 0),
-              0u);
-    // Projection is available; without a login it reports the disconnection.
+    // Projection and media are available; without a login they report the
+    // disconnection.
+    EXPECT_EQ(client.HideScreen(), qkerr::kDisconnected);
     EXPECT_EQ(client.StartPlayImage(0x80), qkerr::kDisconnected);
-    EXPECT_EQ(client.PlayVideoFileW(L"/nonexistent.mp4", true, 0), qkerr::kInitObject);
+    EXPECT_EQ(client.PlayVideoFileW(L"/nonexistent.mp4", true, 0), qkerr::kDisconnected);
     EXPECT_EQ(client.StartSenderServer(nullptr), qkerr::kInitObject);
+    EXPECT_EQ(client.GetErrorMessage().rfind(
+                  "Failed to init object: StartSenderServer is not available in this build", 0),
+              0u);
     EXPECT_EQ(client.TakeAuxSocket(), platform::kInvalidSocket);
     EXPECT_EQ(client.PlayImageFile(static_cast<const wchar_t*>(nullptr), 0x80),
               qkerr::kFileNotExist);
