@@ -18,6 +18,9 @@
 #include "tests/receiver/command/CommandReceiver.h"
 #include "tests/receiver/discovery/UdpAnnouncer.h"
 #include "tests/receiver/image/ImageReceiver.h"
+#include "tests/receiver/sender/SenderAnnouncement.h"
+#include "tests/receiver/sender/SenderQuery.h"
+#include "tests/receiver/sender/SenderServerPeer.h"
 
 namespace {
 
@@ -39,6 +42,8 @@ struct Options {
     bool quiet = false;
     std::vector<uint16_t> discoveryPorts;  // empty: no discovery side
     bool image = false;
+    std::string findSenders;  // ask this address for senders, then end
+    std::string toSender;     // connect to the sender server at this address
 };
 
 void Usage(FILE* out) {
@@ -57,6 +62,10 @@ void Usage(FILE* out) {
         "  --no-keepalive       never answer a keep-alive after the handshake\n"
         "  --discovery PORTS    also answer discovery on these UDP ports (1047,1048,1049)\n"
         "  --image              also start the image side on a free loopback port\n"
+        "  --find-senders ADDR  send the sender query to ADDR (UDP 11047-11049), print\n"
+        "                       the answers and end\n"
+        "  --to-sender ADDR     connect to the sender server at ADDR (16121, 16120,\n"
+        "                       16122) from --bind and log in with --login-code\n"
         "  --quiet              do not log frames\n");
 }
 
@@ -164,6 +173,13 @@ bool ParseOptions(int argc, char** argv, Options* o) {
                 std::fprintf(stderr, "receiver-sim: unknown handshake mode %s\n", v);
                 return false;
             }
+        } else if (arg == "--find-senders" || arg == "--to-sender") {
+            in_addr a;
+            if (::inet_pton(AF_INET, v, &a) != 1) {
+                std::fprintf(stderr, "receiver-sim: %s needs an IPv4 address\n", arg.c_str());
+                return false;
+            }
+            (arg == "--find-senders" ? o->findSenders : o->toSender) = v;
         } else if (arg == "--discovery" && ParseList(v, 65535, &list) && !list.empty()) {
             o->discoveryPorts.assign(list.begin(), list.end());
         } else {
@@ -237,6 +253,63 @@ bool StartSides(const Options& o, Sides* sides) {
     return true;
 }
 
+// Sends the sender query to each port and prints what answers. 0 when at
+// least one sender answered.
+int FindSenders(const Options& o) {
+    receiver_sim::SenderQuery query(o.bind);
+    if (!query.Ok()) {
+        std::fprintf(stderr, "receiver-sim: no UDP socket on %s\n", o.bind.c_str());
+        return 1;
+    }
+    int answers = 0;
+    for (uint16_t port = 11047; port <= 11049; ++port) {
+        query.SendQuery(o.findSenders, port);
+    }
+    while (auto answer = query.Receive(1000)) {
+        receiver_sim::SenderAnnouncement a;
+        std::string error;
+        if (!receiver_sim::SenderAnnouncement::Decode(answer->bytes, &a, &error)) {
+            std::fprintf(stderr, "receiver-sim: port %u: %s\n", answer->fromPort, error.c_str());
+            continue;
+        }
+        ++answers;
+        std::printf("port %u: \"%s\" ports %u/%u/%u state %u no-code %u receiver %08X\n",
+                    answer->fromPort, a.name.c_str(), a.commandPort, a.imagePort, a.thirdPort,
+                    a.clientState, a.noLoginCode, a.receiverAddress);
+    }
+    return answers > 0 ? 0 : 1;
+}
+
+// Plays the receiver that connects to a sender server and logs in; runs
+// until interrupted.
+int ToSender(const Options& o) {
+    receiver_sim::SenderServerPeer::Config config;
+    config.localAddress = o.bind;
+    config.senderAddress = o.toSender;
+    config.command.bindAddress = o.bind;
+    config.command.protocolVersion = o.version;
+    config.command.capabilities = o.caps;
+    config.command.record.ipv4 = o.bind;
+    config.command.record.name = o.name;
+    config.command.log = o.quiet ? nullptr : stderr;
+    receiver_sim::SenderServerPeer peer(config);
+    if (int rc = peer.ConnectCommand(16121); rc < 0) {
+        std::fprintf(stderr, "receiver-sim: command connection: %s\n", std::strerror(-rc));
+        return 1;
+    }
+    for (uint16_t port : {16120, 16122}) {
+        if (int rc = peer.ConnectRaw(port); rc < 0) {
+            std::fprintf(stderr, "receiver-sim: connection to %u: %s\n", port, std::strerror(-rc));
+        }
+    }
+    peer.SendLogin(o.loginCode);
+    std::fprintf(stderr, "receiver-sim: login result %d\n", peer.WaitLoginResult());
+    while (!g_stop) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return peer.Command().Errors().empty() ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +322,12 @@ int main(int argc, char** argv) {
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
 
+    if (!options.findSenders.empty()) {
+        return FindSenders(options);
+    }
+    if (!options.toSender.empty()) {
+        return ToSender(options);
+    }
     Sides sides;
     if (!StartSides(options, &sides)) {
         return 1;
