@@ -5,6 +5,7 @@
 // one at the capture-library seam.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <thread>
 
@@ -56,6 +57,8 @@ struct ReceiverSetup {
     uint16_t version = 0x0130;
     uint8_t fbf = 0x08;  // frame-buffer negotiation
     std::vector<uint8_t> codings = {2, 4, 7};
+    uint8_t bpp = 32;
+    std::array<uint8_t, 3> format = {'R', 'G', 'B'};  // bytes 5 to 7 of the capabilities
 };
 
 // A frame-buffer answer with a non-zero status.
@@ -83,6 +86,8 @@ protected:
                 c.capabilities.height = c.capabilities.imageHeight = kH;
                 c.capabilities.fbf = setup.fbf;
                 c.capabilities.codings = setup.codings;
+                c.capabilities.bpp = setup.bpp;
+                c.capabilities.colourFormat = setup.format;
             });
         // The idle monitor sees a still PC, whatever the machine's display does.
         ActivityMonitor::Instance().SetSourceFactoryForTest(
@@ -202,6 +207,35 @@ TEST_F(ProjectionTest, ModeMappingByVersion) {
         const std::vector<receiver_sim::SenderFrame> starts = sim->sim->FramesWithCode(0x8c);
         ASSERT_EQ(starts.size(), 1u);
         EXPECT_EQ(starts[0].payload.at(0), c.sent);
+        Reset();
+    }
+}
+
+TEST_F(ProjectionTest, OfferedBitDepthFollowsThePixelFormatText) {
+    struct Case {
+        const char* name;
+        uint8_t bpp;
+        std::array<uint8_t, 3> format;
+        bool alpha;
+        uint8_t offered;
+    } cases[] = {
+        {"16 bits, \"565\"", 16, {'5', '6', '5'}, false, 16},
+        {"16 bits, another text", 16, {'5', '5', '5'}, false, 15},
+        {"16 bits, \"56\" and a zero", 16, {'5', '6', 0}, false, 15},
+        {"32 bits without alpha", 32, {'R', 'G', 'B'}, false, 24},
+        {"32 bits with alpha", 32, {'R', 'G', 'B'}, true, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReceiverSetup setup;
+        setup.bpp = c.bpp;
+        setup.format = c.format;
+        Connect(setup);
+        client->Set32BppAlpha(c.alpha);
+        ASSERT_EQ(client->StartPlayImage(0x80), 0) << client->GetErrorMessage();
+        const std::vector<receiver_sim::SenderFrame> fb = sim->sim->FramesWithCode(0xba);
+        ASSERT_FALSE(fb.empty());
+        EXPECT_EQ(fb[0].payload.at(4), c.offered);
         Reset();
     }
 }
