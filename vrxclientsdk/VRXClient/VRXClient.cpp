@@ -967,7 +967,8 @@ void VRXClient::Logout() {
 }
 
 bool VRXClient::IsBusy() {
-    return m_Cmd.IsRequestPending() || m_BusyCount.load() > 0 || m_IB.IsRequestPending();
+    return m_Cmd.IsRequestPending() || m_Cmd.IsAnswerPending() || m_BusyCount.load() > 0 ||
+           m_IB.IsRequestPending() || m_IB.IsAnswerPending();
 }
 
 // ---------------------------------------------------------------------------
