@@ -352,6 +352,9 @@ protected:
     // Stops the image channel the way the receiver's version wants: stopped
     // (kept open) from 0x12D on, closed before.
     void StopImageChannel();
+    // Starts the image channel's encoder for the receiver `caps` with the
+    // stored capture settings; `changed` passes the de-overscan offsets on.
+    int StartImageEncoder(const DeviceCapRecord& caps, uint8_t mode, int coding, bool changed);
 
     // --- media, volume and status (VRXClientMedia.cpp) ------------------------
     // The guard of the media operations: the operation lock (-6527007 when

@@ -18,6 +18,7 @@
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/MediaBindAddress.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
+#include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 #include "vrxclientsdk/VRXClient/VideoFileStream.h"
 #include "vrxclientsdk/VRXClient/VideoPorts.h"
@@ -60,6 +61,11 @@ constexpr int kFilePortTries = 3;
 // The screen stream settles for 150 steps of 30 ms (4.5 s) before the
 // receiver connects: the helper's encoder needs its first key frames.
 constexpr uint32_t kSettleStepMs = 30;
+
+// The picture beside an audio file: how long it waits for the audio request
+// (steps of 30 ms), and how long the receiver may take to clear its screen.
+constexpr int kPictureWaitSteps = 1000;
+constexpr int kPictureClearSeconds = 5;
 
 // Process-wide: set by the first successful FindVideoPort.
 std::atomic<bool> g_VideoPortFound{false};
@@ -719,5 +725,44 @@ void VRXClient::OnStopVideo(uint8_t reason, const std::string&, const uint8_t*) 
 // the picture beside an audio file
 
 void VRXClient::StartAudioPicture() {
-    QK_LOGF(LOG_NOTICE, "PlayAudioFileW: no picture beside the audio in this build");
+    // The receiver takes the audio first: wait until that request and its
+    // pre-buffering are over (at most 1000 steps of 30 ms).
+    for (int i = 0; i < kPictureWaitSteps && m_Cmd.IsRequestPending(); ++i) {
+        platform::SleepMs(kSettleStepMs);
+    }
+    const int coding = ChooseImageCoding(projection::kModeFullScreen, false);
+    if (coding < 0) {
+        QK_LOGF(LOG_WARN, "PlayAudioFileW: no image coding for the picture (%d)", coding);
+        return;
+    }
+    bool changed = false;
+    if (int rc = ChangeFrameBuffer(projection::kModeFullScreen, static_cast<uint8_t>(coding), false,
+                                   changed);
+        rc < 0) {
+        QK_LOGF(LOG_WARN, "PlayAudioFileW: frame buffer refused (%d), audio only", rc);
+        return;
+    }
+    m_IB.Stop(true);
+    m_IB.CloseConnect();
+    m_Cmd.ClearScreen(projection::kModeFullScreen, kPictureClearSeconds);
+
+    DeviceCapRecord caps;
+    {
+        std::lock_guard<std::mutex> guard(m_RecordLock);
+        caps = m_CapRecord;
+    }
+    const uint8_t* format = caps.ColourFormat();
+    m_IB.SetWindowCapture(m_Window.load(), m_WindowFlag.load());
+    m_IB.Set16BitRGB(format[0] == 5 && format[1] == 6 && format[2] == 5);
+    m_IB.SetImageFile(std::u16string());
+    if (m_IB.GetState() == kVrxDisconnected) {
+        if (int rc = OpenImageChannel(); rc < 0) {
+            QK_LOGF(LOG_WARN, "PlayAudioFileW: no image connection (%d), audio only", rc);
+            return;
+        }
+    }
+    if (int rc = StartImageEncoder(caps, projection::kModeFullScreen, coding, changed); rc < 0) {
+        QK_LOGF(LOG_WARN, "PlayAudioFileW: picture not started (%d), audio only", rc);
+        StopImageChannel();
+    }
 }

@@ -281,18 +281,7 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     const int cursor = m_CursorMode.load();
     m_IB.SetCursorMode(cursor == 2 ? !m_Cmd.HasFbf2Bit40() : cursor == 1);
 
-    const int offX = m_DeOverscanX.load();
-    const int offY = m_DeOverscanY.load();
-    const int aspectSetting = m_AspectRatio.load();
-    boost::logic::tribool aspect = aspectSetting == 2
-                                       ? boost::logic::tribool(boost::logic::indeterminate)
-                                       : boost::logic::tribool(aspectSetting == 1);
-    if (offX > 0 || offY > 0) {
-        aspect = false;
-    }
-    const bool alpha = m_Alpha32.load() || m_NegotiatedBpp.load() == 32;
-    int rc = m_IB.Start(caps.w, caps.h, caps.bpp, mode, coding, alpha, m_EnlargeFactorF.load(),
-                        aspect, changed ? offX : 0, changed ? offY : 0);
+    int rc = StartImageEncoder(caps, mode, coding, changed);
     if (rc < 0) {
         m_IB.SaveError();
         StopImageChannel();
@@ -520,4 +509,20 @@ void VRXClient::StopImageChannel() {
     } else {
         m_IB.CloseConnect();
     }
+}
+
+int VRXClient::StartImageEncoder(const DeviceCapRecord& caps, uint8_t mode, int coding,
+                                 bool changed) {
+    const int offX = m_DeOverscanX.load();
+    const int offY = m_DeOverscanY.load();
+    const int aspectSetting = m_AspectRatio.load();
+    boost::logic::tribool aspect = aspectSetting == 2
+                                       ? boost::logic::tribool(boost::logic::indeterminate)
+                                       : boost::logic::tribool(aspectSetting == 1);
+    if (offX > 0 || offY > 0) {
+        aspect = false;
+    }
+    const bool alpha = m_Alpha32.load() || m_NegotiatedBpp.load() == 32;
+    return m_IB.Start(caps.w, caps.h, caps.bpp, mode, coding, alpha, m_EnlargeFactorF.load(),
+                      aspect, changed ? offX : 0, changed ? offY : 0);
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/display/fake_display_settings.h"
@@ -336,6 +337,29 @@ TEST_F(MediaFacadeTest, AudioIsPlayedWithTheRequestTheReceiversVersionKnows) {
         EXPECT_TRUE(receiver_sim::PlayMedia(LastPlayUrl(), 50000, &played));
         EXPECT_TRUE(played == bytes);
     }
+}
+
+TEST_F(MediaFacadeTest, AudioKeepsPlayingWhenItsPictureCannotBeShown) {
+    // A capture window to show beside the audio; no image side listens, so
+    // the picture's connection fails.
+    client->SetWindowCapture(4242, true);
+    std::thread receiverSide([&] {
+        if (WaitUntil([&] { return Count(wire::kPlayAudio) == 1; })) {
+            receiver->sim->SendEvent(cmd::kEvDeviceNotice, {cmd::kNoticePreBufDone});
+        }
+    });
+    EXPECT_EQ(client->PlayAudioFileW(path, false), 0) << client->GetErrorMessage();
+    receiverSide.join();
+    EXPECT_EQ(client->GetErrorCode(), 0);
+    EXPECT_EQ(client->GetStatus(), kVrxMediaPlaying);
+    const auto plays = receiver->sim->FramesWithCode(wire::kPlayAudio);
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_EQ(plays[0].payload[4 + 256], 1);  // with a picture
+    const auto clears = receiver->sim->FramesWithCode(wire::kClearScreen);
+    ASSERT_EQ(clears.size(), 1u);
+    EXPECT_EQ(clears[0].payload, Bytes{0x80});
+    EXPECT_EQ(receiver_sim::FetchMedia(LastPlayUrl(), "0-9").status, 206);
+    EXPECT_EQ(client->StopVideoFile(), 1);
 }
 
 TEST_F(MediaFacadeTest, StopEventRepeatsTheFileOrTearsItDown) {
