@@ -979,12 +979,8 @@ void VRXClient::OnStopPlayImage(const ByteString&) {}
 void VRXClient::OnChangeValue(const std::string&, const std::string&) {}
 void VRXClient::OnDeviceNotice(uint8_t) {}
 void VRXClient::OnRelayCommand(const ByteString&) {}
-void VRXClient::OnKeyboardCommand(const ByteString&) {}
-void VRXClient::OnMouseCommand(const ByteString&) {}
 void VRXClient::OnPointerPosition(uint16_t, uint16_t) {}
-void VRXClient::OnTouchEvent(int, int, int, int) {}
 void VRXClient::OnSidebar(uint8_t) {}
-void VRXClient::OnStringInput(const ByteString&) {}
 void VRXClient::OnForwardMessage(uint32_t, uint32_t, const uint8_t*, ByteString&) {}
 void VRXClient::OnConnectClose() {}
 void VRXClient::OnSendIBError() {}

@@ -387,6 +387,14 @@ protected:
     void ForgetMediaFile(bool busyStep);
     // Forgets the media file and URL (at logout, after the server is gone).
     void ClearMediaState();
+    // Receiver input asks for low latency: a small acknowledgement window and
+    // no pre-buffering, on receivers above 0x11d while the image channel is up.
+    void SwitchToLowLatency();
+    // Assembles absolute pointer positions from keyboard-command axis
+    // records (type 3, code 0 x or 1 y) and reports them to OnPointerPosition.
+    void TrackAbsoluteInput(const ByteString& record);
+    // Forgets a half-assembled position (at every projection start).
+    void ResetPointerTracker();
     std::wstring CurrentMediaFile();
     std::string CurrentMediaUrl();
 
@@ -464,6 +472,13 @@ protected:
     std::atomic<uint16_t> m_VideoPort{0};
     std::atomic<uint16_t> m_ScreenPort{0};
     std::atomic<int> m_ScreenSettleSteps{150};
+
+    // The absolute pointer tracker: the last x and y, and the axis of a
+    // first record still waiting for its partner (2: none).
+    std::mutex m_TrackerLock;
+    uint16_t m_TrackX = 0;
+    uint16_t m_TrackY = 0;
+    int m_PendingAxis = 2;
 
 private:
     std::once_flag m_ShutdownOnce;

@@ -16,6 +16,7 @@
 #include "platform/pump.h"
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/InputReplay.h"
 #include "vrxclientsdk/VRXClient/MediaBindAddress.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/ProjectionRules.h"
@@ -66,6 +67,14 @@ constexpr uint32_t kSettleStepMs = 30;
 // (steps of 30 ms), and how long the receiver may take to clear its screen.
 constexpr int kPictureWaitSteps = 1000;
 constexpr int kPictureClearSeconds = 5;
+
+// Receiver input: the acknowledgement window of low latency, and the
+// keyboard records that carry absolute pointer axes.
+constexpr int kLowLatencyAckWindow = 2;
+constexpr uint16_t kTypeAbsoluteAxis = 3;
+constexpr int kAxisX = 0;
+constexpr int kAxisY = 1;
+constexpr int kNoAxis = 2;
 
 // Process-wide: set by the first successful FindVideoPort.
 std::atomic<bool> g_VideoPortFound{false};
@@ -765,4 +774,62 @@ void VRXClient::StartAudioPicture() {
         QK_LOGF(LOG_WARN, "PlayAudioFileW: picture not started (%d), audio only", rc);
         StopImageChannel();
     }
+}
+
+// ---------------------------------------------------------------------------
+// receiver input: default callback bodies
+
+void VRXClient::SwitchToLowLatency() {
+    if (m_Cmd.IsProtocolAbove011D() && m_IB.IsConnected()) {
+        m_IB.SetAckWindow(kLowLatencyAckWindow);
+        m_Cmd.SetPreBufTime(0, false, false);
+    }
+}
+
+void VRXClient::ResetPointerTracker() {
+    std::lock_guard<std::mutex> guard(m_TrackerLock);
+    m_PendingAxis = kNoAxis;
+}
+
+void VRXClient::TrackAbsoluteInput(const ByteString& record) {
+    InputReplay::KeyRecord key;
+    if (!InputReplay::ParseKeyRecord(record, &key) || key.type != kTypeAbsoluteAxis ||
+        (key.code != kAxisX && key.code != kAxisY)) {
+        return;
+    }
+    uint16_t x = 0, y = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_TrackerLock);
+        (key.code == kAxisX ? m_TrackX : m_TrackY) = static_cast<uint16_t>(key.value);
+        if (m_PendingAxis == kNoAxis) {
+            // The first axis of a pair: wait for the other one.
+            m_PendingAxis = key.code;
+            return;
+        }
+        // A record of the other axis completes the pair; one of the same
+        // axis keeps it, so that each further record moves the pointer.
+        if (m_PendingAxis != key.code) {
+            m_PendingAxis = kNoAxis;
+        }
+        x = m_TrackX;
+        y = m_TrackY;
+    }
+    OnPointerPosition(x, y);
+}
+
+void VRXClient::OnKeyboardCommand(const ByteString& record) {
+    SwitchToLowLatency();
+    TrackAbsoluteInput(record);
+}
+
+void VRXClient::OnMouseCommand(const ByteString&) {
+    SwitchToLowLatency();
+}
+
+void VRXClient::OnTouchEvent(int, int, int, int) {
+    SwitchToLowLatency();
+}
+
+void VRXClient::OnStringInput(const ByteString&) {
+    SwitchToLowLatency();
 }

@@ -147,6 +147,7 @@ int VRXClient::PausePlayImage() {
 // the start
 
 int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
+    ResetPointerTracker();
     OperationLock lock;
     if (int rc = TryOperationLock(lock); rc < 0) {
         return rc;

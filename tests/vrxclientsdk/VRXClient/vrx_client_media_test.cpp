@@ -671,4 +671,49 @@ TEST(VRXClientDisplay, ClientDisplayChangesOnlyWhatProjectionNeeds) {
     }
 }
 
+// Keyboard-command records with absolute axes become pointer positions.
+class TrackingClient : public facadetest::TestClient {
+public:
+    void OnPointerPosition(uint16_t x, uint16_t y) override { positions.push_back({x, y}); }
+    std::vector<std::pair<int, int>> positions;
+};
+
+std::string KeyRecord(uint16_t type, uint16_t code, int32_t value) {
+    std::string r(16, '\0');
+    r[8] = static_cast<char>(type & 0xff);
+    r[9] = static_cast<char>(type >> 8);
+    r[10] = static_cast<char>(code & 0xff);
+    r[11] = static_cast<char>(code >> 8);
+    for (int i = 0; i < 4; ++i) {
+        r[12 + i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xff);
+    }
+    return r;
+}
+
+TEST(VRXClientInput, AbsoluteAxisRecordsAssemblePointerPositions) {
+    struct Step {
+        std::string record;
+        std::vector<std::pair<int, int>> positions;  // all reported so far
+    };
+    const Step steps[] = {
+        {KeyRecord(3, 0, 100), {}},                          // x waits for y
+        {KeyRecord(3, 1, 200), {{100, 200}}},                // the pair
+        {KeyRecord(1, 0, 7), {{100, 200}}},                  // a key: not an axis
+        {KeyRecord(3, 5, 7), {{100, 200}}},                  // another axis
+        {KeyRecord(3, 1, 210).substr(0, 15), {{100, 200}}},  // cut short
+        {KeyRecord(3, 1, 220), {{100, 200}}},                // y waits for x
+        {KeyRecord(3, 1, 230), {{100, 200}, {100, 230}}},    // same axis: moves
+        {KeyRecord(3, 1, 240), {{100, 200}, {100, 230}, {100, 240}}},
+        {KeyRecord(3, 0, 110), {{100, 200}, {100, 230}, {100, 240}, {110, 240}}},
+        {KeyRecord(3, 0, 120), {{100, 200}, {100, 230}, {100, 240}, {110, 240}}},
+    };
+    TrackingClient client;
+    int i = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(i++);
+        client.OnKeyboardCommand(step.record);
+        EXPECT_EQ(client.positions, step.positions);
+    }
+}
+
 }  // namespace
