@@ -3,6 +3,7 @@
 #include <boost/thread/lock_guard.hpp>
 
 #include "platform/clock.h"
+#include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 
 namespace {
 
@@ -41,7 +42,12 @@ void FrawlPool::Release() {
     delete doomed;
 }
 
-FrawlPool::FrawlPool() : m_factory(NoCaptureSource) {}
+// The product's sources: the picture-file source for a record with a picture,
+// else the X11 screen capturer on the DISPLAY screen.
+FrawlPool::FrawlPool()
+    : m_factory([this](const CaptureClientRecord& record) {
+          return CreateCaptureSource(record, GetLogger());
+      }) {}
 
 FrawlPool::~FrawlPool() {
     // Close every capture object before the subscriber lists they use go.

@@ -45,7 +45,8 @@ public:
     FrawlPool();
     ~FrawlPool() override;
 
-    // Replaces the capture-object factory (tests install a fake source).
+    // Replaces the capture-object factory (tests install a fake source;
+    // nullptr leaves the pool unable to create any).
     void SetCaptureFactory(CaptureFactory factory);
 
     // --- record setters, applied at the next Open ---

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -76,6 +77,10 @@ void ImageReceiver::Run() {
         if (fd < 0) {
             continue;
         }
+        // Acknowledgements are a few bytes each: without this, Nagle's
+        // algorithm holds them back while earlier ones are unacknowledged.
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         Serve(fd);
         ::close(fd);
     }
