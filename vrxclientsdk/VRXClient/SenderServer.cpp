@@ -257,25 +257,8 @@ int SenderServer::OnLoginPassword(const std::string& password) {
     if (!accepted) {
         return 0;
     }
-    DeviceCapRecord caps;
-    if (int rc = m_Cmd.GetDeviceCap(&caps); rc < 0) {
-        CopyError(m_Cmd);
+    if (int rc = ReadReceiverSetup(); rc < 0) {
         return rc;
-    }
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        m_CapRecord = caps;
-    }
-    m_IB.SetBufferSize(ImageBufferSizeForReceiver());
-    if (m_Cmd.IsProtocolAbove011B()) {
-        uint8_t key[4] = {};
-        if (int rc = m_Cmd.GetKey(key); rc < 0) {
-            CopyError(m_Cmd);
-            return rc;
-        }
-        uint32_t stored = 0;
-        std::memcpy(&stored, key, sizeof stored);
-        m_Key = stored;
     }
     const uint32_t key = m_Key.load();
     const uint8_t* k = reinterpret_cast<const uint8_t*>(&key);

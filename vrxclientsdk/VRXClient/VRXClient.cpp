@@ -487,8 +487,16 @@ int VRXClient::LoginOnChannel(uint8_t type, uint32_t ipv4, const std::string& na
         return QK_ERROR(qkerr::kAlreadyLoggedIn, name);
     }
 
+    if (rc = ReadReceiverSetup(); rc < 0) {
+        return rc;
+    }
+    m_PeerAddress = ipv4;
+    return QK_CLEAR_ERROR();
+}
+
+int VRXClient::ReadReceiverSetup() {
     DeviceCapRecord caps;
-    if (rc = m_Cmd.GetDeviceCap(&caps); rc < 0) {
+    if (int rc = m_Cmd.GetDeviceCap(&caps); rc < 0) {
         CopyError(m_Cmd);
         return rc;
     }
@@ -499,7 +507,7 @@ int VRXClient::LoginOnChannel(uint8_t type, uint32_t ipv4, const std::string& na
     m_IB.SetBufferSize(ImageBufferSizeForReceiver());
     if (m_Cmd.IsProtocolAbove011B()) {
         uint8_t key[4] = {};
-        if (rc = m_Cmd.GetKey(key); rc < 0) {
+        if (int rc = m_Cmd.GetKey(key); rc < 0) {
             CopyError(m_Cmd);
             return rc;
         }
@@ -507,8 +515,7 @@ int VRXClient::LoginOnChannel(uint8_t type, uint32_t ipv4, const std::string& na
         std::memcpy(&stored, key, sizeof stored);
         m_Key = stored;
     }
-    m_PeerAddress = ipv4;
-    return QK_CLEAR_ERROR();
+    return 0;
 }
 
 int VRXClient::SetLoginRejected(const std::string& name, const std::string& password,

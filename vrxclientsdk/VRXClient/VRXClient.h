@@ -332,6 +332,10 @@ protected:
     // the log line shows it masked.
     int SetLoginRejected(const std::string& name, const std::string& password, int sourceLine);
     int ImageBufferSizeForReceiver();
+    // After a successful login: reads the receiver's capabilities, sizes the
+    // image channel's buffer and, on receivers above 0x11B, reads the key.
+    // 0, or the command channel's error taken over as this object's.
+    int ReadReceiverSetup();
 
     // --- projection control (VRXClientProjection.cpp) -------------------------
     // The two-leg start shared by StartPlayImage and PlayImageFile;
