@@ -12,43 +12,12 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tests/support/XvfbServer.h"
 #include "tests/vrxclientsdk/VRXClient/foreign_listener.h"
 #include "tests/vrxclientsdk/VRXClient/media_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
 namespace {
-
-// A private X server for the capture: Xvfb reports its display number on a
-// pipe once it accepts clients.
-class XvfbDisplay {
-public:
-    XvfbDisplay() {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            return;
-        }
-        m_server = platform::ChildProcess::Start(
-            "/usr/bin/Xvfb",
-            {"-displayfd", "1", "-screen", "0", "320x240x24", "-nolisten", "tcp", "-noreset"},
-            nullptr, fds[1]);
-        ::close(fds[1]);
-        std::string number;
-        char c = 0;
-        pollfd p{fds[0], POLLIN, 0};
-        while (m_server && ::poll(&p, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') {
-            number += c;
-        }
-        ::close(fds[0]);
-        if (!number.empty()) {
-            m_display = ":" + number;
-        }
-    }
-    const std::string& Display() const { return m_display; }
-
-private:
-    std::unique_ptr<platform::ChildProcess> m_server;
-    std::string m_display;
-};
 
 // A stand-in helper: a shell script named K7RMx64 in a folder of its own.
 std::string WriteHelperScript(const testsupport::TempDir& dir, const std::string& body) {
@@ -189,7 +158,7 @@ protected:
     }
     void TearDown() override { ::unsetenv("DISPLAY"); }
 
-    XvfbDisplay m_x;
+    testsupport::XvfbServer m_x{"320x240x24"};
     mediatest::ScopedMediaEnvironment m_env{m_empty.Path().string()};
 };
 
