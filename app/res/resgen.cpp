@@ -3,6 +3,8 @@
 //   pemu_resgen images <skin_manifest.txt> <skin folder>
 //       draws every image of the manifest into <skin folder>/png/<id>.png
 //       and <skin folder>/bmp/<id>.bmp
+//   pemu_resgen sheet <skin_manifest.txt> <skin folder> <out.png>
+//       writes the contact sheet of the images in the skin folder
 //   pemu_resgen strings <strings.txt> <out.cpp>
 //       writes the string table as C++ data for StringTable
 //   pemu_resgen pseudo <strings.txt> <captions.txt> <out.po>
@@ -22,9 +24,11 @@
 
 #include "app/res/pseudo_translation.h"
 #include "app/res/resource_text_file.h"
+#include "app/res/skin_contact_sheet.h"
 #include "app/res/skin_image_painter.h"
 #include "app/res/skin_manifest.h"
 #include "platform/draw/bmp_codec.h"
+#include "platform/draw/image_loader.h"
 #include "platform/draw/png_codec.h"
 
 namespace {
@@ -94,6 +98,28 @@ int MakeImages(const std::string& manifestPath, const std::string& folder) {
         if (!WriteFile(path, bytes.data(), bytes.size(), &reason)) {
             return Fail(reason);
         }
+    }
+    return 0;
+}
+
+int MakeContactSheet(const std::string& manifestPath, const std::string& folder,
+                     const std::string& outPath) {
+    appres::SkinManifest manifest;
+    std::string reason;
+    if (!appres::SkinManifest::Load(manifestPath, &manifest, &reason)) {
+        return Fail(reason);
+    }
+    std::string loadErrors;
+    const platform::ImageLoader loader(
+        folder, [&](const std::string& line) { loadErrors += "\n  " + line; });
+    const auto sheet = appres::SkinContactSheet::Make(manifest, loader, &reason);
+    std::vector<uint8_t> bytes;
+    if (!sheet) {
+        return Fail(outPath + ": " + reason + loadErrors);
+    }
+    if (!platform::EncodePng(*sheet, &bytes, &reason) ||
+        !WriteFile(outPath, bytes.data(), bytes.size(), &reason)) {
+        return Fail(outPath + ": " + reason);
     }
     return 0;
 }
@@ -228,6 +254,9 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "images") {
         return MakeImages(args[1], args[2]);
     }
+    if (args.size() == 4 && args[0] == "sheet") {
+        return MakeContactSheet(args[1], args[2], args[3]);
+    }
     if (args.size() == 3 && args[0] == "strings") {
         return MakeStringTable(args[1], args[2]);
     }
@@ -235,6 +264,7 @@ int main(int argc, char** argv) {
         return MakePseudoCatalog(args[1], args[2], args[3]);
     }
     return Fail(
-        "usage: pemu_resgen images <manifest> <skin folder> | strings <strings.txt> <out.cpp> "
-        "| pseudo <strings.txt> <captions.txt> <out.po>");
+        "usage: pemu_resgen images <manifest> <skin folder> | sheet <manifest> <skin folder> "
+        "<out.png> | strings <strings.txt> <out.cpp> | pseudo <strings.txt> <captions.txt> "
+        "<out.po>");
 }

@@ -1,7 +1,10 @@
 #include "app/res/skin_image_painter.h"
 
 #include "app/res/skin_marker.h"
-#include "platform/draw/painter.h"
+#include "app/res/skin_style.h"
+#include "app/res/skin_surfaces.h"
+#include "app/res/skin_symbols.h"
+#include "platform/draw/vector_painter.h"
 
 namespace appres {
 
@@ -9,38 +12,88 @@ namespace {
 
 using platform::Argb;
 
-// Fill and border of a single-frame picture (backgrounds, icons): a light
-// panel with the program's blue edge.
-constexpr Argb kPanelFill{0xFFF2F4F7};
-constexpr Argb kPanelBorder{0xFF1A6BBC};
+// Bitmaps have no alpha: a pixel that a shape covers at least half is blended
+// over the colour behind the image on screen, the rest becomes the colour key.
+constexpr uint32_t kHalfCovered = 0x80;
 
-// Fills of the looks of a multi-frame strip, by frame index modulo 4: normal,
-// hover, pressed, inactive; the border is a darker shade of each. None of
-// these has a blue byte in the marker range 0xA0..0xAF.
-constexpr Argb kStateFill[4] = {Argb{0xFF1A6BBC}, Argb{0xFF3D8BD8}, Argb{0xFF0F4A85},
-                                Argb{0xFFB4B4B4}};
-constexpr Argb kStateBorder[4] = {Argb{0xFF0F4A85}, Argb{0xFF1A6BBC}, Argb{0xFF082C50},
-                                  Argb{0xFF7D7D7D}};
+void FlattenForBitmap(platform::Surface& surface, Argb matte) {
+    uint32_t* pixels = surface.MutablePixels();
+    const int stride = surface.Stride() / 4;
+    const uint32_t key = platform::PremultiplyArgb(platform::kMagentaKey);
+    for (int y = 0; y < surface.Height(); ++y) {
+        for (int x = 0; x < surface.Width(); ++x) {
+            uint32_t& p = pixels[y * stride + x];
+            const uint32_t a = p >> 24;
+            if (a < kHalfCovered) {
+                p = key;
+                continue;
+            }
+            // Premultiplied "over": colour + matte * (1 - alpha).
+            auto channel = [&](int shift, uint8_t behind) {
+                const uint32_t c = (p >> shift) & 0xFF;
+                return (c + behind * (255 - a) / 255) << shift;
+            };
+            p = 0xFF000000u | channel(16, matte.Red()) | channel(8, matte.Green()) |
+                channel(0, matte.Blue());
+        }
+    }
+}
+
+// Blending makes any colour; keep opaque pixels out of the marker range, so
+// that only marker pixels read as markers.
+void ClearMarkerRange(platform::Surface& surface) {
+    uint32_t* pixels = surface.MutablePixels();
+    const int stride = surface.Stride() / 4;
+    for (int y = 0; y < surface.Height(); ++y) {
+        for (int x = 0; x < surface.Width(); ++x) {
+            uint32_t& p = pixels[y * stride + x];
+            const uint32_t blue = p & 0xFF;
+            if ((p >> 24) == 0xFF && (blue & 0xF0) == 0xA0) {
+                p = (p & 0xFFFFFF00u) | (blue < 0xA8 ? 0x9Fu : 0xB0u);
+            }
+        }
+    }
+}
 
 }  // namespace
 
-std::unique_ptr<platform::Surface> SkinImagePainter::Paint(const SkinImageSpec& spec) {
+std::unique_ptr<platform::Surface> SkinImagePainter::Paint(const SkinImageSpec& spec,
+                                                           Layers layers) {
     auto surface = platform::Surface::Create(spec.width, spec.height);
     if (!surface) {
         return nullptr;
     }
-    surface->Clear(kPanelFill);
-    const bool strip = spec.frames > 1;
+    const bool bitmap = spec.kind == SkinImageKind::kBitmap;
+    const Argb matte = skin::MatteOf(spec.glyph);
+    // A title-bar button stands on the bar: as a bitmap it is the bar itself.
+    const bool fillMatte = bitmap && skin::BodyOf(spec.glyph) == skin::BodyKind::kTitleButton;
     {
-        platform::Painter painter(*surface);
+        platform::VectorPainter vp(*surface);
         for (int i = 0; i < spec.frames; ++i) {
             const platform::Rect frame = spec.FrameRect(i);
-            painter.FillRect(frame, strip ? kStateFill[i % 4] : kPanelFill);
-            painter.FrameRect(frame, strip ? kStateBorder[i % 4] : kPanelBorder);
+            const skin::FrameState state = skin::StateOfFrame(spec.frames, i);
+            const double w = frame.Width();
+            const double h = frame.Height();
+            vp.Save();
+            vp.ClipRect(frame.left, frame.top, w, h);
+            vp.Translate(frame.left, frame.top);
+            if (fillMatte) {
+                vp.Rectangle(0, 0, w, h);
+                vp.Fill(matte);
+            }
+            skin::DrawBody(vp, spec.glyph, w, h, state, spec.frames);
+            if (layers == Layers::kAll) {
+                skin::DrawSymbol(vp, spec.glyph, w, h, state);
+            }
+            vp.Restore();
         }
     }
+    if (bitmap) {
+        FlattenForBitmap(*surface, matte);
+    }
+    ClearMarkerRange(*surface);
     // Marker and key pixels are written directly: they must hold their exact
-    // colour, and the painter blends.
+    // colour.
     uint32_t* pixels = surface->MutablePixels();
     const int stride = surface->Stride() / 4;
     auto put = [&](int x, int y, Argb colour) {
@@ -50,7 +103,7 @@ std::unique_ptr<platform::Surface> SkinImagePainter::Paint(const SkinImageSpec& 
         const platform::Rect frame = spec.FrameRect(i);
         put(frame.left + kSkinMarkerOffset.x, frame.top + kSkinMarkerOffset.y,
             SkinMarkerColour(spec.id, i));
-        if (spec.kind == SkinImageKind::kBitmap) {
+        if (bitmap) {
             put(frame.left, frame.top, platform::kMagentaKey);
             put(frame.right - 1, frame.top, platform::kMagentaKey);
             put(frame.left, frame.bottom - 1, platform::kMagentaKey);

@@ -39,8 +39,9 @@ bool ToInt(std::string_view word, int* value) {
 // Checks one line's words; the reason names what is wrong.
 bool ParseSpec(const std::vector<std::string_view>& words, SkinImageSpec* spec,
                std::string* reason) {
-    if (words.size() != 5) {
-        *reason = "expected <kind> <id> <width> <height> <frames>";
+    // The glyph word may be left out: such an image is a plain body.
+    if (words.size() != 5 && words.size() != 6) {
+        *reason = "expected <kind> <id> <width> <height> <frames> [<glyph>]";
         return false;
     }
     if (words[0] == "png") {
@@ -74,6 +75,14 @@ bool ParseSpec(const std::vector<std::string_view>& words, SkinImageSpec* spec,
         *reason = "frames must be at least " + std::to_string(SkinManifest::kMinFrameSide) +
                   " pixels on each side";
         return false;
+    }
+    if (words.size() == 6) {
+        const std::optional<SkinGlyph> glyph = SkinGlyphFromName(words[5]);
+        if (!glyph) {
+            *reason = "unknown glyph \"" + std::string(words[5]) + "\"";
+            return false;
+        }
+        spec->glyph = *glyph;
     }
     return true;
 }

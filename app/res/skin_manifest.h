@@ -1,5 +1,5 @@
 // The list of skin images the resource generator draws: kind, resource id,
-// strip size and frame count per image, read from skin_manifest.txt.
+// strip size, frame count and glyph per image, read from skin_manifest.txt.
 //
 // Used by the generator at build time and by the tests that check the
 // generated files; the program itself does not read it. Parsing never throws:
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/res/skin_glyph.h"
 #include "platform/draw/geometry.h"
 
 namespace appres {
@@ -25,6 +26,7 @@ struct SkinImageSpec {
     int width = 0;  // of the whole strip
     int height = 0;
     int frames = 1;
+    SkinGlyph glyph = SkinGlyph::kNone;  // what the image shows
 
     // Frame `index` of the strip as the widgets cut it: starting at
     // width * index / frames, width / frames wide, the full height.

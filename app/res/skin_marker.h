@@ -4,7 +4,7 @@
 // Every frame of every generated skin image carries one marker pixel at
 // kSkinMarkerOffset from the frame's top-left corner. Its colour encodes the
 // resource id (red: high byte, green: low byte) and the frame index (blue:
-// 0xA0 + frame), fully opaque. No other pixel of a generated image has a blue
+// 0xA0 + frame), fully opaque. No other opaque pixel of a generated image has a blue
 // byte in 0xA0..0xAF, and a marker is never the magenta colour key. Tests read
 // the pixel at the place a frame was drawn to tell which frame it was.
 // Plain constants and functions, usable anywhere.

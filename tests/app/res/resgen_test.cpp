@@ -75,6 +75,8 @@ TEST_F(ResgenTest, FailsWithTheReasonAndWritesNothing) {
     const std::string badStrings = Write("bad_strings.txt", "65206 \"Close\"\n65206 \"Shut\"\n");
     const std::string strings = Write("strings.txt", "65206 \"Close\"\n");
     const std::string badCaptions = Write("bad_captions.txt", "\"Pemu\nOK\n");
+    const std::string badGlyph = Write("bad_glyph.txt", "png 7001 40 10 2 exlt\n");
+    const std::string oneImage = Write("one.txt", "png 7001 40 10 2 exit\n");
     struct Row {
         std::string args;
         std::string message;
@@ -84,6 +86,10 @@ TEST_F(ResgenTest, FailsWithTheReasonAndWritesNothing) {
         {"images '" + badManifest + "' '" + m_dir + "/skin'", "line 2: kind must be png or bmp",
          "skin"},
         {"images '" + m_dir + "/missing.txt' '" + m_dir + "/skin'", "cannot open", "skin"},
+        {"images '" + badGlyph + "' '" + m_dir + "/skin'", "line 1: unknown glyph \"exlt\"",
+         "skin"},
+        {"sheet '" + oneImage + "' '" + m_dir + "/noskin' '" + m_dir + "/sheet.png'",
+         "image 7001 cannot be loaded", "sheet.png"},
         {"strings '" + badStrings + "' '" + m_dir + "/out.cpp'",
          "line 2: string 65206 is listed twice", "out.cpp"},
         {"pseudo '" + strings + "' '" + badCaptions + "' '" + m_dir + "/out.po'",

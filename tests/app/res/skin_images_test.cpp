@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/res/skin_manifest.h"
@@ -54,16 +56,36 @@ TEST(SkinManifestTest, NamesTheLayoutTablesImagesAtTheirSizes) {
         int id, width, height, frames;
     };
     const Row rows[] = {
-        {SkinImageKind::kBitmap, 5094, 350, 222, 1}, {SkinImageKind::kBitmap, 5245, 340, 128, 1},
-        {SkinImageKind::kPng, 5162, 288, 23, 4},     {SkinImageKind::kPng, 5163, 76, 29, 4},
-        {SkinImageKind::kBitmap, 5021, 72, 23, 4},   {SkinImageKind::kPng, 5208, 128, 16, 2},
-        {SkinImageKind::kBitmap, 5235, 170, 28, 2},  {SkinImageKind::kPng, 5178, 50, 25, 2},
-        {SkinImageKind::kPng, 5247, 63, 16, 1},      {SkinImageKind::kBitmap, 5206, 526, 400, 1},
-        {SkinImageKind::kBitmap, 5179, 526, 230, 1}, {SkinImageKind::kBitmap, 5180, 212, 120, 1},
-        {SkinImageKind::kPng, 5185, 12, 12, 1},      {SkinImageKind::kPng, 5198, 18, 18, 1},
-        {SkinImageKind::kPng, 5231, 216, 124, 1},    {SkinImageKind::kBitmap, 5111, 316, 20, 1},
-        {SkinImageKind::kBitmap, 5230, 526, 27, 1},  {SkinImageKind::kPng, 5118, 17, 100, 1},
-        {SkinImageKind::kBitmap, 5107, 16, 16, 1},   {SkinImageKind::kPng, 5171, 448, 23, 4},
+        {SkinImageKind::kBitmap, 5094, 350, 222, 1},
+        {SkinImageKind::kBitmap, 5245, 340, 128, 1},
+        {SkinImageKind::kPng, 5162, 288, 23, 4},
+        {SkinImageKind::kPng, 5163, 76, 29, 4},
+        {SkinImageKind::kBitmap, 5021, 288, 23, 4},
+        {SkinImageKind::kPng, 5208, 128, 16, 2},
+        {SkinImageKind::kBitmap, 5235, 170, 28, 2},
+        {SkinImageKind::kPng, 5178, 50, 25, 2},
+        {SkinImageKind::kPng, 5247, 63, 16, 1},
+        {SkinImageKind::kBitmap, 5206, 526, 400, 1},
+        {SkinImageKind::kBitmap, 5179, 526, 230, 1},
+        {SkinImageKind::kBitmap, 5180, 212, 120, 1},
+        {SkinImageKind::kPng, 5185, 12, 12, 1},
+        {SkinImageKind::kPng, 5198, 18, 18, 1},
+        {SkinImageKind::kPng, 5231, 216, 124, 1},
+        {SkinImageKind::kBitmap, 5111, 316, 20, 1},
+        {SkinImageKind::kBitmap, 5230, 526, 27, 1},
+        {SkinImageKind::kPng, 5118, 17, 100, 1},
+        {SkinImageKind::kBitmap, 5107, 16, 16, 1},
+        {SkinImageKind::kPng, 5171, 448, 23, 4},
+        // 4-frame bitmap buttons: the strip is four button widths; the check
+        // keeps its 13-pixel frames.
+        {SkinImageKind::kBitmap, 5019, 108, 21, 4},
+        {SkinImageKind::kBitmap, 5020, 108, 21, 4},
+        {SkinImageKind::kBitmap, 5024, 76, 29, 4},
+        {SkinImageKind::kBitmap, 5242, 52, 13, 4},
+        // Tray icons: projecting, logged in, idle.
+        {SkinImageKind::kPng, 261, 16, 16, 1},
+        {SkinImageKind::kPng, 262, 16, 16, 1},
+        {SkinImageKind::kPng, 263, 16, 16, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.id);
@@ -137,6 +159,28 @@ TEST_F(SkinImagesTest, DrawnFrameIsReadableFromOnePixel) {
         // A keyed bitmap leaves its corner pixels out; a PNG is drawn whole.
         const bool keyed = row.kind == SkinImageKind::kBitmap;
         EXPECT_EQ(target->PixelAt(dst.x, dst.y) == kBackground, keyed);
+    }
+}
+
+// The build leaves a contact sheet with every frame of every image on it,
+// drawn unscaled (its marker pixel survives).
+TEST_F(SkinImagesTest, TheBuildWritesAContactSheetOfEveryFrame) {
+    const SkinManifest manifest = LoadManifest();
+    const auto sheet = m_loader.LoadFile(PEMU_SKIN_SHEET);
+    ASSERT_NE(sheet, nullptr) << m_log.front();
+    std::set<std::pair<int, int>> markers;
+    const platform::Surface& pixels = sheet->Pixels();
+    for (int y = 0; y < pixels.Height(); ++y) {
+        for (int x = 0; x < pixels.Width(); ++x) {
+            if (const auto marker = ReadSkinMarker(pixels.PixelAt(x, y))) {
+                markers.insert({marker->id, marker->frame});
+            }
+        }
+    }
+    for (const SkinImageSpec& spec : manifest.Images()) {
+        for (int i = 0; i < spec.frames; ++i) {
+            EXPECT_TRUE(markers.count({spec.id, i})) << spec.id << " frame " << i;
+        }
     }
 }
 
