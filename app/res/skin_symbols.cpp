@@ -65,7 +65,7 @@ void PlusSign(VectorPainter& vp, Argb ink, double sw) {
 void Gear(VectorPainter& vp, Argb ink) {
     constexpr int kTeeth = 8;
     constexpr double kOuter = 0.5;
-    constexpr double kInner = 0.36;
+    constexpr double kInner = 0.35;
     constexpr double kToothHalf = 0.2;  // radians at the tip
     constexpr double kBaseHalf = 0.3;   // radians at the root
     for (int k = 0; k < kTeeth; ++k) {
@@ -85,8 +85,9 @@ void Gear(VectorPainter& vp, Argb ink) {
         }
     }
     vp.ClosePath();
-    vp.MoveTo(0.5 + 0.15, 0.5);
-    vp.ArcNegative(0.5, 0.5, 0.15, 0, -2 * kPi);
+    constexpr double kHole = 0.17;
+    vp.MoveTo(0.5 + kHole, 0.5);
+    vp.ArcNegative(0.5, 0.5, kHole, 0, -2 * kPi);
     vp.ClosePath();
     vp.Fill(ink);
 }
@@ -180,7 +181,7 @@ void Refresh(VectorPainter& vp, Argb ink, double sw) {
     const double ey = 0.5 + kR * std::sin(to);
     const double tx = -std::sin(to);  // direction of travel
     const double ty = std::cos(to);
-    constexpr double kHead = 0.2;
+    constexpr double kHead = 0.24;
     vp.MoveTo(ex + tx * kHead, ey + ty * kHead);
     vp.LineTo(ex - ty * kHead * 0.8, ey + tx * kHead * 0.8);
     vp.LineTo(ex + ty * kHead * 0.8, ey - tx * kHead * 0.8);
@@ -555,7 +556,7 @@ void DrawSymbol(VectorPainter& vp, SkinGlyph glyph, double w, double h, FrameSta
                          side < 18 ? 1.5 : 1.75);
             break;
         case BodyKind::kTitleButton:
-            ButtonSymbol(vp, glyph, w / 2, h / 2 + dy, std::clamp(side * 0.42, 7.0, 12.0),
+            ButtonSymbol(vp, glyph, w / 2, h / 2 + dy, std::clamp(side * 0.48, 7.0, 12.0),
                          state == FrameState::kDisabled ? Faded(kWhite, 0.4) : kWhite, 1.5);
             break;
         case BodyKind::kField:

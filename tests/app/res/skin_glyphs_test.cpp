@@ -186,6 +186,29 @@ TEST(SkinGlyphsTest, PngImagesUseAlphaAndNeverTheColourKey) {
     }
 }
 
+// Any glyph may stand on any manifest line: the smallest frames, strips whose
+// width does not divide, and either kind all draw, markers in place.
+TEST(SkinGlyphsTest, EveryGlyphDrawsAtAnyAllowedSize) {
+    struct Size {
+        int width, height, frames;
+    };
+    const Size sizes[] = {{3, 3, 1}, {7, 40, 2}, {50, 5, 16}, {103, 9, 4}};
+    for (const SkinGlyph glyph : AllSkinGlyphs()) {
+        for (const SkinImageKind kind : {SkinImageKind::kPng, SkinImageKind::kBitmap}) {
+            for (const Size& size : sizes) {
+                SCOPED_TRACE(std::string(SkinGlyphName(glyph)) + " " + std::to_string(size.width) +
+                             "x" + std::to_string(size.height));
+                const SkinImageSpec spec{kind, 9001, size.width, size.height, size.frames, glyph};
+                const auto surface = SkinImagePainter::Paint(spec);
+                ASSERT_NE(surface, nullptr);
+                const platform::Rect last = spec.FrameRect(size.frames - 1);
+                EXPECT_EQ(ReadSkinMarker(surface->PixelAt(last.left + 1, 1)),
+                          (SkinMarker{9001, size.frames - 1}));
+            }
+        }
+    }
+}
+
 TEST(SkinGlyphsTest, GlyphWordsReadBackAndUnknownWordsAreRejected) {
     for (const SkinGlyph glyph : AllSkinGlyphs()) {
         SCOPED_TRACE(SkinGlyphName(glyph));
