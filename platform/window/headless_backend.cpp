@@ -44,19 +44,21 @@ void HeadlessBackend::Wheel(Point screen, int steps) {
     QueuePointer(BackendEventKind::kWheel, MouseButton::kNone, screen, steps);
 }
 
-void HeadlessBackend::PressKey(Key key, uint32_t modifiers) {
+void HeadlessBackend::PressKey(Key key, uint32_t modifiers, uint32_t codePoint) {
     BackendEvent e;
     e.kind = BackendEventKind::kKeyDown;
     e.key = key;
     e.modifiers = modifiers;
+    e.codePoint = codePoint;
     m_pending.push_back(e);
 }
 
-void HeadlessBackend::ReleaseKey(Key key, uint32_t modifiers) {
+void HeadlessBackend::ReleaseKey(Key key, uint32_t modifiers, uint32_t codePoint) {
     BackendEvent e;
     e.kind = BackendEventKind::kKeyUp;
     e.key = key;
     e.modifiers = modifiers;
+    e.codePoint = codePoint;
     m_pending.push_back(e);
 }
 

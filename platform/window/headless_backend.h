@@ -55,8 +55,9 @@ public:
     // Press and release at one point.
     void Click(MouseButton button, Point screen);
     void Wheel(Point screen, int steps);
-    void PressKey(Key key, uint32_t modifiers = 0);
-    void ReleaseKey(Key key, uint32_t modifiers = 0);
+    // `codePoint`: the character the key stands for (a chord's letter).
+    void PressKey(Key key, uint32_t modifiers = 0, uint32_t codePoint = 0);
+    void ReleaseKey(Key key, uint32_t modifiers = 0, uint32_t codePoint = 0);
     void TypeChar(uint32_t codePoint);
     void RequestClose(WindowId topLevel);
     void Expose(WindowId topLevel, const Rect& area);
@@ -94,6 +95,10 @@ public:
     void GrabPointer(WindowId id) override { m_grab = id; }
     void UngrabPointer() override { m_grab = {}; }
     void Bell() override { ++m_bells; }
+    // The clipboard lives in memory; another program's text is what a test
+    // puts there with SetClipboardText.
+    void SetClipboardText(const std::string& text) override { m_clipboard = text; }
+    std::optional<std::string> ClipboardText() override { return m_clipboard; }
     Rect ScreenRect() const override { return m_screen; }
     Rect WorkArea() const override { return m_workArea; }
     Point PointerPosition() const override { return m_pointer; }
@@ -122,6 +127,7 @@ private:
     Point m_pointer;
     WindowId m_grab;
     int m_bells = 0;
+    std::optional<std::string> m_clipboard;
     bool m_layered = true;
     bool m_refuseTopLevels = false;
 

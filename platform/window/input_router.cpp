@@ -197,10 +197,12 @@ void InputRouter::OnKey(const BackendEvent& event, WindowId active, uint64_t now
         case BackendEventKind::kKeyDown:
             m.kind = MessageKind::kKeyDown;
             m.key = event.key;
+            m.code = event.codePoint;
             break;
         case BackendEventKind::kKeyUp:
             m.kind = MessageKind::kKeyUp;
             m.key = event.key;
+            m.code = event.codePoint;
             break;
         case BackendEventKind::kChar:
             m.kind = MessageKind::kChar;

@@ -61,7 +61,9 @@ struct BackendEvent {
     MouseButton button = MouseButton::kNone;
     int wheelSteps = 0;
     Key key = Key::kUnknown;
-    uint32_t codePoint = 0;  // kChar
+    // kChar: the typed character. kKeyDown, kKeyUp: the character the key
+    // stands for (with Control held too), 0 for none.
+    uint32_t codePoint = 0;
     uint32_t modifiers = 0;
     Rect rect;  // kExpose (client coordinates), kMoved (screen)
     TrayAction trayAction = TrayAction::kMouseMove;
@@ -107,6 +109,13 @@ public:
     virtual void UngrabPointer() = 0;
 
     virtual void Bell() = 0;
+
+    // The clipboard's text (UTF-8). Setting makes this program the
+    // clipboard's owner until another program takes it. Reading returns
+    // nullopt when the clipboard holds no text or its owner does not answer
+    // within the backend's bound; it never blocks longer than that bound.
+    virtual void SetClipboardText(const std::string& text) = 0;
+    virtual std::optional<std::string> ClipboardText() = 0;
     virtual Rect ScreenRect() const = 0;
     // The screen less panels and task bars.
     virtual Rect WorkArea() const = 0;

@@ -70,6 +70,12 @@ Key KeyFromKeysym(KeySym sym) {
             return Key::kHome;
         case XK_End:
             return Key::kEnd;
+        case XK_Prior:
+            return Key::kPageUp;
+        case XK_Next:
+            return Key::kPageDown;
+        case XK_F4:
+            return Key::kF4;
         case XK_F5:
             return Key::kF5;
         case XK_Alt_L:
@@ -202,6 +208,7 @@ void WindowBackendX11::Init() {
     a.xembedInfo = atom("_XEMBED_INFO");
     a.compositorSelection = atom(("_NET_WM_CM_S" + std::to_string(m_screen)).c_str());
     a.manager = atom("MANAGER");
+    m_clipboard = std::make_unique<ClipboardX11>(m_display);
     // A tray that starts (or restarts) announces itself on the root window.
     XSelectInput(m_display, m_root, StructureNotifyMask);
 
@@ -233,6 +240,7 @@ WindowBackendX11::~WindowBackendX11() {
     for (auto& [shape, cursor] : m_cursors) {
         XFreeCursor(m_display, cursor);
     }
+    m_clipboard.reset();
     if (m_argbColormap) {
         XFreeColormap(m_display, m_argbColormap);
     }
@@ -647,6 +655,14 @@ void WindowBackendX11::Bell() {
     XFlush(m_display);
 }
 
+void WindowBackendX11::SetClipboardText(const std::string& text) {
+    m_clipboard->SetText(text, m_lastEventTime);
+}
+
+std::optional<std::string> WindowBackendX11::ClipboardText() {
+    return m_clipboard->Text(m_lastEventTime);
+}
+
 Rect WindowBackendX11::ScreenRect() const {
     return {0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
 }
@@ -945,6 +961,9 @@ void WindowBackendX11::HandleEvent(XEvent& event) {
         HandleTrayEvent(*icon, event);
         return;
     }
+    if (m_clipboard->HandleEvent(event)) {
+        return;
+    }
     TopLevel* top = FindByWindow(event.xany.window);
     if (!top) {
         return;
@@ -960,6 +979,7 @@ void WindowBackendX11::HandleEvent(XEvent& event) {
         case ButtonPress:
         case ButtonRelease: {
             bool press = event.type == ButtonPress;
+            m_lastEventTime = event.xbutton.time;
             out.screen = {event.xbutton.x_root, event.xbutton.y_root};
             out.modifiers = Modifiers(event.xbutton.state);
             switch (event.xbutton.button) {
@@ -1000,12 +1020,16 @@ void WindowBackendX11::HandleEvent(XEvent& event) {
             char text[8];
             KeySym sym = NoSymbol;
             XLookupString(&event.xkey, text, sizeof(text), &sym, nullptr);
+            // XLookupString leaves Control out of the keysym: a chord's
+            // key carries its letter, and only the kChar is held back.
+            uint32_t cp = CodePointFromKeysym(sym);
             out.kind =
                 event.type == KeyPress ? BackendEventKind::kKeyDown : BackendEventKind::kKeyUp;
             out.key = KeyFromKeysym(sym);
             out.modifiers = Modifiers(event.xkey.state);
+            out.codePoint = cp;
+            m_lastEventTime = event.xkey.time;
             Emit(out);
-            uint32_t cp = CodePointFromKeysym(sym);
             if (event.type == KeyPress && cp != 0 && !(event.xkey.state & ControlMask)) {
                 BackendEvent ch = out;
                 ch.kind = BackendEventKind::kChar;

@@ -6,7 +6,8 @@
 // 32-bit ARGB visual when a compositing manager runs; without one the
 // backend reports "no layered windows" and such windows are opaque. Tray
 // icons dock into the system tray by the XEmbed tray protocol, and dock again
-// when a tray (re)starts. Pixels go to the screen with XPutImage from the
+// when a tray (re)starts. The clipboard is the CLIPBOARD selection
+// (ClipboardX11). Pixels go to the screen with XPutImage from the
 // presented surface. X errors outside a trap are logged, never fatal.
 //
 // THREADING: user-interface thread only, except Wake(), which writes to a
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/clipboard_x11.h"
 #include "platform/window/window_backend.h"
 
 struct _XDisplay;
@@ -42,6 +44,7 @@ public:
     // The X window of a top-level, or of a docked tray icon; 0 when none.
     XWindowId NativeWindow(WindowId id) const;
     XWindowId TrayIconWindow(WindowId owner, uint32_t iconId) const;
+    ClipboardX11& Clipboard() { return *m_clipboard; }
 
     // --- WindowBackend ------------------------------------------------------
     void SetSink(BackendSink* sink) override { m_sink = sink; }
@@ -60,6 +63,8 @@ public:
     void GrabPointer(WindowId id) override;
     void UngrabPointer() override;
     void Bell() override;
+    void SetClipboardText(const std::string& text) override;
+    std::optional<std::string> ClipboardText() override;
     Rect ScreenRect() const override;
     Rect WorkArea() const override;
     Point PointerPosition() const override;
@@ -128,6 +133,9 @@ private:
     std::map<uint64_t, TopLevel> m_tops;  // by WindowId value
     std::vector<TrayIcon> m_tray;
     std::map<CursorShape, unsigned long> m_cursors;
+    std::unique_ptr<ClipboardX11> m_clipboard;
+    // Server time of the last key or button event: the time of a copy or paste.
+    unsigned long m_lastEventTime = 0;
     bool m_grabbed = false;
     bool m_keyboardGrabbed = false;
 };

@@ -1044,7 +1044,22 @@ WindowId WindowManager::WindowAt(Point screen) const {
     return m_tree.HitTest(top, {screen.x - t->rect.left, screen.y - t->rect.top});
 }
 
-// --- Tray and deferred deletion --------------------------------------------
+// --- Clipboard, tray and deferred deletion ----------------------------------
+
+bool WindowManager::SetClipboardText(const std::string& text) {
+    if (!CheckUi("SetClipboardText")) {
+        return false;
+    }
+    m_backend->SetClipboardText(text);
+    return true;
+}
+
+std::optional<std::string> WindowManager::ClipboardText() {
+    if (!CheckUi("ClipboardText")) {
+        return std::nullopt;
+    }
+    return m_backend->ClipboardText();
+}
 
 bool WindowManager::AddTrayIcon(WindowId owner, uint32_t iconId, const Surface* icon,
                                 const std::string& tip) {

@@ -180,6 +180,10 @@ public:
 
     // --- Screen and tray -------------------------------------------------
     void Bell() { m_backend->Bell(); }
+    // The clipboard's text (UTF-8); see WindowBackend. Reading may wait for
+    // another program, never longer than the backend's bound.
+    bool SetClipboardText(const std::string& text);
+    std::optional<std::string> ClipboardText();
     Rect ScreenArea() const { return m_backend->ScreenRect(); }
     Rect WorkArea() const { return m_backend->WorkArea(); }
     // False means "no layered windows": opacity and per-pixel alpha are not shown.

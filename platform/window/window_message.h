@@ -31,7 +31,7 @@ enum class MessageKind : uint16_t {
     kMouseHover,   // the pointer rested on the window (armed by TrackMouse)
     kMouseLeave,   // the pointer left the window (armed by TrackMouse)
     kCaptureLost,  // the window lost the mouse capture
-    kKeyDown,      // key = which key
+    kKeyDown,      // key = which key; code = its character (see Message::code)
     kKeyUp,
     kChar,  // code = Unicode code point of the typed character
     kFocusIn,
@@ -45,7 +45,10 @@ enum class MessageKind : uint16_t {
 
 enum class MouseButton : uint8_t { kNone, kLeft, kMiddle, kRight };
 
-// Keys the program reacts to by name; typed text arrives as kChar.
+// Keys the program reacts to by name; typed text arrives as kChar. A key
+// that stands for a character also carries it in Message::code of its
+// kKeyDown and kKeyUp, with the Control key held too: a Control chord
+// (Ctrl+C) types no kChar, and its letter is how the program tells it.
 enum class Key : uint16_t {
     kUnknown,
     kTab,
@@ -60,6 +63,9 @@ enum class Key : uint16_t {
     kDown,
     kHome,
     kEnd,
+    kPageUp,
+    kPageDown,
+    kF4,
     kF5,
     kAlt,
     kShift,

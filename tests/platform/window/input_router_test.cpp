@@ -230,6 +230,48 @@ TEST_F(InputTest, TabWalksTheShownEnabledStopsAndKeysGoToTheFocus) {
     EXPECT_EQ(commands[0].code, kCommandOk);
 }
 
+// Key messages name the key and carry its character; a Control chord's
+// letter arrives only that way (the display types no kChar for it).
+TEST_F(InputTest, KeyMessagesCarryTheKeyAndItsCharacter) {
+    wm->SetFocus(button);
+    struct Row {
+        const char* what;
+        Key key;
+        uint32_t modifiers;
+        uint32_t codePoint;
+    } rows[] = {
+        {"page up", Key::kPageUp, 0, 0},
+        {"page down", Key::kPageDown, 0, 0},
+        {"F4", Key::kF4, 0, 0},
+        {"Alt+Down", Key::kDown, kModAlt, 0},
+        {"Ctrl+C", Key::kOther, kModControl, 'c'},
+        {"Ctrl+Shift+V", Key::kOther, kModControl | kModShift, 'V'},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        buttonHandler.log.clear();
+        headless->PressKey(r.key, r.modifiers, r.codePoint);
+        headless->ReleaseKey(r.key, r.modifiers, r.codePoint);
+        Pump();
+        ASSERT_EQ(buttonHandler.log.size(), 2u);
+        for (const Received& m : buttonHandler.log) {
+            EXPECT_EQ(m.key, r.key);
+            EXPECT_EQ(m.modifiers, r.modifiers);
+            EXPECT_EQ(m.code, r.codePoint);
+        }
+        EXPECT_EQ(buttonHandler.log[0].kind, MessageKind::kKeyDown);
+        EXPECT_EQ(buttonHandler.log[1].kind, MessageKind::kKeyUp);
+    }
+}
+
+TEST_F(InputTest, ClipboardTextOfTheHeadlessDisplayLivesInMemory) {
+    EXPECT_EQ(wm->ClipboardText(), std::nullopt) << "nothing copied yet";
+    EXPECT_TRUE(wm->SetClipboardText("Grüße"));
+    EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>("Grüße"));
+    wm->SetClipboardText("");
+    EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>(""));
+}
+
 TEST_F(InputTest, PreTranslateSeesInputFirstFromTheInnermostWindowUp) {
     struct Filter : RecordingHandler {
         bool PreTranslate(WindowId self, const Message& m) override {

@@ -6,138 +6,23 @@
 #include <poll.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
 
 #include "platform/draw/surface.h"
-#include "platform/window/window_backend_x11.h"
-#include "platform/window/window_manager.h"
 #include "tests/platform/window/window_test_support.h"
-#include "tests/platform/window/xvfb_server.h"
+#include "tests/platform/window/x11_test_support.h"
 
 // Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
-#include <cairo.h>
 
 namespace platform {
 namespace {
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
-constexpr unsigned long kNoWindow = 0;
-
-// Where screenshots are kept: $PEMU_TEST_ARTIFACTS, else test-artifacts/
-// under the folder the test runs in.
-std::filesystem::path ArtifactPath(const std::string& name) {
-    const char* dir = std::getenv("PEMU_TEST_ARTIFACTS");
-    std::filesystem::path folder = dir && *dir ? dir : "test-artifacts";
-    std::filesystem::create_directories(folder);
-    return folder / name;
-}
-
-// The window's pixels as the X server holds them, as an opaque surface.
-std::unique_ptr<Surface> GrabWindow(Display* display, unsigned long window, int width, int height) {
-    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (!image) {
-        return nullptr;
-    }
-    auto surface = Surface::Create(width, height);
-    uint32_t* dst = surface->MutablePixels();
-    int stride = surface->Stride() / 4;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            dst[y * stride + x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
-        }
-    }
-    surface->MarkDirty();
-    XDestroyImage(image);
-    return surface;
-}
-
-class WindowBackendX11Test : public ::testing::Test {
+class WindowBackendX11Test : public X11WindowTest {
 protected:
-    static void SetUpTestSuite() {
-        s_server = new XvfbServer();
-        if (!s_server->Start(kScreenWidth, kScreenHeight)) {
-            s_skipReason = "cannot start Xvfb: " + s_server->Error();
-        }
-    }
-    static void TearDownTestSuite() {
-        delete s_server;
-        s_server = nullptr;
-    }
-
-    void SetUp() override {
-        if (!s_skipReason.empty()) {
-            GTEST_SKIP() << s_skipReason;
-        }
-        auto backend = WindowBackendX11::Create(s_server->DisplayName());
-        ASSERT_NE(backend, nullptr);
-        x11 = backend.get();
-        wm = WindowManager::Create(std::move(backend));
-        ASSERT_NE(wm, nullptr);
-        peer = XOpenDisplay(s_server->DisplayName().c_str());
-        ASSERT_NE(peer, nullptr);
-    }
-
-    void TearDown() override {
-        wm.reset();
-        if (peer) {
-            XCloseDisplay(peer);
-        }
-    }
-
-    // Runs the loop until `done` holds or five seconds of real time pass:
-    // the events come from another process.
-    bool PumpUntil(const std::function<bool()>& done) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            x11->WaitForEvents(20);
-            wm->PumpPending(PumpKind::kAll);
-        }
-        return true;
-    }
-
-    // The peer's view of a window: mapped, and where on the root.
-    bool Viewable(unsigned long window) {
-        XWindowAttributes a;
-        return XGetWindowAttributes(peer, window, &a) && a.map_state == IsViewable;
-    }
-    Rect RootGeometry(unsigned long window) {
-        XWindowAttributes a;
-        XGetWindowAttributes(peer, window, &a);
-        int x = 0;
-        int y = 0;
-        Window child = 0;
-        XTranslateCoordinates(peer, window, DefaultRootWindow(peer), 0, 0, &x, &y, &child);
-        return Rect::FromXywh(x, y, a.width, a.height);
-    }
-
-    // Lets everything the server has sent so far reach the handlers.
-    void Settle() {
-        XSync(peer, False);
-        XSync(x11->display(), False);
-        x11->WaitForEvents(0);
-        wm->PumpPending(PumpKind::kAll);
-    }
-
-    void Click(Point screen) {
-        XTestFakeMotionEvent(peer, -1, screen.x, screen.y, 0);
-        XTestFakeButtonEvent(peer, 1, True, 0);
-        XTestFakeButtonEvent(peer, 1, False, 0);
-        XSync(peer, False);
-    }
-
     // A dialog that paints a test picture (four coloured quarters and a
     // gradient band) and presents what it is asked to repaint.
     WindowId PaintedDialog(Rect rect) {
@@ -167,6 +52,17 @@ protected:
         o.className = "PEMU_COMMON";
         o.visible = true;
         o.handler = &dialogHandler;
+        return wm->Create(o);
+    }
+
+    // A shown child of `dialog` whose messages buttonHandler records.
+    WindowId ButtonChild(WindowId dialog, Rect rect) {
+        WindowOptions o;
+        o.child = true;
+        o.parent = dialog;
+        o.rect = rect;
+        o.visible = true;
+        o.handler = &buttonHandler;
         return wm->Create(o);
     }
 
@@ -230,12 +126,6 @@ protected:
         return clicks;
     }
 
-    static XvfbServer* s_server;
-    static std::string s_skipReason;
-
-    WindowBackendX11* x11 = nullptr;
-    std::unique_ptr<WindowManager> wm;
-    Display* peer = nullptr;
     RecordingHandler dialogHandler;
     RecordingHandler buttonHandler;
     RecordingHandler shadowHandler;
@@ -243,9 +133,6 @@ protected:
     std::unique_ptr<Surface> picture;
     int paints = 0;
 };
-
-XvfbServer* WindowBackendX11Test::s_server = nullptr;
-std::string WindowBackendX11Test::s_skipReason;
 
 TEST_F(WindowBackendX11Test, DialogMapsAtItsGeometryAndShowsItsPresentedSurface) {
     const Rect rect = Rect::FromXywh(120, 90, 240, 160);
@@ -275,13 +162,7 @@ TEST_F(WindowBackendX11Test, DialogMapsAtItsGeometryAndShowsItsPresentedSurface)
 
 TEST_F(WindowBackendX11Test, AnXTestClickGivesExactlyOneClick) {
     WindowId dialog = PaintedDialog(Rect::FromXywh(200, 200, 200, 100));
-    WindowOptions o;
-    o.child = true;
-    o.parent = dialog;
-    o.rect = Rect::FromXywh(20, 30, 60, 24);
-    o.visible = true;
-    o.handler = &buttonHandler;
-    WindowId button = wm->Create(o);
+    WindowId button = ButtonChild(dialog, Rect::FromXywh(20, 30, 60, 24));
     ASSERT_TRUE(button);
     ASSERT_TRUE(PumpUntil([&] { return Viewable(x11->NativeWindow(dialog)); }));
     Settle();
@@ -296,6 +177,43 @@ TEST_F(WindowBackendX11Test, AnXTestClickGivesExactlyOneClick) {
     EXPECT_TRUE(buttonHandler.Of(MessageKind::kDoubleClick).empty());
     EXPECT_TRUE(dialogHandler.Of(MessageKind::kButtonDown).empty());
     EXPECT_EQ(wm->ActiveTopLevel(), dialog);
+}
+
+// Keys typed with XTest: the named keys arrive by name, typed letters as
+// kChar, and a Control chord as its key with the letter but without kChar.
+TEST_F(WindowBackendX11Test, XTestKeysArriveByNameAndChordsCarryTheirLetter) {
+    WindowId dialog = PaintedDialog(Rect::FromXywh(200, 200, 200, 100));
+    WindowId edit = ButtonChild(dialog, Rect::FromXywh(10, 10, 80, 20));
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(x11->NativeWindow(dialog)); }));
+    wm->Raise(dialog);
+    wm->SetFocus(edit);
+    Settle();
+    buttonHandler.log.clear();
+
+    TypeKey(XK_Prior);
+    TypeKey(XK_Next);
+    TypeKey(XK_F4);
+    TypeKey(XK_q);
+    TypeKey(XK_c, {XK_Control_L});
+    ASSERT_TRUE(PumpUntil([&] { return buttonHandler.Of(MessageKind::kKeyUp).size() >= 6; }));
+    Settle();
+    struct Down {
+        Key key;
+        uint32_t code;
+        uint32_t modifiers;
+        bool operator==(const Down&) const = default;
+    };
+    std::vector<Down> downs;
+    for (const Received& r : buttonHandler.Of(MessageKind::kKeyDown)) {
+        downs.push_back({r.key, r.code, r.modifiers});
+    }
+    std::vector<Down> expected = {{Key::kPageUp, 0, 0},  {Key::kPageDown, 0, 0},
+                                  {Key::kF4, 0, 0},      {Key::kOther, 'q', 0},
+                                  {Key::kControl, 0, 0}, {Key::kOther, 'c', kModControl}};
+    EXPECT_TRUE(downs == expected);
+    std::vector<Received> chars = buttonHandler.Of(MessageKind::kChar);
+    ASSERT_EQ(chars.size(), 1u) << "the chord types nothing";
+    EXPECT_EQ(chars[0].code, static_cast<uint32_t>('q'));
 }
 
 TEST_F(WindowBackendX11Test, ShapesAndClickThroughReachTheServer) {

@@ -24,12 +24,17 @@ struct Received {
     uint32_t code = 0;
     Point point;
     uint64_t timeMs = 0;
+    Key key = Key::kUnknown;
+    uint32_t modifiers = 0;
+    int64_t param = 0;
+    int64_t param2 = 0;
 };
 
 class RecordingHandler : public WindowHandler {
 public:
     int64_t OnMessage(WindowId self, const Message& msg) override {
-        log.push_back(Received{msg.kind, self, msg.code, msg.point, msg.timeMs});
+        log.push_back(Received{msg.kind, self, msg.code, msg.point, msg.timeMs, msg.key,
+                               msg.modifiers, msg.param, msg.param2});
         auto it = on.find(msg.kind);
         if (it != on.end()) {
             return it->second(self, msg);

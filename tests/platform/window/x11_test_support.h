@@ -1,0 +1,172 @@
+// Shared pieces of the tests that run the window layer on a private Xvfb:
+// a fixture with the X11 backend, a window manager and a second ("peer")
+// connection that plays the user (XTest) and other programs, plus reading
+// back what the server shows and keeping screenshots as test artefacts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/draw/surface.h"
+#include "platform/window/window_backend_x11.h"
+#include "platform/window/window_manager.h"
+#include "tests/platform/window/xvfb_server.h"
+
+// Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <cairo.h>
+
+namespace platform {
+
+// Where screenshots are kept: $PEMU_TEST_ARTIFACTS, else test-artifacts/
+// under the folder the test runs in.
+inline std::filesystem::path ArtifactPath(const std::string& name) {
+    const char* dir = std::getenv("PEMU_TEST_ARTIFACTS");
+    std::filesystem::path folder = dir && *dir ? dir : "test-artifacts";
+    std::filesystem::create_directories(folder);
+    return folder / name;
+}
+
+// The window's pixels as the X server holds them, as an opaque surface.
+inline std::unique_ptr<Surface> GrabWindow(Display* display, unsigned long window, int width,
+                                           int height) {
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image) {
+        return nullptr;
+    }
+    auto surface = Surface::Create(width, height);
+    uint32_t* dst = surface->MutablePixels();
+    int stride = surface->Stride() / 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            dst[y * stride + x] = 0xFF000000u | (XGetPixel(image, x, y) & 0xFFFFFFu);
+        }
+    }
+    surface->MarkDirty();
+    XDestroyImage(image);
+    return surface;
+}
+
+class X11WindowTest : public ::testing::Test {
+protected:
+    static constexpr int kScreenWidth = 800;
+    static constexpr int kScreenHeight = 600;
+    static constexpr unsigned long kNoWindow = 0;
+
+    static void SetUpTestSuite() {
+        s_server = new XvfbServer();
+        if (!s_server->Start(kScreenWidth, kScreenHeight)) {
+            s_skipReason = "cannot start Xvfb: " + s_server->Error();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete s_server;
+        s_server = nullptr;
+    }
+
+    void SetUp() override {
+        if (!s_skipReason.empty()) {
+            GTEST_SKIP() << s_skipReason;
+        }
+        auto backend = WindowBackendX11::Create(s_server->DisplayName());
+        ASSERT_NE(backend, nullptr);
+        x11 = backend.get();
+        wm = WindowManager::Create(std::move(backend));
+        ASSERT_NE(wm, nullptr);
+        peer = XOpenDisplay(s_server->DisplayName().c_str());
+        ASSERT_NE(peer, nullptr);
+    }
+
+    void TearDown() override {
+        wm.reset();
+        if (peer) {
+            XCloseDisplay(peer);
+        }
+    }
+
+    // Runs the loop until `done` holds or five seconds of real time pass:
+    // the events come from another process.
+    bool PumpUntil(const std::function<bool()>& done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            x11->WaitForEvents(20);
+            wm->PumpPending(PumpKind::kAll);
+        }
+        return true;
+    }
+
+    // The peer's view of a window: mapped, and where on the root.
+    bool Viewable(unsigned long window) {
+        XWindowAttributes a;
+        return XGetWindowAttributes(peer, window, &a) && a.map_state == IsViewable;
+    }
+    Rect RootGeometry(unsigned long window) {
+        XWindowAttributes a;
+        XGetWindowAttributes(peer, window, &a);
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        XTranslateCoordinates(peer, window, DefaultRootWindow(peer), 0, 0, &x, &y, &child);
+        return Rect::FromXywh(x, y, a.width, a.height);
+    }
+
+    // Lets everything the server has sent so far reach the handlers.
+    void Settle() {
+        XSync(peer, False);
+        XSync(x11->display(), False);
+        x11->WaitForEvents(0);
+        wm->PumpPending(PumpKind::kAll);
+    }
+
+    void Click(Point screen) {
+        XTestFakeMotionEvent(peer, -1, screen.x, screen.y, 0);
+        XTestFakeButtonEvent(peer, 1, True, 0);
+        XTestFakeButtonEvent(peer, 1, False, 0);
+        XSync(peer, False);
+    }
+
+    // Presses and releases the key of `keysym`, with the keys of
+    // `modifiers` (keysyms) held around it.
+    void TypeKey(unsigned long keysym, std::initializer_list<unsigned long> modifiers = {}) {
+        for (unsigned long m : modifiers) {
+            XTestFakeKeyEvent(peer, XKeysymToKeycode(peer, m), True, 0);
+        }
+        KeyCode code = XKeysymToKeycode(peer, keysym);
+        XTestFakeKeyEvent(peer, code, True, 0);
+        XTestFakeKeyEvent(peer, code, False, 0);
+        for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) {
+            XTestFakeKeyEvent(peer, XKeysymToKeycode(peer, *it), False, 0);
+        }
+        XSync(peer, False);
+    }
+
+    // Saves what the server shows of `window` as a PNG artefact.
+    std::unique_ptr<Surface> Screenshot(unsigned long window, Size size, const std::string& name) {
+        auto shown = GrabWindow(peer, window, size.width, size.height);
+        if (shown) {
+            cairo_surface_write_to_png(shown->CairoSurface(), ArtifactPath(name).c_str());
+        }
+        return shown;
+    }
+
+    static inline XvfbServer* s_server = nullptr;
+    static inline std::string s_skipReason;
+
+    WindowBackendX11* x11 = nullptr;
+    std::unique_ptr<WindowManager> wm;
+    Display* peer = nullptr;
+};
+
+}  // namespace platform
