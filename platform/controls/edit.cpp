@@ -26,6 +26,10 @@ void Edit::Configure(WindowOptions& options) const {
     options.doubleClicks = true;
 }
 
+void Edit::OnAttached() {
+    m_model.SetText(Utf8ToUtf32(CaptionText()));
+}
+
 void Edit::SetText(std::string_view text) {
     bool changed = m_model.SetText(Utf8ToUtf32(text));
     m_widths.clear();

@@ -43,6 +43,7 @@ public:
     void SetLimit(size_t characters) { m_model.SetLimit(characters); }
     size_t Limit() const { return m_model.Limit(); }
     void SetDigitsOnly(bool on) { m_model.SetDigitsOnly(on); }
+    bool DigitsOnly() const { return m_model.DigitsOnly(); }
     void SetFilter(EditModel::Filter filter) { m_model.SetFilter(std::move(filter)); }
 
     // The character shown for every character, or nullopt for the text.
@@ -50,6 +51,7 @@ public:
     std::optional<char32_t> Mask() const { return m_mask; }
 
     void SetBorder(bool border);
+    bool HasBorder() const { return m_border; }
 
     // Selects [first, last) in characters, the caret at `last`.
     void SetSelection(size_t first, size_t last);
@@ -61,6 +63,8 @@ public:
 
 protected:
     void Configure(WindowOptions& options) const override;
+    // Takes the text the edit was made with (no notice: nothing changed).
+    void OnAttached() override;
     void OnFontChanged() override { m_widths.clear(); }
 
 private:

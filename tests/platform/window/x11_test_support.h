@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,24 +14,15 @@
 #include "platform/draw/surface.h"
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
+#include "tests/platform/window/test_artifacts.h"
 #include "tests/platform/window/xvfb_server.h"
 
 // Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <cairo.h>
 
 namespace platform {
-
-// Where screenshots are kept: $PEMU_TEST_ARTIFACTS, else test-artifacts/
-// under the folder the test runs in.
-inline std::filesystem::path ArtifactPath(const std::string& name) {
-    const char* dir = std::getenv("PEMU_TEST_ARTIFACTS");
-    std::filesystem::path folder = dir && *dir ? dir : "test-artifacts";
-    std::filesystem::create_directories(folder);
-    return folder / name;
-}
 
 // The window's pixels as the X server holds them, as an opaque surface.
 inline std::unique_ptr<Surface> GrabWindow(Display* display, unsigned long window, int width,
@@ -156,7 +145,7 @@ protected:
     std::unique_ptr<Surface> Screenshot(unsigned long window, Size size, const std::string& name) {
         auto shown = GrabWindow(peer, window, size.width, size.height);
         if (shown) {
-            cairo_surface_write_to_png(shown->CairoSurface(), ArtifactPath(name).c_str());
+            SaveArtifact(*shown, name);
         }
         return shown;
     }
