@@ -77,6 +77,17 @@ protected:
     }
 };
 
+TEST_F(TemplateControlsTest, MainWindowTemplateBuildsItsHiddenNameBox) {
+    const DialogTemplate* t = DialogTemplates::Find(102);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(ui::BuildTemplateControls(*t, *set), 1);
+    ExpectBuilt(*t);
+    Edit* name = set->Get<Edit>(1004);
+    ASSERT_NE(name, nullptr);
+    EXPECT_FALSE(name->DigitsOnly());
+    EXPECT_FALSE(name->HasBorder());
+}
+
 TEST_F(TemplateControlsTest, CommonDialogTemplateBuildsItsHiddenControls) {
     const DialogTemplate* t = DialogTemplates::Find(146);
     ASSERT_NE(t, nullptr);
