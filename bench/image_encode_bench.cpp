@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/dynload.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
-#include "vrxclientsdk/VRXClient/ImageBlockMessage.h"
-#include "vrxclientsdk/VRXClient/LzoCompressor.h"
-#include "vrxclientsdk/VRXClient/codecs/PexloApi.h"
-#include "vrxclientsdk/VRXClient/codecs/VemrinApi.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
+#include "vrxclientsdk/VRXClient/imagechannel/ImageBlockMessage.h"
+#include "vrxclientsdk/VRXClient/imagechannel/LzoCompressor.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
 namespace {
 

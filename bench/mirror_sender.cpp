@@ -1,8 +1,8 @@
 #include "bench/mirror_sender.h"
 
 #include "platform/clock.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
 namespace bench {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "vrxclientsdk/VRXClient/IBClient.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace bench {
 

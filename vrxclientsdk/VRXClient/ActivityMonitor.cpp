@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
-#include "vrxclientsdk/VRXClient/IBClient.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace activity {
 

@@ -1,7 +1,7 @@
 #include "vrxclientsdk/VRXClient/EncoderModules.h"
 
-#include "vrxclientsdk/VRXClient/codecs/PexloApi.h"
-#include "vrxclientsdk/VRXClient/codecs/VemrinApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
 EncoderModules::EncoderModules() {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -12,7 +12,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "vrxclientsdk/VRXClient/IBClient.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 class VRXClient;
 

@@ -15,8 +15,8 @@
 #include "vrxclientsdk/VRPClient/DeviceDiscovery.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/VideoFileStream.h"
-#include "vrxclientsdk/VRXClient/VideoScreenStream.h"
+#include "vrxclientsdk/VRXClient/media/VideoFileStream.h"
+#include "vrxclientsdk/VRXClient/media/VideoScreenStream.h"
 
 namespace {
 

@@ -40,8 +40,8 @@
 #include "vrxclientsdk/VRPClient/DeviceCapRecord.h"
 #include "vrxclientsdk/VRPClient/QKErrorHandler.h"
 #include "vrxclientsdk/VRXClient/CmdClientAdaptor.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
 #include "vrxclientsdk/VRXClient/IBClientAdaptor.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 class VideoFileStream;
 class VideoScreenStream;

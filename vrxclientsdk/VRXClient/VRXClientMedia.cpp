@@ -13,17 +13,17 @@
 
 #include "platform/clock.h"
 #include "platform/display/display_settings.h"
+#include "platform/media_bind_address.h"
 #include "platform/pump.h"
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-#include "vrxclientsdk/VRXClient/InputReplay.h"
-#include "vrxclientsdk/VRXClient/MediaBindAddress.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
-#include "vrxclientsdk/VRXClient/VideoFileStream.h"
-#include "vrxclientsdk/VRXClient/VideoPorts.h"
-#include "vrxclientsdk/VRXClient/VideoScreenStream.h"
+#include "vrxclientsdk/VRXClient/input/InputReplay.h"
+#include "vrxclientsdk/VRXClient/media/VideoFileStream.h"
+#include "vrxclientsdk/VRXClient/media/VideoPorts.h"
+#include "vrxclientsdk/VRXClient/media/VideoScreenStream.h"
 
 namespace {
 
@@ -282,7 +282,7 @@ int VRXClient::TestPort(uint16_t port) {
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
-    ::inet_pton(AF_INET, MediaBindAddress().c_str(), &local.sin_addr);
+    ::inet_pton(AF_INET, platform::MediaBindAddress().c_str(), &local.sin_addr);
     if (::bind(s.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         QK_LOGF(LOG_NOTICE, "TestPort bind port %hu error", port);
         return QK_ERROR(kTestPortNoBind);

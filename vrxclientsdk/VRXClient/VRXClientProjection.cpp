@@ -10,10 +10,10 @@
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
 namespace {
 

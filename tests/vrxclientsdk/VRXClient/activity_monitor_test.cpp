@@ -16,7 +16,7 @@
 #include "tests/receiver/command/CommandReceiver.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
-#include "vrxclientsdk/VRXClient/IBClient.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace {
 

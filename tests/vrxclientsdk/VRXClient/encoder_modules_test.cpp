@@ -6,8 +6,8 @@
 
 #include "vrxclientsdk/VRXClient/EncoderModules.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
-#include "vrxclientsdk/VRXClient/codecs/PexloApi.h"
-#include "vrxclientsdk/VRXClient/codecs/VemrinApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
 namespace {
 

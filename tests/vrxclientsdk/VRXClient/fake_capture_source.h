@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 class FakeCaptureSource : public CFrameBufferBase {
 public:

@@ -15,20 +15,20 @@
 #include <vector>
 
 #include "platform/display/fake_display_settings.h"
+#include "platform/media_bind_address.h"
 #include "platform/wide_text.h"
 #include "tests/receiver/command/CommandWire.h"
 #include "tests/receiver/media/MediaFetcher.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
-#include "tests/vrxclientsdk/VRXClient/foreign_listener.h"
-#include "tests/vrxclientsdk/VRXClient/media_test_env.h"
+#include "tests/vrxclientsdk/VRXClient/media/foreign_listener.h"
+#include "tests/vrxclientsdk/VRXClient/media/media_test_env.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-#include "vrxclientsdk/VRXClient/MediaBindAddress.h"
-#include "vrxclientsdk/VRXClient/VideoFileStream.h"
-#include "vrxclientsdk/VRXClient/VideoPorts.h"
-#include "vrxclientsdk/VRXClient/VideoScreenStream.h"
+#include "vrxclientsdk/VRXClient/media/VideoFileStream.h"
+#include "vrxclientsdk/VRXClient/media/VideoPorts.h"
+#include "vrxclientsdk/VRXClient/media/VideoScreenStream.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ protected:
         client.reset();
         receiver.reset();
         VRXClient::ResetVideoPortFoundForTest();
-        ::setenv(kMediaBindAddressVariable, "127.0.0.1", 1);
+        ::setenv(platform::kMediaBindAddressVariable, "127.0.0.1", 1);
         if (videoPort == 0) {
             videoPort = mediatest::FreePort();
         }
@@ -85,7 +85,7 @@ protected:
         if (receiver) {
             EXPECT_TRUE(receiver->sim->Errors().empty());
         }
-        ::unsetenv(kMediaBindAddressVariable);
+        ::unsetenv(platform::kMediaBindAddressVariable);
     }
 
     // Tells the facade that the receiver has pre-buffered, and waits until

@@ -18,7 +18,7 @@
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
 namespace {
 

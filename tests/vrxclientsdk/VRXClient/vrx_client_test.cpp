@@ -13,7 +13,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-#include "vrxclientsdk/VRXClient/SenderServer.h"
+#include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
 
 namespace {
 

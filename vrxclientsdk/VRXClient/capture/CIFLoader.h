@@ -26,7 +26,7 @@
 
 #include "platform/dynload.h"
 #include "vrxclientsdk/VRPClient/QKErrorHandler.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 #include "vrxclientsdk/VRXClient/capture/quillet/QuilletApi.h"
 
 class CIFLoader : public QKErrorHandler, public CFrameBufferBase {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "vrxclientsdk/VRPClient/Logger.h"
-#include "vrxclientsdk/VRXClient/CaptureClientRecord.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
+#include "vrxclientsdk/VRXClient/capture/CaptureClientRecord.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 // `logger` goes to the picture-file source (may be null; must outlive the
 // source). `display` is the X display for the screen capturer (empty: the

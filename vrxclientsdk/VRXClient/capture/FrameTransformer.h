@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/x11/capture_rect.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 class FrameTransformer {
 public:

@@ -22,8 +22,8 @@
 #include <thread>
 
 #include "platform/x11/screen_capturer_x11.h"
-#include "vrxclientsdk/VRXClient/FrameBufferBase.h"
 #include "vrxclientsdk/VRXClient/capture/CursorPainter.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 #include "vrxclientsdk/VRXClient/capture/FrameTransformer.h"
 
 namespace platform {

@@ -11,9 +11,9 @@
 #include "tests/support/XScreenDrawer.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
-#include "vrxclientsdk/VRXClient/IBClient.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include "tests/support/TempDir.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
-#include "vrxclientsdk/VRXClient/IBClient.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/capture/quillet/QuilletApi.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 // Last: Xlib's macros (Status, None) clash with the simulator's names.
 // clang-format off
 #include "tests/support/XScreenDrawer.h"

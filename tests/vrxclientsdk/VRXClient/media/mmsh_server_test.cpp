@@ -1,0 +1,128 @@
+#include "vrxclientsdk/VRXClient/media/k7rm/MmshServer.h"
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/LoopbackPeer.h"
+#include "vrxclientsdk/VRXClient/media/k7rm/MmshChunk.h"
+
+namespace {
+
+const std::string kHeader = "ASF-HEADER-BYTES";
+
+// A player's side: one connection to the server on 127.0.0.1.
+class Player {
+public:
+    explicit Player(uint16_t port) {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sa.sin_port = htons(port);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+    }
+    ~Player() { ::close(m_fd); }
+    bool Connected() const { return m_connected; }
+    void Send(const std::string& bytes) {
+        ASSERT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+    // Everything that arrives until `server` has had `rounds` polls.
+    std::string Read(MmshServer& server, int rounds, bool* closed) {
+        std::string got;
+        *closed = false;
+        for (int i = 0; i < rounds; ++i) {
+            std::vector<pollfd> fds;
+            server.AppendPollFds(fds);
+            ::poll(fds.data(), fds.size(), 10);
+            server.OnPoll(fds, 0);
+            char buffer[4096];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n == 0) {
+                *closed = true;
+                break;
+            }
+            if (n > 0) {
+                got.append(buffer, static_cast<size_t>(n));
+            }
+        }
+        return got;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+std::string Chunk(uint16_t type, uint32_t sequence, uint16_t flags, const std::string& payload) {
+    std::string out;
+    AppendMmshChunk(out, type, sequence, flags, payload);
+    return out;
+}
+
+class MmshServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_server.Listen("127.0.0.1", m_port)); }
+
+    MmshServer m_server{kHeader};
+    const uint16_t m_port = testsupport::LoopbackPeer::ClosedPort();
+};
+
+TEST_F(MmshServerTest, DescribesThenPlays) {
+    Player describe(m_port);
+    ASSERT_TRUE(describe.Connected());
+    describe.Send("GET / HTTP/1.1\r\nPragma: no-cache,rate=1.000000\r\n\r\n");
+    bool closed = false;
+    std::string reply = describe.Read(m_server, 50, &closed);
+    EXPECT_TRUE(closed) << "a description ends with the header";
+    ASSERT_EQ(reply.compare(0, 15, "HTTP/1.0 200 OK"), 0) << reply;
+    const std::string headerChunk = Chunk(kMmshHeaderChunk, 0, kMmshHeaderFlags, kHeader);
+    EXPECT_EQ(reply.substr(reply.find("\r\n\r\n") + 4), headerChunk);
+
+    Player play(m_port);
+    play.Send("GET / HTTP/1.1\r\nPragma: xPlayStrm=1\r\n\r\n");
+    reply = play.Read(m_server, 20, &closed);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(reply.substr(reply.find("\r\n\r\n") + 4), headerChunk);
+    m_server.Broadcast("packet-1");
+    m_server.Broadcast("packet-2");
+    reply = play.Read(m_server, 20, &closed);
+    EXPECT_EQ(reply,
+              Chunk(kMmshDataChunk, 0, 0, "packet-1") + Chunk(kMmshDataChunk, 1, 0, "packet-2"));
+}
+
+TEST_F(MmshServerTest, RejectsWhatIsNoPlayerRequest) {
+    struct Case {
+        const char* name;
+        std::string request;
+        std::string replyStart;
+    } cases[] = {
+        {"not a GET", "POST / HTTP/1.1\r\n\r\n", "HTTP/1.0 405"},
+        {"endless request head", std::string(9000, 'x'), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Player player(m_port);
+        player.Send(c.request);
+        bool closed = false;
+        const std::string reply = player.Read(m_server, 100, &closed);
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(reply.substr(0, c.replyStart.size()), c.replyStart);
+        EXPECT_EQ(reply.find("$H"), std::string::npos);
+    }
+    EXPECT_EQ(m_server.ClientCount(), 0u);
+}
+
+TEST_F(MmshServerTest, APortInUseIsRefused) {
+    MmshServer second{kHeader};
+    EXPECT_FALSE(second.Listen("127.0.0.1", m_port));
+    EXPECT_FALSE(second.Listen("127.0.0.1", 0));
+    EXPECT_FALSE(second.Listen("not an address", testsupport::LoopbackPeer::ClosedPort()));
+}
+
+}  // namespace

@@ -1,8 +1,0 @@
-#include "vrxclientsdk/VRXClient/MySocketServer.h"
-
-#include "vrxclientsdk/VRXClient/SenderServer.h"
-
-void MySocketServer::OnConnect(platform::SocketHandle s, uint16_t port) {
-    QK_LOGF(LOG_INFO, "OnConnect sockfd=%d, usPortNum=%d", s, port);
-    m_owner.OnConnect(s, port);
-}

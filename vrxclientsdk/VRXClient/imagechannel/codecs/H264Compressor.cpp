@@ -1,0 +1,130 @@
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/H264Compressor.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
+
+namespace {
+
+// BT.601 limited-range conversion in 8-bit fixed point (the coefficients
+// scaled by 256), the matrix H.264 decoders assume when the stream carries
+// no colour description.
+inline uint8_t LumaOf(int r, int g, int b) {
+    return static_cast<uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+}
+
+// Converts B,G,R,A rows to the three 4:2:0 planes; chroma from the average
+// of each 2 x 2 square.
+void BgraToI420(const unsigned char* src, int width, int height, x264_image_t& img) {
+    const size_t srcStride = static_cast<size_t>(width) * 4;
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* s = src + y * srcStride;
+        uint8_t* yRow = img.plane[0] + y * img.i_stride[0];
+        for (int x = 0; x < width; ++x, s += 4) {
+            yRow[x] = LumaOf(s[2], s[1], s[0]);
+        }
+    }
+    for (int y = 0; y < height / 2; ++y) {
+        const unsigned char* s0 = src + (2 * y) * srcStride;
+        const unsigned char* s1 = s0 + srcStride;
+        uint8_t* uRow = img.plane[1] + y * img.i_stride[1];
+        uint8_t* vRow = img.plane[2] + y * img.i_stride[2];
+        for (int x = 0; x < width / 2; ++x, s0 += 8, s1 += 8) {
+            const int b = s0[0] + s0[4] + s1[0] + s1[4];
+            const int g = s0[1] + s0[5] + s1[1] + s1[5];
+            const int r = s0[2] + s0[6] + s1[2] + s1[6];
+            // Sums of four pixels: scale by 1/4 inside the fixed-point shift.
+            uRow[x] = static_cast<uint8_t>(((-38 * r - 74 * g + 112 * b + 512) >> 10) + 128);
+            vRow[x] = static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 512) >> 10) + 128);
+        }
+    }
+}
+
+}  // namespace
+
+float H264Compressor::RateFactor(int quality) {
+    // Quality 100 gives CRF 10 (visually lossless for screen content), 85
+    // gives 16, and every 10 points below adds 4; 51 is x264's worst.
+    const int q = std::clamp(quality, 1, 100);
+    return std::min(51.0f, 10.0f + (100 - q) * 0.4f);
+}
+
+std::unique_ptr<H264Compressor> H264Compressor::Create(int width, int height, int quality) {
+    if (width <= 0 || height <= 0 || width % 2 || height % 2) {
+        return nullptr;
+    }
+    x264_param_t p;
+    if (x264_param_default_preset(&p, "ultrafast", "zerolatency") < 0) {
+        return nullptr;
+    }
+    p.i_width = width;
+    p.i_height = height;
+    p.i_csp = X264_CSP_I420;
+    p.i_threads = 1;  // the channel's encode thread is the only one
+    p.i_log_level = X264_LOG_NONE;
+    p.b_annexb = 1;
+    p.b_repeat_headers = 1;  // SPS/PPS before each IDR: a key frame decodes alone
+    p.i_bframe = 0;
+    p.i_keyint_max = X264_KEYINT_MAX_INFINITE;  // IDR only when the caller asks
+    p.i_scenecut_threshold = 0;
+    p.i_fps_num = 30;
+    p.i_fps_den = 1;
+    p.rc.i_rc_method = X264_RC_CRF;
+    p.rc.f_rf_constant = RateFactor(quality);
+    if (x264_param_apply_profile(&p, "high") < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<H264Compressor> self(new H264Compressor(width, height));
+    self->m_encoder.reset(x264_encoder_open(&p));
+    if (!self->m_encoder) {
+        return nullptr;
+    }
+    if (x264_picture_alloc(&self->m_picture, X264_CSP_I420, width, height) < 0) {
+        return nullptr;
+    }
+    self->m_pictureAllocated = true;
+    return self;
+}
+
+H264Compressor::~H264Compressor() {
+    if (m_pictureAllocated) {
+        x264_picture_clean(&m_picture);
+    }
+}
+
+int H264Compressor::Encode(const unsigned char* pixels, unsigned char* out,
+                           unsigned long* outLength, int* frameType) {
+    if (!pixels || !out || !outLength || !frameType) {
+        return kVemrinBadArgument;
+    }
+    BgraToI420(pixels, m_width, m_height, m_picture.img);
+    m_picture.i_type = *frameType == kVemrinKeyFrame ? X264_TYPE_IDR : X264_TYPE_AUTO;
+    m_picture.i_pts = m_pts++;
+    x264_nal_t* nals = nullptr;
+    int nalCount = 0;
+    x264_picture_t coded;
+    const int bytes = x264_encoder_encode(m_encoder.get(), &nals, &nalCount, &m_picture, &coded);
+    if (bytes < 0) {
+        return kVemrinCodecFailed;
+    }
+    if (bytes == 0) {
+        *outLength = 0;
+        return 0;
+    }
+    if (static_cast<unsigned long>(bytes) > *outLength) {
+        return kVemrinOutputTooSmall;
+    }
+    // x264 keeps the payloads of one call contiguous.
+    std::memcpy(out, nals[0].p_payload, static_cast<size_t>(bytes));
+    *outLength = static_cast<unsigned long>(bytes);
+    *frameType = coded.b_keyframe ? kVemrinKeyFrame : kVemrinInterFrame;
+    return 0;
+}
+
+int H264Compressor::SetQuality(int quality) {
+    x264_param_t p;
+    x264_encoder_parameters(m_encoder.get(), &p);
+    p.rc.f_rf_constant = RateFactor(quality);
+    return x264_encoder_reconfig(m_encoder.get(), &p) < 0 ? kVemrinCodecFailed : 0;
+}

@@ -1,0 +1,44 @@
+// The H.264 encoder module "Vemrin": C entries over H264Compressor.
+#include <type_traits>
+
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/H264Compressor.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
+
+#define VEMRIN_EXPORT extern "C" __attribute__((visibility("default")))
+
+VEMRIN_EXPORT int Vemrin_Version() {
+    return kVemrinAbiVersion;
+}
+
+VEMRIN_EXPORT int H264_Encode_Init(void** handle, uint16_t width, uint16_t height, int quality) {
+    if (!handle) {
+        return kVemrinBadArgument;
+    }
+    *handle = H264Compressor::Create(width, height, quality).release();
+    return *handle ? 0 : kVemrinCodecFailed;
+}
+
+VEMRIN_EXPORT int H264_EncodeEx(void* handle, const unsigned char* pixels, unsigned char* out,
+                                unsigned long* outLength, int* frameType) {
+    if (!handle) {
+        return kVemrinBadArgument;
+    }
+    return static_cast<H264Compressor*>(handle)->Encode(pixels, out, outLength, frameType);
+}
+
+VEMRIN_EXPORT int H264_Encode_Reconfig_Quality(void* handle, int quality) {
+    if (!handle) {
+        return kVemrinBadArgument;
+    }
+    return static_cast<H264Compressor*>(handle)->SetQuality(quality);
+}
+
+VEMRIN_EXPORT void H264_Encode_Close(void* handle) {
+    delete static_cast<H264Compressor*>(handle);
+}
+
+static_assert(std::is_same_v<decltype(&Vemrin_Version), VemrinVersionFn>);
+static_assert(std::is_same_v<decltype(&H264_Encode_Init), H264EncodeInitFn>);
+static_assert(std::is_same_v<decltype(&H264_EncodeEx), H264EncodeExFn>);
+static_assert(std::is_same_v<decltype(&H264_Encode_Reconfig_Quality), H264EncodeReconfigQualityFn>);
+static_assert(std::is_same_v<decltype(&H264_Encode_Close), H264EncodeCloseFn>);

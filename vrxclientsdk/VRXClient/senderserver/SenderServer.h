@@ -1,0 +1,106 @@
+// SenderServer: sender-server mode of the client facade. The sender listens
+// (TCP 16120 image, 16121 command, 16122 a third connection) and announces
+// itself on UDP 11047 to 11049; a receiver connects to it and logs in with
+// the sender's login code, after which the client works as after an
+// ordinary login.
+//
+// It derives from QkRdpProvider (so VRXClient is its virtual base); the
+// application's client class derives from it. Connections that are not
+// adopted are closed; while a receiver is logged in, a command connection
+// from any other address is refused. Login codes never go to the log.
+//
+// THREADING: OnConnect on the listening server's thread, the login check on
+// the command channel's dispatcher thread, the rest on the caller's thread.
+// A class derived from this one calls StopSenderServer() and then Shutdown()
+// first in its destructor, so that no server or channel thread calls a
+// virtual of a half-destroyed object.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/socket.h"
+#include "vrxclientsdk/VRXClient/input/QkRdpProvider.h"
+#include "vrxclientsdk/VRXClient/senderserver/ReplySenderDiscovery.h"
+
+class MyReplySenderDiscovery;
+class MySocketServer;
+
+class SenderServer : public QkRdpProvider {
+public:
+    // The TCP ports, in the order they are listened on.
+    static constexpr uint16_t kImagePort = 16120;
+    static constexpr uint16_t kCommandPort = 16121;
+    static constexpr uint16_t kThirdPort = 16122;
+    // The UDP ports of the discovery responder.
+    static constexpr uint16_t kFirstAnnouncePort = 11047;
+    static constexpr uint16_t kLastAnnouncePort = 11049;
+
+    // Login code types of SetLoginCode.
+    enum LoginCodeType { kNoLoginCode = 0, kRandomLoginCode = 1, kGivenLoginCode = 2 };
+
+    SenderServer();
+    // Replays input through `replay` (tests give one over a fake injector).
+    explicit SenderServer(std::shared_ptr<InputReplay> replay);
+    // Stops both servers, then shuts the facade down and closes the third
+    // socket.
+    ~SenderServer() override;
+
+    // type 0 none, 1 six random digits (kept when already random), 2 the
+    // given code; restarts the server when type or code changed.
+    virtual void SetLoginCode(int type, const char* code);
+    // Starts listening and announcing with `record` (null: the stored one).
+    // 0, or -6528701 when no port listens, or another negative code.
+    virtual int StartSenderServer(const ReplySenderDiscovery::AnnounceType* record);
+    virtual void StopSenderServer();
+    virtual void RestartSenderServer();
+    // Called after every start with the current login code.
+    virtual void OnStandby(const char* loginCode);
+    // Called when a receiver has logged in to this sender.
+    virtual void OnLogin(const in_addr* receiver);
+    // The connection a receiver opened on 16122, handed over once; -1 after.
+    virtual platform::SocketHandle TakeAuxSocket();
+    // Routes a connection accepted on `port`; this object owns `s`.
+    virtual void OnConnect(platform::SocketHandle s, uint16_t port);
+
+    // The receiver's login event: checks its password against the code.
+    int OnLogin(const std::string& password) override;
+
+    // The current login code (empty: none).
+    std::string GetLoginCode();
+    // Adoption state of the receiver being connected.
+    bool CommandConnectedForTest() const { return m_CmdConnected.load(); }
+    bool ImageConnectedForTest() const { return m_IBConnected.load(); }
+
+    // A fresh code of six digits, uniform over 000000-999999, from the
+    // system's cryptographic source; empty when that source fails.
+    static std::string MakeRandomLoginCode();
+
+protected:
+    int OnLoginPassword(const std::string& password);
+
+    ReplySenderDiscovery::AnnounceType m_Announce;
+    std::atomic<platform::SocketHandle> m_AuxSocket{platform::kInvalidSocket};
+
+private:
+    void AdoptCommand(platform::SocketHandle s, uint32_t peer);
+    void AdoptImage(platform::SocketHandle s);
+    void AdoptThird(platform::SocketHandle s);
+
+    std::mutex m_ServerLock;  // serialises start and stop, guards the servers
+    std::shared_ptr<MySocketServer> m_pSockSvr;
+    std::shared_ptr<MyReplySenderDiscovery> m_pReplyDiscovery;
+    std::atomic<bool> m_CmdConnected{false};
+    std::atomic<bool> m_IBConnected{false};
+    std::atomic<uint32_t> m_ConnectedPeer{0};  // network order
+    std::atomic<bool> m_ReceiverLoggedIn{false};
+
+    std::mutex m_CodeLock;  // guards the code and the record's flag
+    std::atomic<int> m_LoginCodeType{kNoLoginCode};
+    std::string m_LoginCode;
+};
