@@ -1,5 +1,6 @@
 #include "bench/mirror_sender.h"
 
+#include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
@@ -12,8 +13,7 @@ public:
     Channel() { m_acks.reserve(1 << 16); }
 
     int OnRecvIbAck(const uint8_t* payload) override {
-        const uint32_t serial = (uint32_t{payload[0]} << 24) | (uint32_t{payload[1]} << 16) |
-                                (uint32_t{payload[2]} << 8) | payload[3];
+        const uint32_t serial = platform::GetU32BE(payload);
         {
             std::lock_guard lock(m_ackLock);
             m_acks.push_back({serial, platform::NowMs()});

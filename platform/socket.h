@@ -41,6 +41,7 @@ bool ParseIPv4(const std::string& text, in_addr* out);
 
 // Dotted text of an address in network order.
 std::string FormatIPv4(in_addr addr);
+std::string FormatIPv4(uint32_t networkOrder);
 
 enum class ConnectState { kPending, kConnected, kFailed };
 

@@ -45,6 +45,12 @@ std::string FormatIPv4(in_addr addr) {
     return buf;
 }
 
+std::string FormatIPv4(uint32_t networkOrder) {
+    in_addr addr{};
+    addr.s_addr = networkOrder;
+    return FormatIPv4(addr);
+}
+
 namespace {
 
 ConnectState StateFromRevents(SocketHandle s, short revents, int* error) {

@@ -1,7 +1,10 @@
-// Conversions between the wide strings of the user interface and UTF-8.
+// The text conversions of the program: the wide strings of the user
+// interface, UTF-8 (file names, logs, the wire) and UTF-16 (paths handed to
+// the capture library and its picture-file module).
 //
 // On this system wchar_t holds one Unicode code point (UTF-32). Code points
-// that cannot be encoded (surrogates, values above U+10FFFF) become U+FFFD.
+// that cannot be encoded (surrogates, values above U+10FFFF) and unpaired
+// UTF-16 surrogates become U+FFFD. Pure functions, any thread.
 #pragma once
 
 #include <string>
@@ -14,5 +17,11 @@ std::string WideToUtf8(std::wstring_view text);
 
 // Wide string of UTF-8 text; malformed bytes become U+FFFD each.
 std::wstring Utf8ToWide(std::string_view text);
+
+// UTF-8 text of UTF-16 text.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// UTF-16 text of a wide string (code points above U+FFFF as surrogate pairs).
+std::u16string WideToUtf16(std::wstring_view text);
 
 }  // namespace platform

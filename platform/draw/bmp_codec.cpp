@@ -1,5 +1,6 @@
 #include "platform/draw/bmp_codec.h"
 
+#include "platform/byte_order.h"
 #include "platform/draw/image_limits.h"
 
 namespace platform {
@@ -12,22 +13,6 @@ constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionBitFields = 3;
-
-uint32_t ReadU32(const uint8_t* p) {
-    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void PutU32(std::vector<uint8_t>* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out->push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void PutU16(std::vector<uint8_t>* out, uint16_t v) {
-    out->push_back(static_cast<uint8_t>(v));
-    out->push_back(static_cast<uint8_t>(v >> 8));
-}
 
 std::unique_ptr<Image> Reject(std::string* reason, std::string text) {
     if (reason)
@@ -44,16 +29,16 @@ std::unique_ptr<Image> DecodeBmp(std::span<const uint8_t> bytes, std::string* re
     const uint8_t* p = bytes.data();
     if (p[0] != 'B' || p[1] != 'M')
         return Reject(reason, "not a BMP file (no \"BM\" signature)");
-    const uint32_t dataOffset = ReadU32(p + 10);
-    const uint32_t infoSize = ReadU32(p + 14);
+    const uint32_t dataOffset = GetU32LE(p + 10);
+    const uint32_t infoSize = GetU32LE(p + 14);
     if (infoSize < kInfoHeaderBytes || infoSize > bytes.size() - kFileHeaderBytes)
         return Reject(reason, "BMP info header of " + std::to_string(infoSize) +
                                   " bytes does not fit the file");
-    const int64_t width = static_cast<int32_t>(ReadU32(p + 18));
-    const int64_t rawHeight = static_cast<int32_t>(ReadU32(p + 22));
-    const uint16_t planes = ReadU16(p + 26);
-    const uint16_t bits = ReadU16(p + 28);
-    const uint32_t compression = ReadU32(p + 30);
+    const int64_t width = static_cast<int32_t>(GetU32LE(p + 18));
+    const int64_t rawHeight = static_cast<int32_t>(GetU32LE(p + 22));
+    const uint16_t planes = GetU16LE(p + 26);
+    const uint16_t bits = GetU16LE(p + 28);
+    const uint32_t compression = GetU32LE(p + 30);
 
     const bool topDown = rawHeight < 0;
     const int64_t height = topDown ? -rawHeight : rawHeight;
@@ -70,8 +55,8 @@ std::unique_ptr<Image> DecodeBmp(std::span<const uint8_t> bytes, std::string* re
         const size_t masksAt = kFileHeaderBytes + kInfoHeaderBytes;
         if (bits != 32 || bytes.size() < masksAt + 12)
             return Reject(reason, "BMP bit fields without their masks");
-        if (ReadU32(p + masksAt) != 0x00FF0000 || ReadU32(p + masksAt + 4) != 0x0000FF00 ||
-            ReadU32(p + masksAt + 8) != 0x000000FF)
+        if (GetU32LE(p + masksAt) != 0x00FF0000 || GetU32LE(p + masksAt + 4) != 0x0000FF00 ||
+            GetU32LE(p + masksAt + 8) != 0x000000FF)
             return Reject(reason, "BMP bit-field masks other than 8-8-8 are not supported");
     } else if (compression != kCompressionNone) {
         return Reject(
@@ -115,20 +100,20 @@ void EncodeBmp(const Surface& surface, BmpLayout layout, std::vector<uint8_t>* o
     out->reserve(dataOffset + dataBytes);
     out->push_back('B');
     out->push_back('M');
-    PutU32(out, dataOffset + dataBytes);
-    PutU32(out, 0);
-    PutU32(out, dataOffset);
-    PutU32(out, kInfoHeaderBytes);
-    PutU32(out, static_cast<uint32_t>(w));
-    PutU32(out, static_cast<uint32_t>(layout.topDown ? -h : h));
-    PutU16(out, 1);
-    PutU16(out, static_cast<uint16_t>(bytesPerPixel * 8));
-    PutU32(out, kCompressionNone);
-    PutU32(out, dataBytes);
-    PutU32(out, 2835);  // 72 dpi, in pixels per metre
-    PutU32(out, 2835);
-    PutU32(out, 0);
-    PutU32(out, 0);
+    AppendU32LE(*out, dataOffset + dataBytes);
+    AppendU32LE(*out, 0);
+    AppendU32LE(*out, dataOffset);
+    AppendU32LE(*out, kInfoHeaderBytes);
+    AppendU32LE(*out, static_cast<uint32_t>(w));
+    AppendU32LE(*out, static_cast<uint32_t>(layout.topDown ? -h : h));
+    AppendU16LE(*out, 1);
+    AppendU16LE(*out, static_cast<uint16_t>(bytesPerPixel * 8));
+    AppendU32LE(*out, kCompressionNone);
+    AppendU32LE(*out, dataBytes);
+    AppendU32LE(*out, 2835);  // 72 dpi, in pixels per metre
+    AppendU32LE(*out, 2835);
+    AppendU32LE(*out, 0);
+    AppendU32LE(*out, 0);
 
     const auto* pixels = reinterpret_cast<const uint8_t*>(surface.ConstPixels());
     for (int i = 0; i < h; ++i) {

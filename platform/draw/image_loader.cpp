@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/draw/image_decoder.h"
+#include "platform/log.h"
 
 namespace platform {
 
@@ -64,7 +65,7 @@ void ImageLoader::Log(const std::string& line) const {
     if (m_sink)
         m_sink(line);
     else
-        std::fprintf(stderr, "image: %s\n", line.c_str());
+        platform::Log(LogLevel::kWarning, "image", "%s", line.c_str());
 }
 
 }  // namespace platform

@@ -21,11 +21,12 @@ namespace platform {
 
 class ImageLoader {
 public:
-    // Receives one line per failure. The default writes it to stderr.
+    // Receives one line per failure. The default hands it to the platform
+    // log (platform/log.h), area "image".
     using LogSink = std::function<void(const std::string& line)>;
 
     // `resourceFolder` holds the png/ and bmp/ folders. With no sink given,
-    // failures go to stderr.
+    // failures go to the platform log.
     explicit ImageLoader(std::string resourceFolder, LogSink sink = {});
 
     // The PNG resource `id`, or nullptr (logged). The caller owns the image.

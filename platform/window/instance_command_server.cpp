@@ -12,6 +12,7 @@
 
 #include "platform/socket.h"
 #include "platform/syserror.h"
+#include "platform/thread.h"
 #include "platform/window/instance_directory.h"
 #include "platform/window/window_log.h"
 
@@ -70,7 +71,11 @@ std::unique_ptr<InstanceCommandServer> InstanceCommandServer::Start(const std::s
     }
     std::unique_ptr<InstanceCommandServer> server(
         new InstanceCommandServer(fd, wake[0], wake[1], path, std::move(callback)));
-    server->m_thread = std::thread([s = server.get()] { s->Run(); });
+    server->m_thread = StartThread("instance-server", [s = server.get()] { s->Run(); });
+    if (!server->m_thread) {
+        WindowLog("cannot start the thread of %s", server->m_path.c_str());
+        return nullptr;
+    }
     return server;
 }
 
@@ -86,9 +91,7 @@ InstanceCommandServer::~InstanceCommandServer() {
     char byte = 1;
     ssize_t written = ::write(m_wakeWrite, &byte, 1);
     (void)written;
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
+    JoinThread(m_thread);
     ::close(m_listenFd);
     ::close(m_wakeRead);
     ::close(m_wakeWrite);

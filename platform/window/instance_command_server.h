@@ -52,7 +52,7 @@ private:
     int m_wakeWrite;
     std::string m_path;
     Callback m_callback;
-    std::thread m_thread;
+    std::unique_ptr<std::thread> m_thread;
 };
 
 // Sends `command` to the copy listening as `name` (dir empty: the instance

@@ -1,17 +1,16 @@
 #include "platform/window/window_log.h"
 
 #include <cstdarg>
-#include <cstdio>
+
+#include "platform/log.h"
 
 namespace platform {
 
 void WindowLog(const char* format, ...) {
-    char text[512];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    LogV(LogLevel::kWarning, "window", format, args);
     va_end(args);
-    std::fprintf(stderr, "window: %s\n", text);
 }
 
 }  // namespace platform

@@ -1,12 +1,11 @@
-// The window layer's log lines: "window: <text>" on standard error.
-//
-// The layer sits below the program's Logger, so it writes its few
-// warnings (misuse from a wrong thread, a display that refuses a window,
-// no layered windows) where a developer sees them.
+// The window layer's log lines, area "window" of the platform log
+// (platform/log.h): standard error until the program installs its sink.
 #pragma once
 
 namespace platform {
 
+// A warning of the window layer (misuse from a wrong thread, a display that
+// refuses a window, no layered windows).
 void WindowLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace platform

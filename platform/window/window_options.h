@@ -54,4 +54,31 @@ struct WindowOptions {
     WindowHandler* handler = nullptr;
 };
 
+// A visible child window of `parent` at `rect` (relative to the parent's
+// client area), in the widget layer, its messages going to `handler`
+// (borrowed). Callers set the layer, the tab stop or the control id on the
+// result where they need them.
+inline WindowOptions ChildWindowOptions(WindowId parent, Rect rect, WindowHandler* handler) {
+    WindowOptions o;
+    o.child = true;
+    o.parent = parent;
+    o.rect = rect;
+    o.visible = true;
+    o.handler = handler;
+    return o;
+}
+
+// A dialog: a top-level window owned by `owner` (null: none) at `rect`
+// (screen) whose keys move the focus (Tab) and answer it (Enter, Escape),
+// its messages going to `handler` (borrowed). It starts hidden: a modal loop
+// or the caller shows it once its controls exist.
+inline WindowOptions DialogWindowOptions(WindowId owner, Rect rect, WindowHandler* handler) {
+    WindowOptions o;
+    o.parent = owner;
+    o.rect = rect;
+    o.dialogKeys = true;
+    o.handler = handler;
+    return o;
+}
+
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "platform/syserror.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
@@ -58,9 +59,7 @@ void CmdClient::ShutdownConnection() {
 
 int CmdClient::OpenConnectAddr(uint32_t ipv4, const std::vector<uint16_t>& ports,
                                int timeoutSeconds) {
-    in_addr a{};
-    a.s_addr = ipv4;
-    return OpenConnect(platform::FormatIPv4(a), ports, timeoutSeconds);
+    return OpenConnect(platform::FormatIPv4(ipv4), ports, timeoutSeconds);
 }
 
 int CmdClient::OpenConnect(const std::string& ip, const std::vector<uint16_t>& ports,
@@ -113,7 +112,7 @@ void CmdClient::CloseConnect() {
     std::unique_ptr<boost::thread> alive;
     {
         boost::mutex::scoped_lock guard(m_AliveThreadLock);
-        if (m_pAliveThread && m_pAliveThread->get_id() != boost::this_thread::get_id()) {
+        if (!platform::IsCurrentThread(m_pAliveThread)) {
             alive = std::move(m_pAliveThread);
         }
     }
@@ -237,9 +236,8 @@ void CmdClient::StartAliveThread() {
     }
     m_AliveRun = true;
     boost::mutex::scoped_lock guard(m_AliveThreadLock);
-    try {
-        m_pAliveThread = std::make_unique<boost::thread>([this] { AliveThread(); });
-    } catch (...) {
+    m_pAliveThread = platform::StartThread<boost::thread>("cmd-alive", [this] { AliveThread(); });
+    if (!m_pAliveThread) {
         m_AliveRun = false;
         QK_LOGF(LOG_CRIT, "AliveThread cannot start this:%p", static_cast<void*>(this));
     }

@@ -6,12 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/syserror.h"
-#include "vrxclientsdk/VRPClient/ByteOrder.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
-
-using namespace byteorder;
 
 namespace {
 
@@ -166,8 +164,9 @@ int CmdClient::RecvDeviceCapParam(ByteString& payload) {
     QK_LOGF(LOG_INFO,
             "RecvDeviceCapParam w:%d h:%d bpp:%d abpp:%d iw:%d ih:%d iabpp:%d fbf:0x%02X "
             "fbf2:0x%02X fbf3:0x%02X max_vol:%d cur_vol:%d fps:%d",
-            GetU16BE(b), GetU16BE(b + 2), b[4], b[14], GetU16BE(b + 8), GetU16BE(b + 10), b[12],
-            b[13], b[16], b[18], b[37], b[38], b[17]);
+            platform::GetU16BE(b), platform::GetU16BE(b + 2), b[4], b[14],
+            platform::GetU16BE(b + 8), platform::GetU16BE(b + 10), b[12], b[13], b[16], b[18],
+            b[37], b[38], b[17]);
     // Both counts are single unsigned bytes: at most 255 codings and 255
     // entries of 20 bytes.
     const size_t n = b[cmd::kCapRecordHead];
@@ -207,7 +206,7 @@ int CmdClient::RecvForwardMessageReplyParam(ByteString& payload) {
     if (int rc = ReadExact(header, sizeof header); rc <= 0) {
         return rc;
     }
-    const uint32_t size = GetU32BE(header);
+    const uint32_t size = platform::GetU32BE(header);
     QK_LOGF(LOG_DEBUG, "RecvForwardMessageReplyParam size:%u", size);
     if (size > cmd::kMaxForwardSize) {
         QK_LOGF(LOG_ERROR, "RecvForwardMessageReplyParam size %u above the limit %u", size,
@@ -232,7 +231,7 @@ int CmdClient::RecvForwardMessageData(ByteString& payload) {
     if (int rc = ReadPayload(payload, cmd::kForwardHeader); rc <= 0) {
         return rc;
     }
-    const uint32_t size = GetU32BE(&payload[4]);
+    const uint32_t size = platform::GetU32BE(&payload[4]);
     if (size > cmd::kMaxForwardSize) {
         QK_LOGF(LOG_ERROR, "RecvForwardMessageData size %u above the limit %u", size,
                 cmd::kMaxForwardSize);
@@ -257,8 +256,8 @@ int CmdClient::RecvStringInputData(ByteString& payload) {
         return rc;
     }
     // The two u16 header fields are handed on in host order.
-    const uint16_t first = GetU16BE(&payload[0]);
-    const uint16_t length = GetU16BE(&payload[2]);
+    const uint16_t first = platform::GetU16BE(&payload[0]);
+    const uint16_t length = platform::GetU16BE(&payload[2]);
     std::memcpy(&payload[0], &first, 2);
     std::memcpy(&payload[2], &length, 2);
     if (length == 0) {
@@ -298,7 +297,8 @@ int CmdClient::OnStopVideoImpl(const ByteString& payload) {
         return -1;
     }
     // The URL length may claim more than its field holds: cut to the field.
-    const size_t length = std::min<size_t>(GetU16LE(&payload[1]), cmd::kStopVideoUrlField);
+    const size_t length =
+        std::min<size_t>(platform::GetU16LE(&payload[1]), cmd::kStopVideoUrlField);
     const std::string url = payload.substr(cmd::kStopVideoUrlOffset, length);
     const auto* status =
         reinterpret_cast<const uint8_t*>(payload.data()) + cmd::kStopVideoStatusOffset;
@@ -307,8 +307,8 @@ int CmdClient::OnStopVideoImpl(const ByteString& payload) {
 
 int CmdClient::OnTouchEventImpl(const ByteString& payload) {
     if (payload.size() >= cmd::kShortInputPayload) {
-        OnTouchEvent(static_cast<uint8_t>(payload[0]), GetU16BE(&payload[1]), GetU16BE(&payload[3]),
-                     static_cast<uint8_t>(payload[5]));
+        OnTouchEvent(static_cast<uint8_t>(payload[0]), platform::GetU16BE(&payload[1]),
+                     platform::GetU16BE(&payload[3]), static_cast<uint8_t>(payload[5]));
     }
     return -1;  // touch events are never acknowledged
 }
@@ -317,8 +317,8 @@ int CmdClient::OnForwardMessageImpl(const ByteString& payload) {
     if (payload.size() < cmd::kForwardHeader) {
         return -1;
     }
-    const uint32_t id = GetU32BE(&payload[0]);
-    const uint32_t size = GetU32BE(&payload[4]);
+    const uint32_t id = platform::GetU32BE(&payload[0]);
+    const uint32_t size = platform::GetU32BE(&payload[4]);
     const uint8_t dontrep = static_cast<uint8_t>(payload[8]);
     QK_LOGF(LOG_INFO, "OnForwardMessageImpl id:%u size:%u dontrep:0x%02X", id, size, dontrep);
     if (payload.size() != cmd::kForwardHeader + size) {
@@ -329,7 +329,7 @@ int CmdClient::OnForwardMessageImpl(const ByteString& payload) {
                      reinterpret_cast<const uint8_t*>(payload.data()) + cmd::kForwardHeader, reply);
     if (dontrep == 0) {
         ByteString answer(cmd::kForwardReplyHeader, '\0');
-        PutU32BE(&answer[0], static_cast<uint32_t>(reply.size()));
+        platform::PutU32BE(&answer[0], static_cast<uint32_t>(reply.size()));
         answer += reply;
         if (AckCommand(cmd::AnswerOf(cmd::kEvForwardMessage), "OnForwardMessage", answer) < 0) {
             OnAckError(cmd::AnswerOf(cmd::kEvForwardMessage), 0, platform::LastSystemError());

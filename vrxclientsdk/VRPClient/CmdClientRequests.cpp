@@ -9,14 +9,13 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "platform/syserror.h"
-#include "vrxclientsdk/VRPClient/ByteOrder.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-
-using namespace byteorder;
 
 namespace {
 
@@ -113,7 +112,8 @@ int CmdClient::RequestI32(uint8_t code, const char* name, const ByteString& payl
     if (rc < 0) {
         return rc;
     }
-    const int32_t value = answer.size() >= 4 ? static_cast<int32_t>(GetU32BE(answer.data())) : -1;
+    const int32_t value =
+        answer.size() >= 4 ? static_cast<int32_t>(platform::GetU32BE(answer.data())) : -1;
     QK_LOGF(LOG_DEBUG, "%s %d", retLog, value);
     if (value < 0 && negativeError != 0) {
         return QK_ERROR(negativeError);
@@ -255,8 +255,8 @@ int CmdClient::LoginEx(const std::string& name, const std::string& password, uin
     p[61] = static_cast<char>(appType);
     p[62] = static_cast<char>(pointType);
     p[63] = static_cast<char>(sidebar);
-    PutU16BE(&p[64], 0x0100);
-    PutU32BE(&p[66], version);
+    platform::PutU16BE(&p[64], 0x0100);
+    platform::PutU32BE(&p[66], version);
     PutField(p, 70, cmd::kProductIdField, pid);
     return RequestByte(cmd::kLoginEx, "LoginEx", p, cmd::kRequestTimeout, false);
 }
@@ -361,14 +361,14 @@ int CmdClient::SetFrameBuffer(uint16_t& w, uint16_t& h, uint8_t& abpp, uint8_t& 
             abpp, cs, scale ? 1 : 0, cd, secondWidth, secondHeight, rotation);
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString p(cmd::kFrameBufferPayload, '\0');
-    PutU16BE(&p[0], w);
-    PutU16BE(&p[2], h);
+    platform::PutU16BE(&p[0], w);
+    platform::PutU16BE(&p[2], h);
     p[4] = static_cast<char>(abpp);
     p[5] = static_cast<char>(cs);
     p[6] = scale ? 1 : 0;
     p[7] = static_cast<char>(cd);
-    PutU16BE(&p[8], secondWidth);
-    PutU16BE(&p[10], secondHeight);
+    platform::PutU16BE(&p[8], secondWidth);
+    platform::PutU16BE(&p[10], secondHeight);
     p[12] = static_cast<char>(rotation);
     ByteString a;
     if (int rc = Request(cmd::kSetFrameBuffer, "SetFrameBuffer", p, cmd::kRequestTimeout, &a,
@@ -380,8 +380,8 @@ int CmdClient::SetFrameBuffer(uint16_t& w, uint16_t& h, uint8_t& abpp, uint8_t& 
     if (r[6] != 0) {
         return SetError(r[6], __FILE__, __LINE__);
     }
-    w = GetU16BE(r);
-    h = GetU16BE(r + 2);
+    w = platform::GetU16BE(r);
+    h = platform::GetU16BE(r + 2);
     abpp = r[4];
     cs = r[5];
     if (r[7] != 0) {
@@ -424,8 +424,8 @@ int CmdClient::ForwardMessage(uint32_t id, uint32_t size, const void* data, Byte
     }
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString p(cmd::kForwardHeader, '\0');
-    PutU32BE(&p[0], id);
-    PutU32BE(&p[4], size);
+    platform::PutU32BE(&p[0], id);
+    platform::PutU32BE(&p[4], size);
     p[8] = dontrep ? 1 : 0;
     p.append(static_cast<const char*>(data), size);
     ByteString a;
@@ -445,7 +445,7 @@ int CmdClient::TestPort(uint16_t port) {
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString p(3, '\0');
     p[0] = static_cast<char>(0xa0);
-    PutU16BE(&p[1], port);
+    platform::PutU16BE(&p[1], port);
     ByteString a;
     if (int rc = Request(cmd::kTestPort, "TestPort", p, cmd::kRequestTimeout, &a, 2); rc < 0) {
         return rc;
@@ -462,7 +462,7 @@ int CmdClient::GetSenderCount() {
         return rc;
     }
     // A count is never negative: an absurd one is capped, not wrapped.
-    const uint32_t count = std::min<uint32_t>(GetU32BE(a.data()), INT_MAX);
+    const uint32_t count = std::min<uint32_t>(platform::GetU32BE(a.data()), INT_MAX);
     QK_LOGF(LOG_DEBUG, "GetSenderCount SCNT_RET %u", count);
     return SetError(static_cast<int>(count), __FILE__, __LINE__);
 }
@@ -497,7 +497,7 @@ int CmdClient::SetPreBufTime(uint16_t time, bool force, bool flag) {
     }
     m_PreBufTime = time;
     ByteString p(cmd::kSetPreBufTimePayload, '\0');
-    PutU16BE(&p[0], time);
+    platform::PutU16BE(&p[0], time);
     p[2] = flag ? 1 : 0;
     p[3] = force ? 1 : 0;
     return RequestByte(cmd::kSetPreBufTime, "SetPreBufTime", p, cmd::kRequestTimeout, false);
@@ -546,7 +546,7 @@ int CmdClient::PlayVideo(uint8_t mode, uint8_t option, const std::string& url) {
     ByteString p(cmd::kPlayVideoPayload, '\0');
     p[0] = static_cast<char>(mode);
     p[1] = static_cast<char>(option);
-    PutU16LE(&p[2], static_cast<uint16_t>(url.size()));
+    platform::PutU16LE(&p[2], static_cast<uint16_t>(url.size()));
     std::memcpy(&p[4], url.data(), url.size());
     const uint32_t previous = m_PlayState.exchange(kPlayMedia);
     m_LastMediaAudio = false;
@@ -567,7 +567,7 @@ int CmdClient::PlayAudio(const std::string& url, uint32_t value, uint8_t option)
     }
     boost::recursive_mutex::scoped_lock lock(m_CmdLock);
     ByteString p(cmd::kPlayAudioPayload, '\0');
-    PutU32BE(&p[0], value);
+    platform::PutU32BE(&p[0], value);
     std::memcpy(&p[4], url.data(), url.size());
     p[4 + cmd::kPlayAudioUrlField] = option != 0 ? 1 : 0;
     const uint32_t previous = m_PlayState.exchange(kPlayMedia);
@@ -610,7 +610,7 @@ int CmdClient::StopVideo(uint8_t mode, const std::string& url, const uint8_t* st
     }
     ByteString p(url.size() + 3 + cmd::kStatusBytes, '\0');
     p[0] = static_cast<char>(mode);
-    PutU16LE(&p[1], static_cast<uint16_t>(url.size()));
+    platform::PutU16LE(&p[1], static_cast<uint16_t>(url.size()));
     std::memcpy(&p[3], url.data(), url.size());
     std::memcpy(&p[3 + url.size()], status, cmd::kStatusBytes);
     m_PlayState = kPlayIdle;
@@ -634,7 +634,7 @@ int CmdClient::PauseVideo(uint8_t mode, const std::string& url) {
     }
     ByteString p(url.size() + 3, '\0');
     p[0] = static_cast<char>(mode);
-    PutU16LE(&p[1], static_cast<uint16_t>(url.size()));
+    platform::PutU16LE(&p[1], static_cast<uint16_t>(url.size()));
     std::memcpy(&p[3], url.data(), url.size());
     m_PlayState = previous == kPlayMedia ? kPlayMediaPaused : kPlayMedia;
     int rc = RequestByte(cmd::kPauseVideo, "PauseVideo", p, cmd::kRequestTimeout);
@@ -652,8 +652,8 @@ int CmdClient::SeekVideo(uint8_t mode, int32_t position, const std::string& url)
     }
     ByteString p(url.size() + 11, '\0');
     p[0] = static_cast<char>(mode);
-    PutU32LE(&p[1], static_cast<uint32_t>(position));
-    PutU16LE(&p[9], static_cast<uint16_t>(url.size()));
+    platform::PutU32LE(&p[1], static_cast<uint32_t>(position));
+    platform::PutU16LE(&p[9], static_cast<uint16_t>(url.size()));
     std::memcpy(&p[11], url.data(), url.size());
     m_PreBufDone = false;
     int rc = RequestByte(cmd::kSeekVideo, "SeekVideo", p, cmd::kRequestTimeout);
@@ -717,7 +717,7 @@ void CmdClient::JoinPreBufThread(bool cancel) {
     std::unique_ptr<boost::thread> t;
     {
         boost::mutex::scoped_lock guard(m_PreBufThreadLock);
-        if (m_pPreBufThread && m_pPreBufThread->get_id() == boost::this_thread::get_id()) {
+        if (platform::IsCurrentThread(m_pPreBufThread)) {
             return;  // joined by the next wait or at shutdown
         }
         t = std::move(m_pPreBufThread);
@@ -746,10 +746,9 @@ void CmdClient::StartPreBufWait(int steps, bool mute) {
     m_WaitStarted = false;
     {
         boost::mutex::scoped_lock guard(m_PreBufThreadLock);
-        try {
-            m_pPreBufThread = std::make_unique<boost::thread>(
-                [this, steps, mute] { WaitPreBufDone(steps, mute); });
-        } catch (...) {
+        m_pPreBufThread = platform::StartThread<boost::thread>(
+            "cmd-prebuf", [this, steps, mute] { WaitPreBufDone(steps, mute); });
+        if (!m_pPreBufThread) {
             QK_LOGF(LOG_CRIT, "StartPreBufWait cannot start its thread");
             return;
         }
@@ -828,8 +827,8 @@ int CmdClient::SendTouchEvent(uint8_t id, uint16_t x, uint16_t y, uint8_t state)
     ByteString f(8, '\0');
     f[0] = static_cast<char>(cmd::kTouchInput);
     f[1] = static_cast<char>(id);
-    PutU16BE(&f[2], x);
-    PutU16BE(&f[4], y);
+    platform::PutU16BE(&f[2], x);
+    platform::PutU16BE(&f[4], y);
     f[6] = static_cast<char>(state);
     return SendFireAndForget(f);
 }
@@ -842,9 +841,9 @@ int CmdClient::SendInputEvent(uint16_t type, uint16_t code, uint32_t value) {
     }
     ByteString f(9, '\0');
     f[0] = static_cast<char>(cmd::kGenericInput);
-    PutU16BE(&f[1], type);
-    PutU16BE(&f[3], code);
-    PutU32BE(&f[5], value);
+    platform::PutU16BE(&f[1], type);
+    platform::PutU16BE(&f[3], code);
+    platform::PutU32BE(&f[5], value);
     return SendFireAndForget(f);
 }
 

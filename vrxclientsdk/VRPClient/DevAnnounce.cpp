@@ -1,5 +1,7 @@
 #include "vrxclientsdk/VRPClient/DevAnnounce.h"
 
+#include "platform/byte_order.h"
+
 #include <cstring>
 
 namespace {
@@ -9,10 +11,6 @@ namespace {
 constexpr uint16_t kClearFirstVersion = 0x126;
 constexpr uint16_t kClearLastVersion = 0x129;
 constexpr uint8_t kFlagBitCleared = 0x80;
-
-uint16_t ReadBigEndianU16(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
 
 }  // namespace
 
@@ -31,7 +29,7 @@ void DevAnnounce::SetIPv4(uint32_t networkOrder) {
 }
 
 uint16_t DevAnnounce::GetProtocolVersion() const {
-    return ReadBigEndianU16(bytes + kVersionOffset);
+    return platform::GetU16BE(bytes + kVersionOffset);
 }
 
 uint16_t DevAnnounce::HostU16(size_t offset) const {
@@ -50,7 +48,7 @@ std::string DevAnnounce::BoundedText(size_t offset, size_t size) const {
 void DevAnnounceToHost(DevAnnounce& record) {
     for (size_t offset : {DevAnnounce::kCommandPortOffset, DevAnnounce::kImagePortOffset,
                           DevAnnounce::kVideoPortOffset, DevAnnounce::kFourthPortOffset}) {
-        const uint16_t host = ReadBigEndianU16(record.bytes + offset);
+        const uint16_t host = platform::GetU16BE(record.bytes + offset);
         std::memcpy(record.bytes + offset, &host, sizeof host);
     }
     const uint16_t version = record.GetProtocolVersion();

@@ -47,12 +47,6 @@ private:
     int m_fd;
 };
 
-std::string DottedIPv4(uint32_t networkOrder) {
-    in_addr addr{};
-    addr.s_addr = networkOrder;
-    return platform::FormatIPv4(addr);
-}
-
 void DefaultIdleWait() {
     PumpMessages();
     platform::SleepMs(kIdleSleepMs);
@@ -110,7 +104,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
     BuildBroadcastTargets(targets, masks);
     for (uint32_t target : targets) {
         QK_LOG(log, LOG_DEBUG, "DeviceDiscover candidate broadcast subnet: %s",
-               DottedIPv4(target).c_str());
+               platform::FormatIPv4(target).c_str());
     }
     vecDevAnnounce.clear();
 
@@ -201,7 +195,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
                 continue;
             }
             const uint32_t source = from.sin_addr.s_addr;
-            const std::string sourceText = DottedIPv4(source);
+            const std::string sourceText = platform::FormatIPv4(source);
             if (accepted.count(source) != 0) {
                 QK_LOG(log, LOG_DEBUG, "DeviceDiscover got duplicate IP %s %hu", sourceText.c_str(),
                        port);

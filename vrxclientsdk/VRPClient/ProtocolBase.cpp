@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/syserror.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
 namespace {
@@ -437,23 +438,11 @@ int ProtocolBase::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
     return StartThreads(noDispatcher);
 }
 
-void ProtocolBase::JoinOrDetach(std::unique_ptr<boost::thread>& thread) {
-    if (!thread) {
-        return;
-    }
-    if (thread->get_id() == boost::this_thread::get_id()) {
-        thread->detach();  // never join the thread we run on
-    } else if (thread->joinable()) {
-        thread->join();
-    }
-    thread.reset();
-}
-
 int ProtocolBase::StartThreads(bool noDispatcher) {
     boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
     {
         boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
-        JoinOrDetach(m_pDispatcherThread);
+        platform::JoinThread(m_pDispatcherThread);
     }
     if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
         m_pThreadGroup->join_all();
@@ -473,20 +462,22 @@ int ProtocolBase::StartThreads(bool noDispatcher) {
             boost::recursive_mutex::scoped_lock queue(m_QueueLock);
             m_EventQueue.clear();
         }
-        try {
-            boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
-            m_pDispatcherThread = std::make_unique<boost::thread>([this] { DispatcherThread(); });
-        } catch (...) {
+        boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
+        m_pDispatcherThread =
+            platform::StartThread<boost::thread>("vrp-dispatch", [this] { DispatcherThread(); });
+        if (!m_pDispatcherThread) {
+            threads.unlock();
             CloseConnect();
             return QK_ERROR(qkerr::kCreateObject, "m_pDispatcherThread");
         }
     }
-    try {
-        m_pThreadGroup->create_thread([this] { RunNetworkThread(); });
-    } catch (...) {
+    std::unique_ptr<boost::thread> network =
+        platform::StartThread<boost::thread>("vrp-network", [this] { RunNetworkThread(); });
+    if (!network) {
         CloseConnect();
         return QK_ERROR(qkerr::kCreateObject, "m_pThreadGroup");
     }
+    m_pThreadGroup->add_thread(network.release());
     QK_CLEAR_ERROR();
     return 0;
 }
@@ -530,8 +521,8 @@ void ProtocolBase::ShutdownConnection() {
         }
     }
     boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
-    JoinOrDetach(m_pDispatcherThread);
-    JoinOrDetach(m_pCloserThread);
+    platform::JoinThread(m_pDispatcherThread);
+    platform::JoinThread(m_pCloserThread);
 }
 
 bool ProtocolBase::IsRequestPending() {
@@ -831,10 +822,10 @@ void ProtocolBase::StartCloserThread() {
     if (m_ShutDown.load()) {
         return;
     }
-    JoinOrDetach(m_pCloserThread);
-    try {
-        m_pCloserThread = std::make_unique<boost::thread>([this] { OnConnectClose(); });
-    } catch (...) {
+    platform::JoinThread(m_pCloserThread);
+    m_pCloserThread =
+        platform::StartThread<boost::thread>("vrp-closer", [this] { OnConnectClose(); });
+    if (!m_pCloserThread) {
         QK_LOGF(LOG_CRIT, "NetworkThread cannot start the closer thread this:%p",
                 static_cast<void*>(this));
     }

@@ -172,7 +172,6 @@ private:
     void RunNetworkThread();
     void StartCloserThread();
     void JoinHelperThreads();
-    static void JoinOrDetach(std::unique_ptr<boost::thread>& thread);
     void CloseSocket();
     void InitSocketOptions(platform::SocketHandle socket);
     bool ReadFrame();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
@@ -73,9 +74,8 @@ int ActivityMonitor::AddClient(const void* client, CmdClient& cmd, IBClient& ib,
     m_clients.try_emplace(client, Entry{&cmd, &ib, preBufTime});
     if (!m_running) {
         m_running = true;
-        try {
-            m_pThread = std::make_unique<boost::thread>([this] { Run(); });
-        } catch (...) {
+        m_pThread = platform::StartThread<boost::thread>("activity", [this] { Run(); });
+        if (!m_pThread) {
             m_running = false;
             m_clients.erase(client);
             m_source.reset();

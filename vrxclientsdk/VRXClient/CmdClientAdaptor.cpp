@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/syserror.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
@@ -217,9 +218,8 @@ int CmdClientAdaptor::AutoResync() {
         m_pResyncThread->join();  // finished: the running flag was clear
     }
     m_ResyncRunning = true;
-    try {
-        m_pResyncThread = std::make_unique<boost::thread>([this] { RunResync(); });
-    } catch (...) {
+    m_pResyncThread = platform::StartThread<boost::thread>("resync", [this] { RunResync(); });
+    if (!m_pResyncThread) {
         m_ResyncRunning = false;
         QK_LOGF(LOG_CRIT, "AutoResync cannot start its worker");
     }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 
@@ -24,8 +25,7 @@ void IBClientAdaptor::SetBufferSize(int bytes) {
 }
 
 int IBClientAdaptor::OnRecvIbAck(const uint8_t* payload) {
-    const uint32_t serial = (uint32_t{payload[0]} << 24) | (uint32_t{payload[1]} << 16) |
-                            (uint32_t{payload[2]} << 8) | payload[3];
+    const uint32_t serial = platform::GetU32BE(payload);
     m_facade.OnImageAck(serial);
     return IBClient::OnRecvIbAck(payload);
 }

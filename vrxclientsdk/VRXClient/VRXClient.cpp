@@ -42,14 +42,6 @@ constexpr int kPointInputLegacy = 10;
 
 constexpr int kRefusedSpecial = 255;
 
-std::string Dotted(uint32_t networkOrder) {
-    in_addr a{};
-    a.s_addr = networkOrder;
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
-}
-
 const char* TriboolText(boost::logic::tribool value) {
     if (value) {
         return "true";
@@ -195,7 +187,8 @@ int VRXClient::DeviceDiscover(std::vector<DevAnnounce>& result, const std::atomi
 }
 
 int VRXClient::ConnectToDeviceThruIP(uint32_t ipv4, DevAnnounce* out, int timeoutSeconds) {
-    QK_LOGF(LOG_INFO, "ConnectToDeviceThruIP %s %d", Dotted(ipv4).c_str(), timeoutSeconds);
+    QK_LOGF(LOG_INFO, "ConnectToDeviceThruIP %s %d", platform::FormatIPv4(ipv4).c_str(),
+            timeoutSeconds);
     if (!out) {
         return QK_ERROR(qkerr::kInitObject, "ConnectToDeviceThruIP: no record");
     }
@@ -392,7 +385,7 @@ int VRXClient::SupervisorLogin(uint32_t ipv4, const char* password) {
 int VRXClient::LoginImpl(uint8_t type, uint32_t ipv4, const char* name, const char* password) {
     const std::string user = name ? name : "";
     const std::string code = password ? password : "";
-    QK_LOGF(LOG_INFO, "LoginImpl %d %s %s", type, Dotted(ipv4).c_str(), user.c_str());
+    QK_LOGF(LOG_INFO, "LoginImpl %d %s %s", type, platform::FormatIPv4(ipv4).c_str(), user.c_str());
     OperationLock lock;
     if (int rc = TryOperationLock(lock); rc < 0) {
         return rc;

@@ -33,28 +33,6 @@ constexpr char kMakerText[6] = {'K', 'I', 'R', 'S', 'O', '\0'};
 // The pixel-format text of 5-6-5 receivers, at bytes 5 to 7 of the record.
 constexpr char kFormat565[3] = {'5', '6', '5'};
 
-std::u16string ToUtf16(const std::wstring& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (wchar_t c : text) {
-        auto cp = static_cast<uint32_t>(c);
-        if (cp >= 0x10000 && cp <= 0x10ffff) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xd800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xdc00 + (cp & 0x3ff)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp <= 0xffff ? cp : 0xfffd));
-        }
-    }
-    return out;
-}
-
-std::string Dotted(uint32_t networkOrder) {
-    in_addr a{};
-    a.s_addr = networkOrder;
-    return platform::FormatIPv4(a);
-}
-
 bool Is565(const DeviceCapRecord& caps) {
     return std::memcmp(caps.ColourFormat(), kFormat565, sizeof kFormat565) == 0;
 }
@@ -264,7 +242,7 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     m_IB.SetScreenCapture(m_Screen.load());
     m_IB.SetRotation(m_Cmd.HasFbf2Bit80() ? 0 : m_Rotation.load());
     m_IB.Set16BitRGB(Is565(caps));
-    m_IB.SetImageFile(ToUtf16(imageFile));
+    m_IB.SetImageFile(platform::WideToUtf16(imageFile));
 
     // Leg 2: the image connection.
     if (m_IB.GetState() == kVrxDisconnected) {
@@ -491,7 +469,7 @@ int VRXClient::OpenImageChannel() {
             platform::CloseSocketHandle(accepted);  // not adopted: still ours
         }
     } else {
-        rc = m_IB.OpenConnect(Dotted(m_PeerAddress.load()), ports);
+        rc = m_IB.OpenConnect(platform::FormatIPv4(m_PeerAddress.load()), ports);
     }
     if (rc < 0) {
         m_Cmd.StopPlayImage(kStopMode, false);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/draw/bmp_codec.h"
 #include "platform/draw/image_decoder.h"
 #include "platform/draw/jpeg_decoder.h"
@@ -80,24 +81,14 @@ std::unique_ptr<Surface> SolidPicture(int w, int h, Argb colour) {
     return s;
 }
 
-void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void PutU32Be(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
 // A valid PNG whose header announces another size (with a correct CRC, so
 // the size check itself is what rejects it).
 std::vector<uint8_t> PngWithSize(uint32_t w, uint32_t h) {
     auto png = EncodeTestPng(*SolidPicture(2, 2, Argb(0xFF112233)));
     // Signature (8), IHDR length (4), "IHDR" (4), then width and height.
-    PutU32Be(png, 16, w);
-    PutU32Be(png, 20, h);
-    PutU32Be(png, 29, static_cast<uint32_t>(crc32(0, png.data() + 12, 17)));
+    platform::PutU32BE(png.data() + 16, w);
+    platform::PutU32BE(png.data() + 20, h);
+    platform::PutU32BE(png.data() + 29, static_cast<uint32_t>(crc32(0, png.data() + 12, 17)));
     return png;
 }
 
@@ -183,22 +174,22 @@ TEST(ImageCodecTest, HostileFilesAreRejectedWithAReason) {
     auto truncatedBmp = bmp;
     truncatedBmp.resize(bmp.size() - 1);
     auto hugeBmp = bmp;
-    PutU32(hugeBmp, 18, 100000);
-    PutU32(hugeBmp, 22, 100000);
+    platform::PutU32LE(hugeBmp.data() + 18, 100000);
+    platform::PutU32LE(hugeBmp.data() + 22, 100000);
     auto minHeightBmp = bmp;
-    PutU32(minHeightBmp, 22, static_cast<uint32_t>(INT_MIN));
+    platform::PutU32LE(minHeightBmp.data() + 22, static_cast<uint32_t>(INT_MIN));
     auto zeroWidthBmp = bmp;
-    PutU32(zeroWidthBmp, 18, 0);
+    platform::PutU32LE(zeroWidthBmp.data() + 18, 0);
     auto paletteBmp = bmp;
     paletteBmp[28] = 8;
     auto rleBmp = bmp;
-    PutU32(rleBmp, 30, 1);
+    platform::PutU32LE(rleBmp.data() + 30, 1);
     auto bigHeaderBmp = bmp;
-    PutU32(bigHeaderBmp, 14, 0x7FFFFFF0);
+    platform::PutU32LE(bigHeaderBmp.data() + 14, 0x7FFFFFF0);
     auto farDataBmp = bmp;
-    PutU32(farDataBmp, 10, 0xFFFFFFF0);
+    platform::PutU32LE(farDataBmp.data() + 10, 0xFFFFFFF0);
     auto fieldsBmp = TestBmp({32, false});
-    PutU32(fieldsBmp, 30, 3);  // bit fields, but the masks are pixel bytes
+    platform::PutU32LE(fieldsBmp.data() + 30, 3);  // bit fields, but the masks are pixel bytes
 
     auto png = EncodeTestPng(*TestPicture(true));
     auto truncatedPng = png;

@@ -10,6 +10,7 @@
 
 #include "platform/draw/bmp_codec.h"
 #include "platform/draw/png_codec.h"
+#include "platform/log.h"
 
 namespace platform {
 namespace {
@@ -92,6 +93,16 @@ TEST_F(ImageLoaderTest, EveryFailureIsNoImageAndOneLoggedReason) {
     m_log.clear();
     EXPECT_EQ(loader.LoadFile(""), nullptr);
     EXPECT_TRUE(m_log.empty());
+
+    // A loader without a sink of its own reports through the platform log.
+    std::vector<std::string> platformLog;
+    LogSink previous = SetLogSink([&](LogLevel, std::string_view area, std::string_view text) {
+        platformLog.push_back(std::string(area) + ": " + std::string(text));
+    });
+    EXPECT_EQ(ImageLoader(m_dir).LoadPngResource(4242), nullptr);
+    SetLogSink(previous);
+    ASSERT_EQ(platformLog.size(), 1u);
+    EXPECT_NE(platformLog[0].find("image: PNG resource 4242"), std::string::npos) << platformLog[0];
 }
 
 }  // namespace

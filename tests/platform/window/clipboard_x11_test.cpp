@@ -96,13 +96,13 @@ TEST_F(ClipboardX11Test, TextOfAnotherProgramIsPastedAndItsCopyEndsOurs) {
     wm->SetClipboardText("ours");
     XSelectionOwner other;
     ASSERT_TRUE(
-        other.Start(s_server->DisplayName(), "from the editor ✓", XSelectionOwner::Offers::kUtf8));
+        other.Start(s_server->Display(), "from the editor ✓", XSelectionOwner::Offers::kUtf8));
     Settle();  // our backend learns that it lost the selection
     EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>("from the editor ✓"));
 
     XSelectionOwner old;
     ASSERT_TRUE(
-        old.Start(s_server->DisplayName(), "caf\xE9", XSelectionOwner::Offers::kLatin1Only));
+        old.Start(s_server->Display(), "caf\xE9", XSelectionOwner::Offers::kLatin1Only));
     EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>("café")) << "Latin-1 taken over";
 }
 

@@ -179,20 +179,12 @@ TEST_F(InputTest, DoubleClicks) {
 
 TEST_F(InputTest, TabWalksTheShownEnabledStopsAndKeysGoToTheFocus) {
     RecordingHandler& h = NewHandler();
-    WindowOptions o;
-    o.rect = Rect::FromXywh(0, 0, 200, 200);
-    o.dialogKeys = true;
+    WindowOptions o = DialogWindowOptions({}, Rect::FromXywh(0, 0, 200, 200), &h);
     o.visible = true;
-    o.handler = &h;
     WindowId dlg = wm->Create(o);
     auto stop = [&](Rect r, WindowId parent) {
-        WindowOptions c;
-        c.child = true;
-        c.parent = parent;
-        c.rect = r;
+        WindowOptions c = ChildWindowOptions(parent, r, &h);
         c.tabStop = true;
-        c.visible = true;
-        c.handler = &h;
         return wm->Create(c);
     };
     WindowId edit1 = stop(Rect::FromXywh(0, 0, 10, 10), dlg);
@@ -283,11 +275,8 @@ TEST_F(InputTest, PreTranslateSeesInputFirstFromTheInnermostWindowUp) {
     };
     Filter top;
     Filter inner;
-    WindowOptions o;
-    o.rect = Rect::FromXywh(500, 500, 100, 100);
-    o.dialogKeys = true;
+    WindowOptions o = DialogWindowOptions({}, Rect::FromXywh(500, 500, 100, 100), &top);
     o.visible = true;
-    o.handler = &top;
     WindowId dlg = wm->Create(o);
     WindowId edit = Child(dlg, Rect::FromXywh(0, 0, 10, 10), &inner);
     wm->SetFocus(edit);

@@ -57,13 +57,7 @@ protected:
 
     // A shown child of `dialog` whose messages buttonHandler records.
     WindowId ButtonChild(WindowId dialog, Rect rect) {
-        WindowOptions o;
-        o.child = true;
-        o.parent = dialog;
-        o.rect = rect;
-        o.visible = true;
-        o.handler = &buttonHandler;
-        return wm->Create(o);
+        return wm->Create(ChildWindowOptions(dialog, rect, &buttonHandler));
     }
 
     // A tray owner on the peer connection: a window that takes the tray
@@ -366,7 +360,7 @@ TEST_F(WindowBackendX11Test, LayeredWindowsWhereACompositorRuns) {
     }
     // A backend made now sees the compositor.
     wm.reset();
-    auto backend = WindowBackendX11::Create(s_server->DisplayName());
+    auto backend = WindowBackendX11::Create(s_server->Display());
     ASSERT_NE(backend, nullptr);
     x11 = backend.get();
     wm = WindowManager::Create(std::move(backend));

@@ -2,9 +2,13 @@
 // modal windows, quit, pumps, painting, deferred deletion and the tray.
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/draw/surface.h"
+#include "platform/log.h"
 #include "platform/pump.h"
 #include "tests/platform/window/window_test_support.h"
 
@@ -195,12 +199,8 @@ TEST_F(WindowManagerTest, ModalDialogResults) {
         RecordingHandler& dialogHandler = NewHandler();
         dialogHandler.defaultResult = WindowHandler::kDefault;
         WindowId main = TopLevel(Rect::FromXywh(0, 0, 200, 200), &mainHandler);
-        WindowOptions o;
-        o.parent = main;
-        o.rect = Rect::FromXywh(50, 50, 100, 100);
-        o.dialogKeys = true;
-        o.handler = &dialogHandler;
-        WindowId dialog = wm->Create(o);
+        WindowId dialog =
+            wm->Create(DialogWindowOptions(main, Rect::FromXywh(50, 50, 100, 100), &dialogHandler));
         ASSERT_TRUE(dialog);
         int result = 12345;
         bool ownerEnabledDuring = true;
@@ -334,12 +334,24 @@ TEST_F(WindowManagerTest, PumpOffTheUserInterfaceThreadDoesNothing) {
     WindowId w = TopLevel(Rect::FromXywh(0, 0, 50, 50), &h);
     Pump();
     wm->PostCommand(w, 1);
-    std::thread other([] {
+    // The misuse is reported through the platform log's sink.
+    std::mutex logLock;
+    std::vector<std::string> lines;
+    LogSink previous = SetLogSink([&](LogLevel, std::string_view area, std::string_view text) {
+        std::lock_guard<std::mutex> guard(logLock);
+        lines.push_back(std::string(area) + ": " + std::string(text));
+    });
+    std::thread other([&] {
         PumpMessages();
         PumpTimerPaintMessages();
+        wm->Show(w, false);  // refused: only the user-interface thread touches windows
     });
     other.join();
+    SetLogSink(previous);
     EXPECT_TRUE(h.Of(MessageKind::kCommand).empty());
+    EXPECT_TRUE(wm->IsVisible(w));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "window: Show called off the user-interface thread; ignored");
     Pump();
     EXPECT_EQ(h.Of(MessageKind::kCommand).size(), 1u);
 }

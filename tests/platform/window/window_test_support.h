@@ -102,12 +102,7 @@ protected:
 
     WindowId Child(WindowId parent, Rect rect, WindowHandler* handler,
                    WindowLayer layer = WindowLayer::kWidget) {
-        WindowOptions o;
-        o.child = true;
-        o.parent = parent;
-        o.rect = rect;
-        o.handler = handler;
-        o.visible = true;
+        WindowOptions o = ChildWindowOptions(parent, rect, handler);
         o.layer = layer;
         return wm->Create(o);
     }

@@ -15,7 +15,7 @@
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
 #include "tests/platform/window/test_artifacts.h"
-#include "tests/platform/window/xvfb_server.h"
+#include "tests/support/XvfbServer.h"
 
 // Xlib last: its macros (None, Bool, CursorShape...) clash with names above.
 #include <X11/Xlib.h>
@@ -52,8 +52,8 @@ protected:
     static constexpr unsigned long kNoWindow = 0;
 
     static void SetUpTestSuite() {
-        s_server = new XvfbServer();
-        if (!s_server->Start(kScreenWidth, kScreenHeight)) {
+        s_server = new testsupport::XvfbServer(kScreenWidth, kScreenHeight);
+        if (!s_server->Ok()) {
             s_skipReason = "cannot start Xvfb: " + s_server->Error();
         }
     }
@@ -66,12 +66,12 @@ protected:
         if (!s_skipReason.empty()) {
             GTEST_SKIP() << s_skipReason;
         }
-        auto backend = WindowBackendX11::Create(s_server->DisplayName());
+        auto backend = WindowBackendX11::Create(s_server->Display());
         ASSERT_NE(backend, nullptr);
         x11 = backend.get();
         wm = WindowManager::Create(std::move(backend));
         ASSERT_NE(wm, nullptr);
-        peer = XOpenDisplay(s_server->DisplayName().c_str());
+        peer = XOpenDisplay(s_server->Display().c_str());
         ASSERT_NE(peer, nullptr);
     }
 
@@ -150,7 +150,7 @@ protected:
         return shown;
     }
 
-    static inline XvfbServer* s_server = nullptr;
+    static inline testsupport::XvfbServer* s_server = nullptr;
     static inline std::string s_skipReason;
 
     WindowBackendX11* x11 = nullptr;

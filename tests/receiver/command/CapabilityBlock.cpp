@@ -1,5 +1,7 @@
 #include "tests/receiver/command/CapabilityBlock.h"
 
+#include "platform/byte_order.h"
+
 #include <algorithm>
 
 namespace receiver_sim {
@@ -14,10 +16,7 @@ std::vector<uint8_t> CapabilityBlock::AllCodings() {
 
 std::vector<uint8_t> CapabilityBlock::Encode() const {
     std::vector<uint8_t> out(42, 0);
-    auto be16 = [&out](size_t at, uint16_t v) {
-        out[at] = static_cast<uint8_t>(v >> 8);
-        out[at + 1] = static_cast<uint8_t>(v);
-    };
+    auto be16 = [&out](size_t at, uint16_t v) { platform::PutU16BE(&out[at], v); };
     be16(0, width);
     be16(2, height);
     out[4] = bpp;

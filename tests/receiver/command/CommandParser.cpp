@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "tests/receiver/command/CommandWire.h"
 
 namespace receiver_sim {
@@ -9,13 +10,6 @@ namespace receiver_sim {
 namespace {
 
 constexpr size_t kPrefix = 8;
-
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Be32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 struct Rule {
     SenderFrame::Kind kind;
@@ -172,7 +166,7 @@ bool RuleOf(uint8_t code, Rule* rule) {
 bool CheckFields(uint8_t code, const std::vector<uint8_t>& p, std::string* error) {
     switch (code) {
         case wire::kPlayVideo: {
-            const size_t length = Le16(&p[2]);
+            const size_t length = platform::GetU16LE(&p[2]);
             if (length > 255) {
                 *error = "PlayVideo URL length " + std::to_string(length) + " does not fit";
                 return false;
@@ -277,17 +271,17 @@ CommandParser::Status CommandParser::Next(SenderFrame* frame, std::string* error
         }
         switch (rule.length) {
             case Rule::kStopVideo:
-                length = 3 + Le16(p + 1) + 4;
+                length = 3 + platform::GetU16LE(p + 1) + 4;
                 break;
             case Rule::kPauseVideo:
-                length = 3 + Le16(p + 1);
+                length = 3 + platform::GetU16LE(p + 1);
                 break;
             case Rule::kSeekVideo:
-                length = 11 + Le16(p + 9);
+                length = 11 + platform::GetU16LE(p + 9);
                 break;
             case Rule::kForward:
             case Rule::kForwardReply: {
-                const uint32_t n = Be32(rule.length == Rule::kForward ? p + 4 : p);
+                const uint32_t n = platform::GetU32BE(rule.length == Rule::kForward ? p + 4 : p);
                 if (n > wire::kMaxForwardSize) {
                     return fail(std::string(rule.name) + " size " + std::to_string(n) +
                                 " over the limit");

@@ -1,5 +1,7 @@
 #include "tests/receiver/discovery/ReceiverAnnouncement.h"
 
+#include "platform/byte_order.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -7,11 +9,6 @@
 
 namespace receiver_sim {
 namespace {
-
-void PutU16(AnnouncementBytes& out, size_t offset, uint16_t value) {
-    out[offset] = static_cast<uint8_t>(value >> 8);
-    out[offset + 1] = static_cast<uint8_t>(value & 0xff);
-}
 
 void PutText(AnnouncementBytes& out, size_t offset, size_t size, const std::string& text) {
     std::memcpy(out.data() + offset, text.data(), std::min(size, text.size()));
@@ -25,15 +22,15 @@ AnnouncementBytes ReceiverAnnouncement::Encode() const {
     in_addr addr{};
     ::inet_pton(AF_INET, ipv4.c_str(), &addr);
     std::memcpy(out.data() + 4, &addr.s_addr, 4);
-    PutU16(out, 8, commandPort);
-    PutU16(out, 10, imagePort);
-    PutU16(out, 12, videoPort);
-    PutU16(out, 14, fourthPort);
+    platform::PutU16BE(&out[8], commandPort);
+    platform::PutU16BE(&out[10], imagePort);
+    platform::PutU16BE(&out[12], videoPort);
+    platform::PutU16BE(&out[14], fourthPort);
     PutText(out, 16, 40, name);
     PutText(out, 56, 22, text);
     out[78] = flagByte;
     std::copy(flagTail.begin(), flagTail.end(), out.begin() + 79);
-    PutU16(out, 88, protocolVersion);
+    platform::PutU16BE(&out[88], protocolVersion);
     out[97] = codeMode;
     PutText(out, 98, 20, description);
     out[118] = kind1;

@@ -1,16 +1,11 @@
 #include "tests/receiver/image/ImageMessageParser.h"
 
+#include "platform/byte_order.h"
+
 #include <cstring>
 
 namespace receiver {
 namespace {
-
-uint16_t Be16(const uint8_t* p) {
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
-uint32_t Be32(const uint8_t* p) {
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 constexpr uint32_t kVersionStamp = 20070810;
 
@@ -66,14 +61,14 @@ ImageMessageParser::Item ImageMessageParser::Next() {
     ImageBlockHeader h;
     h.bitsPerPixel = p[7];
     h.encoding = p[8];
-    h.et = Be32(p + 10);
-    h.x1 = Be16(p + 14);
-    h.y1 = Be16(p + 16);
-    h.x2 = Be16(p + 18);
-    h.y2 = Be16(p + 20);
-    h.rawSize = Be32(p + 22);
-    h.check = Be32(p + 26);
-    h.length = Be32(p + 34);
+    h.et = platform::GetU32BE(p + 10);
+    h.x1 = platform::GetU16BE(p + 14);
+    h.y1 = platform::GetU16BE(p + 16);
+    h.x2 = platform::GetU16BE(p + 18);
+    h.y2 = platform::GetU16BE(p + 20);
+    h.rawSize = platform::GetU32BE(p + 22);
+    h.check = platform::GetU32BE(p + 26);
+    h.length = platform::GetU32BE(p + 34);
     if (h.bitsPerPixel != 16 && h.bitsPerPixel != 32) {
         return Fail("bits per pixel " + std::to_string(h.bitsPerPixel));
     }
@@ -92,7 +87,7 @@ ImageMessageParser::Item ImageMessageParser::Next() {
         return Fail("raw size " + std::to_string(h.rawSize) + ", rectangle gives " +
                     std::to_string(raw));
     }
-    if (Be32(p + 30) != h.rawSize) {
+    if (platform::GetU32BE(p + 30) != h.rawSize) {
         return Fail("second raw size differs");
     }
     const uint32_t check = uint32_t{h.x1} + h.y1 + h.x2 + h.y2 + h.rawSize;
@@ -103,7 +98,7 @@ ImageMessageParser::Item ImageMessageParser::Next() {
     if (std::memcmp(p + 38, "VSMK", 4) != 0) {
         return Fail("no VSMK");
     }
-    if (Be32(p + 42) != kVersionStamp) {
+    if (platform::GetU32BE(p + 42) != kVersionStamp) {
         return Fail("bad version stamp");
     }
     if (h.length == 0 || h.length > kMaxEncodedBytes) {
@@ -114,10 +109,10 @@ ImageMessageParser::Item ImageMessageParser::Next() {
         return Item::kNeedMore;
     }
     const uint8_t* t = p + kImageHeaderBytes + h.length;
-    h.serial = Be32(t);
+    h.serial = platform::GetU32BE(t);
     h.split = t[4];
-    h.fsn = Be16(t + 5);
-    h.ftot = Be16(t + 7);
+    h.fsn = platform::GetU16BE(t + 5);
+    h.ftot = platform::GetU16BE(t + 7);
     for (size_t i = 9; i < 36; ++i) {
         if (t[i] != 0) {
             return Fail("trailer byte " + std::to_string(i) + " is not zero");

@@ -1,5 +1,7 @@
 #include "tests/receiver/image/ImageReceiver.h"
 
+#include "platform/byte_order.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -275,10 +277,7 @@ std::string ImageReceiver::Error() {
 
 void ImageReceiver::SendAck(int fd, uint32_t serial) {
     uint8_t frame[12] = {'v', 'r', 'p', 'i', 'b', 0, 0, 0x10};
-    frame[8] = static_cast<uint8_t>(serial >> 24);
-    frame[9] = static_cast<uint8_t>(serial >> 16);
-    frame[10] = static_cast<uint8_t>(serial >> 8);
-    frame[11] = static_cast<uint8_t>(serial);
+    platform::PutU32BE(frame + 8, serial);
     ::send(fd, frame, sizeof frame, MSG_NOSIGNAL);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/receiver/sender/SenderAnnouncement.h"
 
+#include "platform/byte_order.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,11 +10,11 @@ namespace receiver_sim {
 namespace {
 
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint16_t>((b[at] << 8) | b[at + 1]);
+    return platform::GetU16BE(&b[at]);
 }
 
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-    return (uint32_t{U16(b, at)} << 16) | U16(b, at + 2);
+    return platform::GetU32BE(&b[at]);
 }
 
 std::string Text(const std::vector<uint8_t>& b, size_t at, size_t size) {

@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "vrxclientsdk/VRXClient/capture/Utf16Text.h"
+#include "platform/thread.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ Fit FitPicture(int pictureWidth, int pictureHeight, int width, int height) {
 }  // namespace
 
 CIFLoader::CIFLoader(std::u16string path)
-    : m_path(std::move(path)), m_pathText(Utf16ToUtf8(m_path)) {}
+    : m_path(std::move(path)), m_pathText(platform::Utf16ToUtf8(m_path)) {}
 
 CIFLoader::~CIFLoader() {
     Close();
@@ -188,9 +189,14 @@ bool CIFLoader::RequestDelivery() {
     }
     m_status = STATUS_RUNNING;
     m_deliveryWanted = true;
-    if (!m_thread.joinable()) {
+    if (!m_thread) {
         m_quit = false;
-        m_thread = std::thread(&CIFLoader::Run, this);
+        m_thread = platform::StartThread("cif-loader", [this] { Run(); });
+        if (!m_thread) {
+            m_status = STATUS_STOPPED;
+            m_deliveryWanted = false;
+            return false;
+        }
     }
     m_wake.notify_all();
     return true;
@@ -270,13 +276,15 @@ void CIFLoader::Stop() {
 void CIFLoader::StopThread() {
     {
         std::lock_guard lock(m_lock);
-        if (!m_thread.joinable()) {
+        if (!m_thread) {
             return;
         }
         m_quit = true;
         m_wake.notify_all();
     }
-    m_thread.join();
+    m_thread->join();
+    std::lock_guard lock(m_lock);
+    m_thread.reset();
 }
 
 void CIFLoader::Close() {

@@ -81,7 +81,7 @@ private:
 
     mutable std::mutex m_lock;  // guards everything below except the reader entries
     std::condition_variable m_wake;
-    std::thread m_thread;
+    std::unique_ptr<std::thread> m_thread;
     bool m_quit = false;
     bool m_deliveryWanted = false;
     STATUS m_status = STATUS_STOPPED;

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/clock.h"
+#include "platform/thread.h"
 #include "platform/x11/x_cursor_monitor.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlCodes.h"
 
@@ -229,7 +230,7 @@ bool CFrawl::Start() {
     if (!m_capturer) {
         return false;
     }
-    if (m_thread.joinable()) {
+    if (m_thread) {
         if (m_status == STATUS_PAUSED) {
             // Changes seen while paused were not delivered: start over whole.
             m_fullFrameDue = true;
@@ -241,7 +242,11 @@ bool CFrawl::Start() {
     m_stopRequested = false;
     m_fullFrameDue = true;
     m_cursorPainter.Forget();
-    m_thread = std::thread(&CFrawl::Run, this);
+    m_thread = platform::StartThread("frawl-capture", [this] { Run(); });
+    if (!m_thread) {
+        m_status = STATUS_STOPPED;
+        return false;
+    }
     return true;
 }
 
@@ -298,13 +303,15 @@ void CFrawl::Close() {
 void CFrawl::StopThread() {
     {
         std::lock_guard lock(m_lock);
-        if (!m_thread.joinable()) {
+        if (!m_thread) {
             return;
         }
         m_stopRequested = true;
     }
     Wake();
-    m_thread.join();
+    m_thread->join();
+    std::lock_guard lock(m_lock);
+    m_thread.reset();
 }
 
 void CFrawl::Wake() {

@@ -134,5 +134,5 @@ private:
     uint64_t m_lastFrameMs = 0;
     uint64_t m_lastCursorMs = 0;
 
-    std::thread m_thread;
+    std::unique_ptr<std::thread> m_thread;
 };

@@ -1,14 +1,15 @@
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 #include <poll.h>
-#include <pthread.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "platform/syserror.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
@@ -244,8 +245,7 @@ void IBClient::SetCursorScale(double scale) {
 }
 
 int IBClient::OnRecvIbAck(const uint8_t* p) {
-    const uint32_t serial =
-        (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+    const uint32_t serial = platform::GetU32BE(p);
     m_flow.OnAck(serial);
     QK_LOGF(LOG_DEBUG, "OnRecvIbAck %u sock:%d", serial, m_Socket.handle.load());
     return 1;
@@ -443,9 +443,8 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
         CloseEncoders();
         return QK_ERROR(qkerr::kStartCapture);
     }
-    try {
-        m_pEncodeThread = std::make_unique<boost::thread>([this] { EncodeThread(); });
-    } catch (const std::exception&) {
+    m_pEncodeThread = platform::StartThread<boost::thread>("ib-encode", [this] { EncodeThread(); });
+    if (!m_pEncodeThread) {
         m_pPool->Detach(this);
         CloseEncoders();
         return QK_ERROR(qkerr::kCreateObject, "m_pEncodeThread");
@@ -637,7 +636,6 @@ constexpr int kIdleWaitMs = 10;
 }  // namespace
 
 void IBClient::EncodeThread() {
-    pthread_setname_np(pthread_self(), "ib-encode");
     int refreshBlocks = 0;
     bool lastWasRefresh = true;
     uint64_t lastBlockMs = platform::NowMs();

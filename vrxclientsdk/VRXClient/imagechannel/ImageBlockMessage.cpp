@@ -4,21 +4,19 @@
 #include <cstring>
 #include <new>
 
+#include "platform/byte_order.h"
 #include "vrxclientsdk/VRXClient/imagechannel/ImageBlockWire.h"
 
 namespace {
 
+// Stores big-endian at `p` and returns the position after the value.
 inline uint8_t* Put16(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 8);
-    p[1] = static_cast<uint8_t>(v);
+    platform::PutU16BE(p, static_cast<uint16_t>(v));
     return p + 2;
 }
 
 inline uint8_t* Put32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 24);
-    p[1] = static_cast<uint8_t>(v >> 16);
-    p[2] = static_cast<uint8_t>(v >> 8);
-    p[3] = static_cast<uint8_t>(v);
+    platform::PutU32BE(p, v);
     return p + 4;
 }
 

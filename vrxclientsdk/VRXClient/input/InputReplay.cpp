@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "vrxclientsdk/VRXClient/input/KeyCodeTable.h"
 
 using platform::DisplayRect;
@@ -31,13 +32,11 @@ constexpr int kMinWheelSteps = -8;
 constexpr int kMaxWheelSteps = 7;
 
 uint16_t U16LE(const std::string& r, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(r[at]) |
-                                 (static_cast<uint8_t>(r[at + 1]) << 8));
+    return platform::GetU16LE(r.data() + at);
 }
 
 int32_t I32LE(const std::string& r, size_t at) {
-    const uint32_t v = U16LE(r, at) | (uint32_t{U16LE(r, at + 2)} << 16);
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(platform::GetU32LE(r.data() + at));
 }
 
 // Truncating toward zero after adding one half, as the coordinates are

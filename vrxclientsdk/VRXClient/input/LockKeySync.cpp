@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 
 namespace {
@@ -87,7 +88,9 @@ void LockKeySync::StartTimer() {
         return;
     }
     m_Stop = false;
-    m_pTimer = std::make_unique<boost::thread>([this] { TimerThread(); });
+    // Without a thread the lock keys are still sent at each start; only the
+    // following of later changes is lost.
+    m_pTimer = platform::StartThread<boost::thread>("lock-keys", [this] { TimerThread(); });
 }
 
 void LockKeySync::StopTimer() {

@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/tcp_listeners.h"
+#include "platform/thread.h"
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/media/LocalServerProbe.h"
@@ -104,10 +105,11 @@ int HWKStream::StartServer(uint16_t port) {
     }
     m_Port = port;
     m_pServerEnded = std::make_shared<std::atomic<bool>>(false);
-    try {
-        m_pHttpServerThread = std::make_unique<boost::thread>(
-            &HWKStream::HttpServerThread, m_pfnInit, port, GetLogger(), m_pServerEnded);
-    } catch (...) {
+    m_pHttpServerThread = platform::StartThread<boost::thread>(
+        "hwk-server", [init = m_pfnInit, port, logger = GetLogger(), ended = m_pServerEnded] {
+            HttpServerThread(init, port, logger, ended);
+        });
+    if (!m_pHttpServerThread) {
         return QK_ERROR(qkerr::kCreateObject, "m_pHttpServerThread");
     }
     return WaitUntilServing(port);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/byte_order.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
 namespace {
@@ -20,16 +22,6 @@ constexpr size_t kMaxSockets = 64;
 template <size_t N>
 void CopyText(char (&field)[N], const char* text) {
     std::strncpy(field, text, N);
-}
-
-void PutU16(ByteString& out, uint16_t v) {
-    out.push_back(static_cast<char>(v >> 8));
-    out.push_back(static_cast<char>(v & 0xFF));
-}
-
-void PutU32(ByteString& out, uint32_t v) {
-    PutU16(out, static_cast<uint16_t>(v >> 16));
-    PutU16(out, static_cast<uint16_t>(v & 0xFFFF));
 }
 
 template <typename Field>
@@ -63,10 +55,10 @@ ByteString ReplySenderDiscovery::BuildReply(const AnnounceType& record) {
     ByteString out;
     out.reserve(kReplySize);
     out.append("QKPS", 4);
-    PutU32(out, record.announceWord);
-    PutU16(out, record.commandPort);
-    PutU16(out, record.imagePort);
-    PutU16(out, record.thirdPort);
+    platform::AppendU32BE(out, record.announceWord);
+    platform::AppendU16BE(out, record.commandPort);
+    platform::AppendU16BE(out, record.imagePort);
+    platform::AppendU16BE(out, record.thirdPort);
     PutBytes(out, record.senderName);
     PutBytes(out, record.maker);
     PutBytes(out, record.platform);
@@ -75,7 +67,7 @@ ByteString ReplySenderDiscovery::BuildReply(const AnnounceType& record) {
     PutBytes(out, record.noLoginCode);
     PutBytes(out, record.clientState);
     PutBytes(out, record.reserved2);
-    PutU32(out, record.receiverAddress);
+    platform::AppendU32BE(out, record.receiverAddress);
     PutBytes(out, record.reserved3);
     return out;
 }
@@ -113,11 +105,10 @@ int ReplySenderDiscovery::Start(uint16_t firstPort, uint16_t lastPort, const Ann
         m_Sockets.push_back(s);
     }
     m_Running = true;
-    try {
-        const AnnounceType* copy = m_Record.get();
-        m_pReplyDiscoveryThread =
-            std::make_unique<boost::thread>([this, copy] { ReplyThread(copy); });
-    } catch (const std::exception&) {
+    const AnnounceType* copy = m_Record.get();
+    m_pReplyDiscoveryThread = platform::StartThread<boost::thread>(
+        "sender-discover", [this, copy] { ReplyThread(copy); });
+    if (!m_pReplyDiscoveryThread) {
         m_Running = false;
         CloseSockets();
         return QK_ERROR(qkerr::kCreateObject, "m_pReplyDiscoveryThread");

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/socket.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/senderserver/MyReplySenderDiscovery.h"
 #include "vrxclientsdk/VRXClient/senderserver/MySocketServer.h"
@@ -21,14 +22,6 @@ constexpr uint32_t kCodeCount = 1000000;
 constexpr uint32_t kUniformLimit = 4294000000u;
 // What log lines show for a login code or a password.
 constexpr const char* kMasked = "****";
-
-std::string Dotted(uint32_t networkOrder) {
-    in_addr a{};
-    a.s_addr = networkOrder;
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
-}
 
 const char* Masked(const std::string& secret) {
     return secret.empty() ? "" : kMasked;
@@ -155,7 +148,8 @@ void SenderServer::OnStandby(const char* loginCode) {
 }
 
 void SenderServer::OnLogin(const in_addr* receiver) {
-    QK_LOGF(LOG_INFO, "OnLogin IP:%s", receiver ? Dotted(receiver->s_addr).c_str() : "");
+    QK_LOGF(LOG_INFO, "OnLogin IP:%s",
+            receiver ? platform::FormatIPv4(receiver->s_addr).c_str() : "");
 }
 
 platform::SocketHandle SenderServer::TakeAuxSocket() {
@@ -178,7 +172,8 @@ void SenderServer::OnConnect(platform::SocketHandle s, uint16_t port) {
             if (m_ReceiverLoggedIn.load() && GetStatus() != kVrxDisconnected &&
                 address != m_ConnectedPeer.load()) {
                 QK_LOGF(LOG_NOTICE, "OnConnect: %s refused, %s is logged in",
-                        Dotted(address).c_str(), Dotted(m_ConnectedPeer.load()).c_str());
+                        platform::FormatIPv4(address).c_str(),
+                        platform::FormatIPv4(m_ConnectedPeer.load()).c_str());
                 break;
             }
             AdoptCommand(s, address);
@@ -199,7 +194,7 @@ void SenderServer::OnConnect(platform::SocketHandle s, uint16_t port) {
             break;
     }
     QK_LOGF(LOG_NOTICE, "OnConnect: connection from %s to port %d not adopted, closed",
-            Dotted(address).c_str(), port);
+            platform::FormatIPv4(address).c_str(), port);
     platform::CloseSocketHandle(s);
 }
 

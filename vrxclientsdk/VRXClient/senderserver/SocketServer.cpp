@@ -9,6 +9,7 @@
 #include <random>
 
 #include "platform/clock.h"
+#include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 
 namespace {
@@ -83,9 +84,9 @@ int SocketServer::Start(const std::vector<uint16_t>& ports) {
         }
     }
     m_Running = true;
-    try {
-        m_pSockEventThread = std::make_unique<boost::thread>([this] { AcceptThread(); });
-    } catch (const std::exception&) {
+    m_pSockEventThread =
+        platform::StartThread<boost::thread>("sender-accept", [this] { AcceptThread(); });
+    if (!m_pSockEventThread) {
         m_Running = false;
         Stop();
         return QK_ERROR(qkerr::kCreateObject, "m_pSockEventThread");

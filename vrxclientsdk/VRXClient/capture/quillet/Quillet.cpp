@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "vrxclientsdk/VRXClient/capture/Utf16Text.h"
+#include "platform/wide_text.h"
 #include "vrxclientsdk/VRXClient/capture/quillet/QuilletApi.h"
 
 #define QUILLET_EXPORT extern "C" __attribute__((visibility("default")))
@@ -36,7 +36,7 @@ int ReadFile(const char16_t* path, std::vector<unsigned char>* bytes) {
     if (!path) {
         return kQuilletBadArgument;
     }
-    std::unique_ptr<FILE, FileCloser> file(fopen(Utf16ToUtf8(path).c_str(), "rb"));
+    std::unique_ptr<FILE, FileCloser> file(fopen(platform::Utf16ToUtf8(path).c_str(), "rb"));
     if (!file || fseek(file.get(), 0, SEEK_END) != 0) {
         return kQuilletCannotRead;
     }
