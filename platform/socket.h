@@ -51,8 +51,12 @@ enum class ConnectState { kPending, kConnected, kFailed };
 ConnectState CheckConnect(SocketHandle s, int timeoutMs, int* error);
 
 // Waits up to `timeoutMs` for any socket of `sockets` to finish its
-// connect; marks each one in `states`. Returns the number that changed
-// state, or minus errno when the wait itself failed.
+// connect; marks each one in `states` (failed ones get their error number in
+// `errors`). Sockets already connected are watched for incoming bytes too, so
+// that the wait also ends when a connected peer speaks (a handshake reply);
+// they stay kConnected. Failed and invalid sockets are not watched. Returns
+// the number that changed state (0 at once when nothing is left to watch),
+// or minus errno when the wait itself failed.
 int PollConnects(std::span<const SocketHandle> sockets, std::span<ConnectState> states,
                  int timeoutMs, std::span<int> errors);
 

@@ -90,8 +90,9 @@ int PollConnects(std::span<const SocketHandle> sockets, std::span<ConnectState> 
     std::vector<pollfd> fds;
     std::vector<size_t> index;
     for (size_t i = 0; i < sockets.size(); ++i) {
-        if (states[i] == ConnectState::kPending && sockets[i] != kInvalidSocket) {
-            fds.push_back(pollfd{sockets[i], POLLOUT, 0});
+        if (states[i] != ConnectState::kFailed && sockets[i] != kInvalidSocket) {
+            const short events = states[i] == ConnectState::kPending ? POLLOUT : POLLIN;
+            fds.push_back(pollfd{sockets[i], events, 0});
             index.push_back(i);
         }
     }
@@ -104,6 +105,9 @@ int PollConnects(std::span<const SocketHandle> sockets, std::span<ConnectState> 
     }
     int changed = 0;
     for (size_t k = 0; k < fds.size() && n > 0; ++k) {
+        if (states[index[k]] != ConnectState::kPending) {
+            continue;  // connected: watched for bytes only
+        }
         ConnectState st = StateFromRevents(fds[k].fd, fds[k].revents, &errors[index[k]]);
         if (st != ConnectState::kPending) {
             states[index[k]] = st;

@@ -2,7 +2,6 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 
@@ -14,14 +13,14 @@
 #include "platform/syserror.h"
 #include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRPClient/PortConnector.h"
 
 namespace {
 
-// Every wait polls in steps of this length: select on the network thread, the
-// dispatcher's condition wait, the request wait and the connect wait.
+// The network thread's wait for bytes and the request's wait for its answer
+// last this long before they look at the connection again (the dispatcher
+// and the port connector use the same step).
 constexpr int kStepMs = 30;
-// Connect starts on several ports are spaced by this much.
-constexpr uint32_t kPortStaggerMs = 30;
 // A shutdown waits at most this long for calls on other threads to return;
 // they notice the closed connection within one step.
 constexpr uint64_t kShutdownWaitMs = 10000;
@@ -80,103 +79,11 @@ void ProtocolBase::SetPayloadReader(uint8_t code, PayloadReader reader) {
 }
 
 void ProtocolBase::SetEventHandler(uint8_t code, EventHandler handler) {
-    m_EventHandlers[code] = std::move(handler);
+    m_Events.SetHandler(code, std::move(handler));
 }
 
 // ---------------------------------------------------------------------------
-// socket routines
-
-int ProtocolBase::SendAll(SocketHolder& socket, const void* bytes, size_t length, int flags,
-                          bool* sentSome, uint32_t deadlineMs) {
-    boost::recursive_mutex::scoped_lock guard(socket.sendLock);
-    if (sentSome) {
-        *sentSome = false;
-    }
-    const char* p = static_cast<const char*>(bytes);
-    size_t sent = 0;
-    const uint64_t start = platform::NowMs();
-    while (sent < length) {
-        const platform::SocketHandle s = socket.handle.load();
-        if (s == platform::kInvalidSocket) {
-            errno = EBADF;
-            return -1;
-        }
-        ssize_t n = platform::SendNoSignal(s, p + sent, length - sent, flags | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += static_cast<size_t>(n);
-            if (sentSome) {
-                *sentSome = true;
-            }
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return -1;  // hard error: reset, broken pipe, closed descriptor
-        }
-        const uint64_t elapsed = platform::NowMs() - start;
-        if (elapsed >= deadlineMs) {
-            errno = ETIMEDOUT;
-            return -1;
-        }
-        pollfd pfd{s, POLLOUT, 0};
-        ::poll(&pfd, 1, static_cast<int>(std::min<uint64_t>(deadlineMs - elapsed, kStepMs)));
-    }
-    return ToInt(length);
-}
-
-int ProtocolBase::RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
-                          const std::atomic<bool>* keepGoing, uint32_t deadlineMs) {
-    boost::recursive_mutex::scoped_lock guard(socket.recvLock);
-    char* out = static_cast<char*>(buffer);
-    const bool peek = (flags & kRecvPeek) != 0;
-    ByteString& stash = socket.peekStash;
-    if (stash.size() >= count) {
-        std::memcpy(out, stash.data(), count);
-        if (!peek) {
-            stash.erase(0, count);
-        }
-        return ToInt(count);
-    }
-    size_t got = stash.size();
-    std::memcpy(out, stash.data(), got);
-    if (!peek) {
-        stash.clear();
-    }
-    const int recvFlags = (flags & ~kRecvPeek) | MSG_DONTWAIT;
-    const uint64_t start = platform::NowMs();
-    while (got < count) {
-        const platform::SocketHandle s = socket.handle.load();
-        if (s == platform::kInvalidSocket) {
-            errno = EBADF;
-            return got > 0 ? ToInt(got) : -1;
-        }
-        ssize_t n = ::recv(s, out + got, count - got, recvFlags);
-        if (n > 0) {
-            if (peek) {
-                stash.append(out + got, static_cast<size_t>(n));
-            }
-            got += static_cast<size_t>(n);
-            continue;
-        }
-        if (n == 0) {
-            errno = 0;  // the peer closed: no socket error to report
-            return ToInt(got);
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return got > 0 ? ToInt(got) : -1;
-        }
-        const uint64_t elapsed = platform::NowMs() - start;
-        if (elapsed >= deadlineMs || (keepGoing && !keepGoing->load())) {
-            if (got == 0) {
-                errno = ETIMEDOUT;
-                return -1;
-            }
-            return ToInt(got);
-        }
-        pollfd pfd{s, POLLIN, 0};
-        ::poll(&pfd, 1, static_cast<int>(std::min<uint64_t>(deadlineMs - elapsed, kStepMs)));
-    }
-    return ToInt(got);
-}
+// reading
 
 int ProtocolBase::ReadExact(void* buffer, size_t length) {
     if (length == 0) {
@@ -211,20 +118,14 @@ int ProtocolBase::ReadPayload(ByteString& payload, size_t length) {
 }
 
 void ProtocolBase::CloseSocket() {
-    boost::recursive_mutex::scoped_lock send(m_Socket.sendLock);
-    boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
-    boost::mutex::scoped_lock handle(m_Socket.handleLock);
-    platform::SocketHandle old = m_Socket.handle.exchange(platform::kInvalidSocket);
-    platform::CloseSocketHandle(old);
-    m_Socket.peekStash.clear();
+    socketio::Close(m_Socket);
 }
 
 void ProtocolBase::MarkBroken() {
     // Part of a frame may be on the wire: the stream can't be trusted any
     // more. Shutting the socket down makes the network thread end the
     // connection through the ordinary loss path.
-    boost::mutex::scoped_lock handle(m_Socket.handleLock);
-    platform::ShutdownSocket(m_Socket.handle.load());
+    socketio::Shutdown(m_Socket);
 }
 
 void ProtocolBase::InitSocketOptions(platform::SocketHandle socket) {
@@ -302,105 +203,33 @@ int ProtocolBase::OpenConnect(const std::string& address, const std::vector<uint
     }
     m_Closing = false;
 
-    // Sockets, one per port, closed on every return path unless adopted.
-    struct Attempt {
-        platform::SocketHandle s = platform::kInvalidSocket;
-        enum { kPending, kConnected, kFailed } state = kPending;
-    };
-    std::vector<Attempt> attempts(ports.size());
-    struct Closer {
-        std::vector<Attempt>& a;
-        ~Closer() {
-            for (Attempt& x : a) {
-                platform::CloseSocketHandle(x.s);
-            }
-        }
-    } closer{attempts};
-
-    for (size_t i = 0; i < ports.size(); ++i) {
-        platform::SocketHandle s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (s < 0) {
-            return QK_ERROR(-platform::LastSystemError());
-        }
-        attempts[i].s = s;
+    PortConnector::Hooks hooks;
+    hooks.configure = [this](platform::SocketHandle s) {
         InitSocketOptions(s);
         if (int rc = platform::SetNonBlocking(s, true); rc != 0) {
             QK_LOGF(LOG_WARN, "OpenConnect ioctlsocket(FIONBIO, 1) failed %d", rc);
         }
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr = ip;
-        sa.sin_port = htons(ports[i]);
-        if (::connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
-            attempts[i].state = Attempt::kConnected;
-        } else if (errno != EINPROGRESS && errno != EINTR) {
-            attempts[i].state = Attempt::kFailed;
-        }
-        if (i + 1 < ports.size()) {
-            platform::SleepMs(kPortStaggerMs);
-        }
-    }
-
-    bool anyConnected = false;
-    int chosen = -1;
-    const uint64_t start = platform::NowMs();
-    const uint64_t limit = static_cast<uint64_t>(std::max(timeoutSeconds, 0)) * 1000u;
-    while (platform::NowMs() - start < limit && !m_Closing.load()) {
-        std::vector<pollfd> fds;
-        std::vector<size_t> which;
-        for (size_t i = 0; i < attempts.size(); ++i) {
-            if (attempts[i].state == Attempt::kFailed) {
-                continue;
-            }
-            short events = attempts[i].state == Attempt::kPending ? POLLOUT : POLLIN;
-            fds.push_back(pollfd{attempts[i].s, events, 0});
-            which.push_back(i);
-        }
-        if (fds.empty()) {
-            break;  // every port refused: no point waiting out the time-out
-        }
-        int n = ::poll(fds.data(), fds.size(), kStepMs);
-        if (n < 0 && errno != EINTR) {
-            return QK_ERROR(-platform::LastSystemError());
-        }
-        for (size_t k = 0; k < fds.size() && n > 0; ++k) {
-            Attempt& a = attempts[which[k]];
-            if (a.state != Attempt::kPending || fds[k].revents == 0) {
-                continue;
-            }
-            int err = 0;
-            socklen_t len = sizeof err;
-            if (::getsockopt(a.s, SOL_SOCKET, SO_ERROR, &err, &len) != 0) {
-                err = errno;
-            }
-            a.state = (err == 0 && !(fds[k].revents & (POLLERR | POLLNVAL))) ? Attempt::kConnected
-                                                                             : Attempt::kFailed;
-        }
-        for (size_t i = 0; i < attempts.size() && chosen < 0; ++i) {
-            if (attempts[i].state != Attempt::kConnected) {
-                continue;
-            }
-            anyConnected = true;
-            if (Handshake(attempts[i].s) >= 0) {
-                chosen = static_cast<int>(i);
-            }
-        }
-        if (chosen >= 0) {
-            break;
-        }
+    };
+    hooks.handshake = [this](platform::SocketHandle s) { return Handshake(s); };
+    hooks.betweenSteps = [this] {
         m_InWait = true;
         PumpMessages();
         m_InWait = false;
-    }
-
-    if (chosen < 0) {
-        if (anyConnected) {
+    };
+    hooks.cancel = &m_Closing;
+    const PortConnector::Result connected =
+        PortConnector::Connect(ip, ports, timeoutSeconds, hooks);
+    switch (connected.outcome) {
+        case PortConnector::Outcome::kConnected:
+            break;
+        case PortConnector::Outcome::kSystemError:
+            return QK_ERROR(-connected.systemError);
+        case PortConnector::Outcome::kHandshakeFailed:
             return QK_ERROR(qkerr::kHandshakeFailed);
-        }
-        return QK_ERROR(qkerr::kNoConnection, address, portText);
+        case PortConnector::Outcome::kNoConnection:
+            return QK_ERROR(qkerr::kNoConnection, address, portText);
     }
-    platform::SocketHandle s = attempts[static_cast<size_t>(chosen)].s;
-    attempts[static_cast<size_t>(chosen)].s = platform::kInvalidSocket;  // adopted
+    const platform::SocketHandle s = connected.socket;
     if (int rc = platform::SetNonBlocking(s, false); rc != 0) {
         QK_LOGF(LOG_CRIT, "OpenConnect ioctlsocket(FIONBIO, 0) failed %d", rc);
     }
@@ -409,8 +238,8 @@ int ProtocolBase::OpenConnect(const std::string& address, const std::vector<uint
         m_Socket.peekStash.clear();
         m_Socket.handle = s;
     }
-    QK_LOGF(LOG_INFO, "OpenConnect use port# %hu sock:%d this:%p",
-            ports[static_cast<size_t>(chosen)], s, static_cast<void*>(this));
+    QK_LOGF(LOG_INFO, "OpenConnect use port# %hu sock:%d this:%p", ports[connected.portIndex], s,
+            static_cast<void*>(this));
     return StartThreads(noDispatcher);
 }
 
@@ -458,10 +287,7 @@ int ProtocolBase::StartThreads(bool noDispatcher) {
     }
     QK_CLEAR_ERROR();
     if (!noDispatcher) {
-        {
-            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
-            m_EventQueue.clear();
-        }
+        { m_Events.Clear(); }
         boost::recursive_mutex::scoped_lock threads(m_ThreadsLock);
         m_pDispatcherThread =
             platform::StartThread<boost::thread>("vrp-dispatch", [this] { DispatcherThread(); });
@@ -487,12 +313,9 @@ void ProtocolBase::CloseConnect() {
             m_Closing.load() ? 1 : 0, m_Socket.handle.load(), static_cast<void*>(this));
     m_Closing = true;
     m_Running = false;
-    {
-        // Wake a network thread blocked in a read or a sender blocked in a write.
-        boost::mutex::scoped_lock handle(m_Socket.handleLock);
-        platform::ShutdownSocket(m_Socket.handle.load());
-    }
-    m_EventCondition.notify_all();
+    // Wake a network thread blocked in a read or a sender blocked in a write.
+    socketio::Shutdown(m_Socket);
+    m_Events.Wake();
     m_AnswerCondition.notify_all();
     boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
     if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
@@ -753,27 +576,22 @@ bool ProtocolBase::ReadFrame() {
     }
     request.unlock();
 
-    if (!m_EventHandlers[code]) {
+    if (!m_Events.HasHandler(code)) {
         QK_LOGF(LOG_NOTICE, "<== NetworkThread got exceptional event 0x%02X sock:%d this:%p", code,
                 m_Socket.handle.load(), static_cast<void*>(this));
         return true;
     }
-    QueuedEvent event{code, {}};
+    ByteString payload;
     int rc = 1;
     if (m_PayloadReaders[code]) {
-        rc = m_PayloadReaders[code](event.payload);
+        rc = m_PayloadReaders[code](payload);
     }
     if (rc == 0 || rc == -1) {
         return failWithSocketError(rc);
     }
     QK_LOGF(LOG_INFO, "<== NetworkThread got event 0x%02X, len=%d sock:%d this:%p", code,
-            ToInt(event.payload.size()), m_Socket.handle.load(), static_cast<void*>(this));
-    {
-        boost::recursive_mutex::scoped_lock queue(m_QueueLock);
-        m_EventQueue.push_back(std::move(event));
-    }
-    boost::recursive_mutex::scoped_lock wait(m_EventWaitLock);
-    m_EventCondition.notify_all();
+            ToInt(payload.size()), m_Socket.handle.load(), static_cast<void*>(this));
+    m_Events.Push(code, std::move(payload));
     return true;
 }
 
@@ -835,38 +653,11 @@ void ProtocolBase::DispatcherThread() {
     const unsigned generation = m_Generation.load();
     QK_LOGF(LOG_DEBUG, "DispatcherThread begin sock:%d this:%p", m_Socket.handle.load(),
             static_cast<void*>(this));
-    auto mine = [&] { return IsRunning() && m_Generation.load() == generation; };
-    while (mine()) {
-        QueuedEvent event{};
-        bool have = false;
-        {
-            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
-            if (!m_EventQueue.empty()) {
-                event = std::move(m_EventQueue.front());
-                m_EventQueue.pop_front();
-                have = true;
-            }
-        }
-        if (have) {
-            if (mine() && m_EventHandlers[event.code]) {
-                int result = m_EventHandlers[event.code](event.payload);
-                HandleRetVal(event.code, result);
-            }
-            continue;
-        }
-        boost::recursive_mutex::scoped_lock wait(m_EventWaitLock);
-        bool empty;
-        {
-            boost::recursive_mutex::scoped_lock queue(m_QueueLock);
-            empty = m_EventQueue.empty();
-        }
-        if (empty && mine()) {
-            m_EventCondition.wait_for(wait, boost::chrono::milliseconds(kStepMs));
-        }
-    }
+    // A dispatcher of an earlier connection still finishing its step stops.
+    m_Events.Run([&] { return IsRunning() && m_Generation.load() == generation; },
+                 [this](uint8_t code, int result) { HandleRetVal(code, result); });
     if (m_Generation.load() == generation) {
-        boost::recursive_mutex::scoped_lock queue(m_QueueLock);
-        m_EventQueue.clear();
+        m_Events.Clear();
     }
     QK_LOGF(LOG_DEBUG, "DispatcherThread end sock:%d this:%p", m_Socket.handle.load(),
             static_cast<void*>(this));

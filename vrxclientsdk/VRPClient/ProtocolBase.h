@@ -10,7 +10,9 @@
 //
 // Not a general socket class: it knows nothing of the codes it carries.
 // Subclasses install a payload reader per code they accept and an event
-// handler per event code.
+// handler per event code. Its parts: the socket routines (SocketIo.h), the
+// port connector (PortConnector.h) and the event queue and its dispatch
+// (EventDispatcher.h); this class is the connection's state and its threads.
 //
 // THREADING: the public operations may be called from any thread; one request
 // waits at a time per connection. Every most-derived destructor must call
@@ -24,31 +26,15 @@
 #include <boost/thread/recursive_mutex.hpp>
 #include <boost/thread/thread.hpp>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/socket.h"
+#include "vrxclientsdk/VRPClient/EventDispatcher.h"
 #include "vrxclientsdk/VRPClient/QKErrorHandler.h"
-
-// Bytes on the wire. std::string holds any byte value.
-using ByteString = std::string;
-
-// A socket with its two locks and the bytes that were peeked but not consumed.
-struct SocketHolder {
-    std::atomic<platform::SocketHandle> handle{platform::kInvalidSocket};
-    boost::recursive_mutex sendLock;
-    boost::recursive_mutex recvLock;
-    // Held while the handle is closed or shut down, so that a shutdown from
-    // another thread never hits a reused descriptor number.
-    boost::mutex handleLock;
-    ByteString peekStash;  // guarded by recvLock
-};
-
-// The receive flag that asks RecvAll to deliver bytes without consuming them.
-constexpr int kRecvPeek = 2;
+#include "vrxclientsdk/VRPClient/SocketIo.h"
 
 class ProtocolBase : public QKErrorHandler {
 public:
@@ -105,18 +91,15 @@ public:
     // destructor calls it first.
     void ShutdownConnection();
 
-    // --- socket routines ----------------------------------------------------
-    // Sends all bytes under the send lock. Retries partial sends and
-    // EAGAIN/EINTR for up to the I/O deadline. Returns length, or -1 on a hard
-    // error or the deadline; *sentSome tells whether part of the bytes went out.
+    // --- socket routines (SocketIo.h) ---------------------------------------
     static int SendAll(SocketHolder& socket, const void* bytes, size_t length, int flags,
-                       bool* sentSome = nullptr, uint32_t deadlineMs = 5000);
-    // Receives `count` bytes under the receive lock, first from the peek stash.
-    // flags kRecvPeek keeps the bytes. Returns the bytes delivered (possibly
-    // fewer than count after the deadline or when `keepGoing` turns false), 0
-    // when the peer closed before any byte, -1 on a socket error.
+                       bool* sentSome = nullptr, uint32_t deadlineMs = 5000) {
+        return socketio::SendAll(socket, bytes, length, flags, sentSome, deadlineMs);
+    }
     static int RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
-                       const std::atomic<bool>* keepGoing, uint32_t deadlineMs = 5000);
+                       const std::atomic<bool>* keepGoing, uint32_t deadlineMs = 5000) {
+        return socketio::RecvAll(socket, buffer, count, flags, keepGoing, deadlineMs);
+    }
 
     // Test hook: shortens the 5000 ms send/receive retry deadline.
     void SetIoDeadlineForTest(uint32_t ms) { m_IoDeadlineMs = ms; }
@@ -176,28 +159,19 @@ private:
     void InitSocketOptions(platform::SocketHandle socket);
     bool ReadFrame();
 
-    struct QueuedEvent {
-        uint8_t code;
-        ByteString payload;
-    };
-
-    EventHandler m_EventHandlers[256];
+    EventDispatcher m_Events;
     PayloadReader m_PayloadReaders[256];
 
-    boost::recursive_mutex m_QueueLock;
     boost::recursive_mutex m_RequestLock;
     boost::recursive_mutex m_ConnectLock;
     std::unique_ptr<boost::thread_group> m_pThreadGroup;
-    boost::recursive_mutex m_EventWaitLock;
     boost::recursive_mutex m_AnswerWaitLock;
-    boost::condition_variable_any m_EventCondition;
     boost::condition_variable_any m_AnswerCondition;
     std::unique_ptr<boost::thread> m_pDispatcherThread;
     std::unique_ptr<boost::thread> m_pCloserThread;
     boost::recursive_mutex m_ThreadsLock;  // guards the two thread pointers above
     boost::recursive_mutex m_FrameLock;
 
-    std::deque<QueuedEvent> m_EventQueue;
     std::atomic<uint8_t> m_PendingAnswer{0};
     ByteString m_CmdPrefix;
     ByteString m_CustPrefix;
