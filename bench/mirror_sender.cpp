@@ -2,6 +2,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/clock.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
@@ -10,7 +11,7 @@ namespace bench {
 // The image channel, noting the arrival time of each acknowledgement.
 class MirrorSender::Channel : public IBClient {
 public:
-    Channel() { m_acks.reserve(1 << 16); }
+    Channel() : IBClient(ProcessGlobals::Get().Encoders()) { m_acks.reserve(1 << 16); }
 
     int OnRecvIbAck(const uint8_t* payload) override {
         const uint32_t serial = platform::GetU32BE(payload);

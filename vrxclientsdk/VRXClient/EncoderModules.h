@@ -16,22 +16,27 @@
 #include <string>
 
 #include "platform/dynload.h"
+#include "vrxclientsdk/VRXClient/imagechannel/EncoderModuleSource.h"
 
-class EncoderModules {
+class EncoderModules : public EncoderModuleSource {
 public:
     // Loads both modules.
     EncoderModules();
-    ~EncoderModules();
+    ~EncoderModules() override;
     EncoderModules(const EncoderModules&) = delete;
     EncoderModules& operator=(const EncoderModules&) = delete;
 
     // The loaded module, or nullptr when it is absent. Valid as long as this object.
-    platform::DynamicLibrary* Jpeg() const { return m_pJpeg.load(std::memory_order_acquire); }
-    platform::DynamicLibrary* H264() const { return m_pH264.load(std::memory_order_acquire); }
+    platform::DynamicLibrary* Jpeg() const override {
+        return m_pJpeg.load(std::memory_order_acquire);
+    }
+    platform::DynamicLibrary* H264() const override {
+        return m_pH264.load(std::memory_order_acquire);
+    }
 
     // Tries once more to load the H.264 module when it is absent (a projection
     // asking for H.264 does so). Returns the module or nullptr.
-    platform::DynamicLibrary* LoadH264Again();
+    platform::DynamicLibrary* LoadH264Again() override;
 
 private:
     static std::unique_ptr<platform::DynamicLibrary> LoadChecked(const char* name,

@@ -6,6 +6,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/clock.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 
 namespace {
@@ -14,6 +15,9 @@ constexpr char kSenderIdTag[8] = {'S', 'e', 'n', 'd', 'e', 'r', 'I', 'd'};
 constexpr size_t kKeyOffset = 8;
 
 }  // namespace
+
+IBClientAdaptor::IBClientAdaptor(VRXClient& facade)
+    : IBClient(ProcessGlobals::Get().Encoders()), m_facade(facade) {}
 
 IBClientAdaptor::~IBClientAdaptor() {
     ShutdownConnection();

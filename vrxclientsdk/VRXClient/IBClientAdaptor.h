@@ -24,7 +24,7 @@ public:
     static constexpr uint64_t kReconnectIntervalMs = 30000;
 
     // `facade` owns this adaptor and must outlive its threads.
-    explicit IBClientAdaptor(VRXClient& facade) : m_facade(facade) {}
+    explicit IBClientAdaptor(VRXClient& facade);
     ~IBClientAdaptor() override;
     IBClientAdaptor(const IBClientAdaptor&) = delete;
     IBClientAdaptor& operator=(const IBClientAdaptor&) = delete;

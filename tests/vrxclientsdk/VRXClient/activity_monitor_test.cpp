@@ -16,6 +16,7 @@
 #include "tests/receiver/command/CommandReceiver.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace {
@@ -25,6 +26,7 @@ constexpr uint32_t kNoTimedPasses = 3600 * 1000;  // the thread never passes by 
 // An image channel that records the windows the monitor gives it.
 class WindowRecorder : public IBClient {
 public:
+    WindowRecorder() : IBClient(ProcessGlobals::Get().Encoders()) {}
     void SetAckWindow(int count) override {
         last = count;
         IBClient::SetAckWindow(count);
@@ -159,7 +161,7 @@ TEST_F(ActivityMonitorTest, KeysAndServerInputCountAsActivity) {
 
 TEST_F(ActivityMonitorTest, ThreadLivesWhileClientsAreRegistered) {
     CmdClient cmdA, cmdB;
-    IBClient ibA, ibB;
+    IBClient ibA(ProcessGlobals::Get().Encoders()), ibB(ProcessGlobals::Get().Encoders());
     EXPECT_FALSE(m_monitor.IsThreadRunning());
     ASSERT_EQ(m_monitor.AddClient(&cmdA, cmdA, ibA, 0), 0);
     ASSERT_EQ(m_monitor.AddClient(&cmdB, cmdB, ibB, 0), 0);

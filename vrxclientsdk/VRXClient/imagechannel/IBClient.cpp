@@ -11,8 +11,8 @@
 #include "platform/syserror.h"
 #include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
-#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+#include "vrxclientsdk/VRXClient/imagechannel/BlockEncoder.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBGeometry.h"
 #include "vrxclientsdk/VRXClient/imagechannel/ImageBlockRules.h"
 #include "vrxclientsdk/VRXClient/imagechannel/ImageBlockWire.h"
@@ -42,7 +42,8 @@ bool IsQuarter(int split) {
 
 }  // namespace
 
-IBClient::IBClient() : m_pPool(FrawlPool::Acquire()), m_live(m_pPool->LiveState(this)) {
+IBClient::IBClient(EncoderModuleSource& modules)
+    : m_pPool(FrawlPool::Acquire()), m_live(m_pPool->LiveState(this)), m_modules(modules) {
     SetCmdPrefix(ibwire::kPrefix, sizeof ibwire::kPrefix);
     SetPayloadReader(ibwire::kAckCode, [this](ByteString& payload) {
         return ReadPayload(payload, ibwire::kAckPayloadBytes);
@@ -253,42 +254,12 @@ int IBClient::OnRecvIbAck(const uint8_t* p) {
 
 // --- start, stop, pause ------------------------------------------------------
 
-int IBClient::ResolveJpeg() {
-    platform::DynamicLibrary* module = JpegEncoderModule();
-    if (module) {
-        m_pexloInit = module->Entry<PexloInitFn>(kPexloInitEntry);
-        m_pexloEncode = module->Entry<PexloEncodeFn>(kPexloEncodeEntry);
-        m_pexloClose = module->Entry<PexloCloseFn>(kPexloCloseEntry);
-    }
-    if (!module || !m_pexloInit || !m_pexloEncode || !m_pexloClose) {
-        return QK_ERROR(qkerr::kLoadJpegEncoder);
-    }
-    if (!m_jpegHandle) {
-        m_jpegHandle = m_pexloInit();
-        if (!m_jpegHandle) {
-            return QK_ERROR(qkerr::kLoadJpegEncoder);
-        }
-    }
-    return 0;
-}
-
-int IBClient::ResolveH264() {
-    platform::DynamicLibrary* module = H264EncoderModule();
-    if (!module) {
-        module = ProcessGlobals::Get().Encoders().LoadH264Again();
-    }
-    if (!module) {
-        return QK_ERROR(qkerr::kOpenH264Encoder, "Vemrin");
-    }
-    m_h264Init = module->Entry<H264EncodeInitFn>(kH264EncodeInitEntry);
-    m_h264Encode = module->Entry<H264EncodeExFn>(kH264EncodeExEntry);
-    m_h264Reconfig = module->Entry<H264EncodeReconfigQualityFn>(kH264EncodeReconfigQualityEntry);
-    m_h264Close = module->Entry<H264EncodeCloseFn>(kH264EncodeCloseEntry);
-    if (!m_h264Init || !m_h264Encode || !m_h264Close) {
-        return QK_ERROR(qkerr::kOpenH264Encoder, "Vemrin");
-    }
-    if (!m_h264Reconfig) {
-        QK_LOGF(LOG_NOTICE, "Vemrin.dll is old version which doesn't support Reconfig_Quality");
+int IBClient::LoadEncoder(int coding) {
+    m_encoder = BlockEncoder::Create(coding, m_modules);
+    std::string argument;
+    if (int rc = m_encoder->Load(GetLogger(), &argument); rc != 0) {
+        m_encoder.reset();
+        return QK_ERROR(rc, argument);
     }
     return 0;
 }
@@ -301,15 +272,11 @@ int IBClient::SizeBuffers() {
         if (m_encoding == ibwire::kEncodingJpeg || m_encoding == ibwire::kEncodingH264) {
             // One whole frame, its height rounded up to whole 16-row bands.
             ringBytes = uint64_t(bpp) * m_frameBufferWidth * 16 * ((m_outputHeight + 15) / 16) / 8;
-            encodedBytes = ringBytes;
         } else {
             ringBytes = std::min<uint64_t>(m_maxBlockBytes, frameBytes);
-            encodedBytes = LzoCompressor::Bound(ringBytes);
         }
-        const bool ok =
-            m_queue.Allocate(ringBytes, frameBytes) && m_message.Reserve(encodedBytes) &&
-            (m_encoding == ibwire::kEncodingJpeg || m_encoding == ibwire::kEncodingH264 || m_lzo ||
-             (m_lzo = LzoCompressor::Create()));
+        encodedBytes = m_encoder->MaxEncodedBytes(ringBytes);
+        const bool ok = m_queue.Allocate(ringBytes, frameBytes) && m_message.Reserve(encodedBytes);
         if (ok) {
             return 0;
         }
@@ -330,18 +297,15 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
     m_encoding = fmt;
     if (fmt == ibwire::kEncodingJpeg) {
         m_pPool->SetRectDist(this, m_fullscreenJpeg.load() ? 10000 : 128);
-        if (int rc = ResolveJpeg(); rc != 0) {
-            return rc;
-        }
         bpp = 32;
     } else if (fmt == ibwire::kEncodingH264) {
         m_pPool->SetRectDist(this, 10000);
-        if (int rc = ResolveH264(); rc != 0) {
-            return rc;
-        }
         bpp = 32;
     } else {
         m_pPool->SetRectDist(this, 32);
+    }
+    if (int rc = LoadEncoder(fmt); rc != 0) {
+        return rc;
     }
     if (bpp != 16 && bpp != 32) {
         return QK_ERROR(qkerr::kOpenCapture, "bits per pixel " + std::to_string(bpp));
@@ -418,19 +382,16 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
         m_maxBlockBytes >>= 2;
     }
 
-    if (fmt == ibwire::kEncodingH264) {
-        m_h264Quality = m_quality.load();
-        if (m_h264Init(&m_h264Handle, static_cast<uint16_t>(g.outputWidth),
-                       static_cast<uint16_t>(g.outputHeight), m_h264Quality) != 0 ||
-            !m_h264Handle) {
-            m_pPool->Detach(this);
-            return QK_ERROR(qkerr::kOpenH264Encoder, "H264_Encode_Init");
-        }
-        m_lastKeyFrameMs = platform::NowMs();
+    std::string argument;
+    if (int rc = m_encoder->Open(g.outputWidth, g.outputHeight, m_quality.load(), &argument);
+        rc != 0) {
+        m_pPool->Detach(this);
+        m_encoder.reset();
+        return QK_ERROR(rc, argument);
     }
     if (int rc = SizeBuffers(); rc != 0) {
         m_pPool->Detach(this);
-        CloseEncoders();
+        m_encoder.reset();
         return rc;
     }
     QK_LOGF(LOG_DEBUG, "Start vars fbw:%d fbh:%d maxfb:%u sock:%d", fbw, fbh, m_maxBlockBytes,
@@ -440,28 +401,17 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
     m_stopEncode.store(false);
     if (!m_pPool->Start(this)) {
         m_pPool->Detach(this);
-        CloseEncoders();
+        m_encoder.reset();
         return QK_ERROR(qkerr::kStartCapture);
     }
     m_pEncodeThread = platform::StartThread<boost::thread>("ib-encode", [this] { EncodeThread(); });
     if (!m_pEncodeThread) {
         m_pPool->Detach(this);
-        CloseEncoders();
+        m_encoder.reset();
         return QK_ERROR(qkerr::kCreateObject, "m_pEncodeThread");
     }
     QK_CLEAR_ERROR();
     return 0;
-}
-
-void IBClient::CloseEncoders() {
-    if (m_jpegHandle && m_pexloClose) {
-        m_pexloClose(m_jpegHandle);
-    }
-    m_jpegHandle = nullptr;
-    if (m_h264Handle && m_h264Close) {
-        m_h264Close(m_h264Handle);
-    }
-    m_h264Handle = nullptr;
 }
 
 void IBClient::Stop(bool graceful) {
@@ -484,7 +434,7 @@ void IBClient::Stop(bool graceful) {
         m_pEncodeThread->join();
         m_pEncodeThread.reset();
     }
-    CloseEncoders();
+    m_encoder.reset();  // the encode thread has ended: nothing uses it any more
     QK_CLEAR_ERROR();
 }
 
@@ -677,68 +627,23 @@ void IBClient::EncodeThread() {
     }
 }
 
-long IBClient::EncodeJpeg(const IMAGE_BLOCK& block, int w, int h) {
-    const int quality = JpegQualityFor(w, h, block.refresh, block.quality100, m_quality.load());
-    unsigned long length = m_message.EncodedCapacity();
-    const int rc = m_pexloEncode(m_jpegHandle, m_message.EncodedArea(), &length, block.pBits, w, h,
-                                 kPexloPixelBits, quality, kPexloSubsample420);
-    if (rc != 0) {
-        QK_LOGF(LOG_ERROR, "WriteImageBlock JpegEncode error %d", rc);
-        RefreshScreenImage();
-        return -1;
-    }
-    return static_cast<long>(length);
-}
-
-long IBClient::EncodeH264(const IMAGE_BLOCK& block) {
-    const int wanted = m_quality.load();
-    if (m_h264Reconfig && wanted != m_h264Quality && !block.refresh) {
-        // Quality changes reach the encoder only here, on its own thread.
-        if (m_h264Reconfig(m_h264Handle, wanted) == 0) {
-            m_h264Quality = wanted;
-        }
-    }
-    const uint64_t now = platform::NowMs();
-    const int interval = m_keyFrameInterval.load();
-    int frameType = kVemrinAnyFrame;
-    if (block.refresh ||
-        (interval >= 1 && now - m_lastKeyFrameMs > static_cast<uint64_t>(interval) * 1000)) {
-        frameType = kVemrinKeyFrame;
-    }
-    // A refresh goes out once, as an IDR picture at the top quality.
-    const bool boost = block.refresh && m_h264Reconfig && m_h264Quality != 100;
-    if (boost) {
-        m_h264Reconfig(m_h264Handle, 100);
-    }
-    unsigned long length = m_message.EncodedCapacity();
-    const int rc =
-        m_h264Encode(m_h264Handle, block.pBits, m_message.EncodedArea(), &length, &frameType);
-    if (boost) {
-        m_h264Reconfig(m_h264Handle, m_h264Quality);
-    }
-    if (rc != 0) {
-        QK_LOGF(LOG_ERROR, "WriteImageBlock H264Encode error %d", rc);
-        return -1;
-    }
-    if (frameType == kVemrinKeyFrame) {
-        m_lastKeyFrameMs = now;
-    }
-    return length == 0 ? -1 : static_cast<long>(length);
-}
-
 void IBClient::EncodeOne(const IMAGE_BLOCK& block) {
     const int w = block.x2 - block.x1 + 1;
     const int h = block.y2 - block.y1 + 1;
-    long length;
-    if (m_encoding == ibwire::kEncodingJpeg) {
-        length = EncodeJpeg(block, w, h);
-    } else if (m_encoding == ibwire::kEncodingH264) {
-        length = EncodeH264(block);
-    } else {
-        length = m_lzo->Compress(block.pBits, block.size, m_message.EncodedArea(),
-                                 m_message.EncodedCapacity());
-    }
+    BlockEncoder::Input in;
+    in.block = &block;
+    in.width = w;
+    in.height = h;
+    in.quality = m_quality.load();
+    in.keyFrameIntervalSeconds = m_keyFrameInterval.load();
+    int codecError = 0;
+    const long length =
+        m_encoder->Encode(in, m_message.EncodedArea(), m_message.EncodedCapacity(), &codecError);
     if (length < 0) {
+        QK_LOGF(LOG_ERROR, "WriteImageBlock %s error %d", m_encoder->Name(), codecError);
+        if (m_encoding == ibwire::kEncodingJpeg) {
+            RefreshScreenImage();  // the receiver still needs these pixels
+        }
         return;
     }
 

@@ -4,7 +4,8 @@
 //
 // Blocks come from the process-wide capture pool on the capture thread
 // (IBCallback), are copied into the block queue's ring buffer, and are
-// encoded and sent by the channel's one encode thread (JPEG through the
+// encoded and sent by the channel's one encode thread through the block
+// encoder of the projection's coding (BlockEncoder.h: JPEG through the
 // "Pexlo" module, H.264 through "Vemrin", raw pixels through LZO1X-1). It is
 // not the facade: projection control, the SenderId record and reconnects
 // belong to the client above it.
@@ -33,16 +34,17 @@
 #include "vrxclientsdk/VRXClient/imagechannel/DirtyRectList.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBFlowControl.h"
 #include "vrxclientsdk/VRXClient/imagechannel/ImageBlockMessage.h"
-#include "vrxclientsdk/VRXClient/imagechannel/LzoCompressor.h"
 #include "vrxclientsdk/VRXClient/imagechannel/RefreshList.h"
-#include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
-#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
+class BlockEncoder;
+class EncoderModuleSource;
 class FrawlPool;
 
 class IBClient : public ProtocolBase {
 public:
-    IBClient();
+    // Encodes with the modules of `modules` (the process's EncoderModules in
+    // the program), which must outlive the channel.
+    explicit IBClient(EncoderModuleSource& modules);
     ~IBClient() override;
 
     void SetLogger(Logger* logger) override;
@@ -117,18 +119,14 @@ private:
     static unsigned long CaptureTrampoline(IMAGE_BLOCK* block, void* context);
 
     bool IsCapturing() const;
-    int ResolveJpeg();
-    int ResolveH264();
+    int LoadEncoder(int coding);
     int SizeBuffers();
     void QueueBlock(IMAGE_BLOCK block);
     void QueueRefreshRects(const IMAGE_BLOCK& source);
     void WaitQueueDrained();
     void EncodeThread();
     void EncodeOne(const IMAGE_BLOCK& block);
-    long EncodeJpeg(const IMAGE_BLOCK& block, int w, int h);
-    long EncodeH264(const IMAGE_BLOCK& block);
     int SendMessageBuffer();
-    void CloseEncoders();
 
     FrawlPool* m_pPool;
     std::shared_ptr<CaptureClientState> m_live;
@@ -174,22 +172,13 @@ private:
     std::atomic<bool> m_stopEncode{false};
     std::atomic<bool> m_busy{false};
     ImageBlockMessage m_message;
-    std::unique_ptr<LzoCompressor> m_lzo;
     uint32_t m_serial = 0;
     std::atomic<double> m_bytesSent{0};
     std::atomic<uint64_t> m_lastBigSendMs{0};
-    uint64_t m_lastKeyFrameMs = 0;
-    int m_h264Quality = 0;  // quality the H.264 encoder runs at
     IBFlowControl m_flow;
 
-    // encoder modules
-    PexloInitFn m_pexloInit = nullptr;
-    PexloEncodeFn m_pexloEncode = nullptr;
-    PexloCloseFn m_pexloClose = nullptr;
-    void* m_jpegHandle = nullptr;
-    H264EncodeInitFn m_h264Init = nullptr;
-    H264EncodeExFn m_h264Encode = nullptr;
-    H264EncodeReconfigQualityFn m_h264Reconfig = nullptr;
-    H264EncodeCloseFn m_h264Close = nullptr;
-    void* m_h264Handle = nullptr;
+    // The encoder of the running projection's coding: made by Start, used by
+    // the encode thread, dropped by Stop after the thread ended.
+    EncoderModuleSource& m_modules;
+    std::unique_ptr<BlockEncoder> m_encoder;
 };

@@ -20,6 +20,10 @@ std::unique_ptr<LzoCompressor> LzoCompressor::Create() {
     return self;
 }
 
+size_t LzoCompressor::WorkBytes() {
+    return LZO1X_1_MEM_COMPRESS;
+}
+
 long LzoCompressor::Compress(const uint8_t* in, size_t size, uint8_t* out, size_t outCapacity) {
     if (outCapacity < Bound(size)) {
         return -1;

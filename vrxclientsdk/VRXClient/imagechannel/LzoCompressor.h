@@ -12,6 +12,9 @@ public:
     // nullptr when the library fails its self-check or memory is short.
     static std::unique_ptr<LzoCompressor> Create();
 
+    // The work memory one compressor holds.
+    static size_t WorkBytes();
+
     // Largest output for `size` input bytes (LZO1X worst case).
     static size_t Bound(size_t size) { return size + size / 16 + 64 + 3; }
 

@@ -11,6 +11,7 @@
 #include "tests/support/XScreenDrawer.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
@@ -72,7 +73,7 @@ TEST(MirrorEndToEndTest, CanvasShowsTheScreenForEveryCoding) {
             return CreateCaptureSource(record, nullptr, display);
         });
         {
-            IBClient client;
+            IBClient client(ProcessGlobals::Get().Encoders());
             client.SetWaitHandshake(true);
             ASSERT_EQ(client.OpenConnect("127.0.0.1", {rx.Port()}), 0);
             client.SetCursorMode(false);  // the reference grab has no cursor

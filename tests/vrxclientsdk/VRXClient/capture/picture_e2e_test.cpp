@@ -12,6 +12,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/capture/quillet/QuilletApi.h"
@@ -83,7 +84,7 @@ TEST(PictureEndToEndTest, TwoChannelsShareOnePictureSource) {
         return CreateCaptureSource(record, nullptr);
     });
     {
-        IBClient a, b;
+        IBClient a(ProcessGlobals::Get().Encoders()), b(ProcessGlobals::Get().Encoders());
         for (auto [client, rx] : {std::pair{&a, &first}, std::pair{&b, &second}}) {
             client->SetWaitHandshake(true);
             ASSERT_EQ(client->OpenConnect("127.0.0.1", {rx->Port()}), 0);
@@ -116,7 +117,7 @@ TEST(PictureEndToEndTest, AnUnreadablePictureFailsTheStart) {
     pool->SetCaptureFactory(
         [](const CaptureClientRecord& record) { return CreateCaptureSource(record, nullptr); });
     {
-        IBClient client;
+        IBClient client(ProcessGlobals::Get().Encoders());
         client.SetWaitHandshake(true);
         ASSERT_EQ(client.OpenConnect("127.0.0.1", {rx.Port()}), 0);
         client.SetImageFile(std::u16string(path.begin(), path.end()));

@@ -14,6 +14,7 @@
 #include "tests/receiver/image/ImageReceiver.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
@@ -113,7 +114,7 @@ TEST(IBClientAllocationTest, SteadyStateAllocatesNothingPerBlock) {
         ASSERT_TRUE(rx.Start());
         FakeCaptureSource::Counters counters;
         FakeCaptureSource* source = nullptr;
-        auto client = std::make_unique<IBClient>();
+        auto client = std::make_unique<IBClient>(ProcessGlobals::Get().Encoders());
         FrawlPool* pool = FrawlPool::Acquire();
         pool->SetCaptureFactory([&](const CaptureClientRecord&) {
             auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);

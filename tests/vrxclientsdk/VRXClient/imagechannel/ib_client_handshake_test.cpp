@@ -6,11 +6,25 @@
 
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
+#include "vrxclientsdk/VRXClient/imagechannel/EncoderModuleSource.h"
+
 namespace {
+
+// The handshake needs no encoder module.
+class NoEncoderModules : public EncoderModuleSource {
+public:
+    platform::DynamicLibrary* Jpeg() const override { return nullptr; }
+    platform::DynamicLibrary* H264() const override { return nullptr; }
+    platform::DynamicLibrary* LoadH264Again() override { return nullptr; }
+};
 
 class HandshakeProbe : public IBClient {
 public:
+    HandshakeProbe() : IBClient(m_modules) {}
     using IBClient::Handshake;
+
+private:
+    static inline NoEncoderModules m_modules;
 };
 
 struct SocketPair {

@@ -20,7 +20,7 @@ TEST(IBClientModulesTest, CodingsWhoseModuleIsMissingFailStart) {
         {"JPEG", 4, qkerr::kLoadJpegEncoder},
         {"H.264, loaded again and still missing", 7, qkerr::kOpenH264Encoder},
     };
-    IBClient client;
+    IBClient client(ProcessGlobals::Get().Encoders());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(client.Start(1280, 720, 32, 0, c.fmt, false, 1.0f, true, 0, 0), c.code);

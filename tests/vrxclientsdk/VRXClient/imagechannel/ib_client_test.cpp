@@ -12,6 +12,7 @@
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
@@ -29,7 +30,7 @@ protected:
         options.keepPayloads = true;
         rx = std::make_unique<receiver::ImageReceiver>(options);
         ASSERT_TRUE(rx->Start());
-        client = std::make_unique<IBClient>();
+        client = std::make_unique<IBClient>(ProcessGlobals::Get().Encoders());
         pool = FrawlPool::Acquire();
         pool->SetCaptureFactory([this](const CaptureClientRecord&) {
             auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);
@@ -253,7 +254,7 @@ TEST_F(IBClientTest, SixteenBitLzoBlocksOfOddWidthDecodeExactly) {
         options.rgb565 = c.rgb565;
         rx = std::make_unique<receiver::ImageReceiver>(options);
         ASSERT_TRUE(rx->Start());
-        client = std::make_unique<IBClient>();
+        client = std::make_unique<IBClient>(ProcessGlobals::Get().Encoders());
         ASSERT_EQ(client->OpenConnect("127.0.0.1", {rx->Port()}), 0);
         client->Set16BitRGB(c.rgb565);
         ASSERT_EQ(client->Start(kW, kH, 16, 0, 2, false, 1.0f, true, 0, 0), 0)
@@ -457,7 +458,7 @@ TEST_F(IBClientTest, APausedChannelSendsOnlyTheRefreshItAskedFor) {
 }
 
 TEST_F(IBClientTest, NoSocketMeansState200) {
-    IBClient unconnected;
+    IBClient unconnected(ProcessGlobals::Get().Encoders());
     EXPECT_EQ(unconnected.GetState(), 200);
 }
 
