@@ -1,5 +1,6 @@
-// CmdClient: construction, connection, handshake and keep-alive.
-// Requests are in CmdClientRequests.cpp, events in CmdClientEvents.cpp, the
+// CmdClient: construction, connection, handshake and keep-alive. Requests
+// are in CmdClientRequests.cpp and CmdClientMedia.cpp, the payload readers in
+// CmdClientReaders.cpp, the event handlers in CmdClientEvents.cpp, the
 // capability predicates in CmdClientCaps.cpp.
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 
@@ -28,7 +29,12 @@ constexpr int kRockWriteWaitMs = 30;
 
 }  // namespace
 
-CmdClient::CmdClient() {
+CmdClient::CmdClient()
+    : m_PreBuf(*this,
+               PreBufferWait::Hooks{
+                   [this] { return IsRunning() && m_PlayState.load() == kPlayMedia; },
+                   [this] { return HasFbfBit01(); },
+                   [this](const std::atomic<bool>& cancelled) { MuteAfterPreBuffer(cancelled); }}) {
     InstallReaders();
     InstallHandlers();
     SetCmdPrefix(cmd::kCmdPrefix, cmd::kPrefixSize);
@@ -51,7 +57,7 @@ void CmdClient::ShutdownConnection() {
         alive->join();
     }
     m_PlayState = kPlayIdle;
-    JoinPreBufThread(true);
+    m_PreBuf.Join(true);
 }
 
 // ---------------------------------------------------------------------------
@@ -123,14 +129,14 @@ void CmdClient::CloseConnect() {
         boost::recursive_mutex::scoped_lock lock(m_CmdLock);
         m_PlayState = kPlayIdle;
     }
-    m_PreBufCondition.notify_all();
+    m_PreBuf.Wake();
     boost::mutex::scoped_lock guard(m_HandshakeLock);
     m_HandshakeSent.clear();
     m_HandshakeReply.clear();
 }
 
 bool CmdClient::IsRequestPending() {
-    return ProtocolBase::IsRequestPending() || m_PreBufWaiting.load();
+    return ProtocolBase::IsRequestPending() || m_PreBuf.IsWaiting();
 }
 
 void CmdClient::OnConnectClose() {

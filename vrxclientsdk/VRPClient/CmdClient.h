@@ -11,6 +11,14 @@
 // windows. The facade derives from it (CmdClientAdaptor) and overrides the
 // callbacks, the close notice and AutoResync.
 //
+// Its parts by role: CommandWriter builds every request payload and input
+// frame; the payload readers (CmdClientReaders.cpp) read each answer and
+// event off the connection within the limits of CmdCodes.h, and
+// CommandReader decodes them; the event handlers (CmdClientEvents.cpp) hand
+// them to the callbacks; PreBufferWait holds requests back while the
+// receiver buffers a media. This class is the channel's state: connection,
+// keep-alive, play state, capabilities.
+//
 // THREADING: requests may come from any thread; they are serialised by the
 // command lock, one answer awaited at a time. Payload readers run on the
 // network thread, event handlers, callbacks and acknowledgements on the
@@ -32,6 +40,7 @@
 
 #include "vrxclientsdk/VRPClient/DevAnnounce.h"
 #include "vrxclientsdk/VRPClient/DeviceCapRecord.h"
+#include "vrxclientsdk/VRPClient/PreBufferWait.h"
 #include "vrxclientsdk/VRPClient/ProtocolBase.h"
 
 // Play state of a command channel.
@@ -250,16 +259,14 @@ private:
     int RequestI32(uint8_t code, const char* name, const ByteString& payload, const char* retLog,
                    int negativeError);
     int StartImage(uint8_t code, const char* name, uint8_t mode);
-    int LoginPayload(const std::string& name, const std::string& password, size_t size,
-                     ByteString* payload);
+    // The local end of the connection (network order) for a login payload;
+    // 0 or the error.
+    int LocalIPv4(uint32_t* address);
     int SendFireAndForget(const ByteString& frame);
     int PlayMediaFailed(int result, uint32_t previousState, const std::string& url);
-
-    // Pre-buffer wait.
-    void StartPreBufWait(int steps, bool mute);
-    void WaitPreBufDone(int steps, bool mute);
-    // With `cancel`, the wait ends at once and skips its mute step.
-    void JoinPreBufThread(bool cancel);
+    // The closing step of a pre-buffer wait that muted: mutes the receiver
+    // again unless `cancelled` turns true first.
+    void MuteAfterPreBuffer(const std::atomic<bool>& cancelled);
 
     // Payload readers (network thread).
     int RecvDeviceCapParam(ByteString& payload);
@@ -282,22 +289,15 @@ private:
     std::atomic<uint32_t> m_PlayState{kPlayIdle};
     std::atomic<bool> m_Mute{false};
     std::atomic<bool> m_IgnoreNCC{false};
-    boost::mutex m_PreBufMutex;
-    boost::condition_variable_any m_PreBufCondition;
     std::atomic<uint16_t> m_DeviceVersion{0};
     std::atomic<uint8_t> m_Fbf{0};
     std::atomic<uint8_t> m_Fbf2{0};
     std::atomic<uint8_t> m_Fbf3{0};
-    boost::mutex m_PreBufThreadLock;  // guards m_pPreBufThread
-    std::unique_ptr<boost::thread> m_pPreBufThread;
     bool m_LastMediaAudio = false;
     uint8_t m_LastAudioOption = 0;
-    std::atomic<bool> m_WaitStarted{false};
-    std::atomic<bool> m_PreBufWaiting{false};  // refuses requests while set
-    std::atomic<bool> m_PreBufCancel{false};
     std::atomic<uint32_t> m_AliveTimeout{20};
     std::atomic<uint16_t> m_PreBufTime{0};
-    std::atomic<bool> m_PreBufDone{true};
+    PreBufferWait m_PreBuf;
 
     // Handshake state per connecting socket.
     boost::mutex m_HandshakeLock;

@@ -1,8 +1,6 @@
-// CmdClient: payload readers of answers and events, the event handlers with
-// their default callbacks, and the acknowledgement of events.
-//
-// Every length that arrives from the receiver is checked before a byte is
-// allocated for it; a length over its limit fails the connection.
+// CmdClient: the event handlers (dispatcher thread), which decode each event
+// with CommandReader and hand it to its callback, the default callbacks, and
+// the acknowledgement of events.
 #include <cerrno>
 #include <cstring>
 
@@ -10,22 +8,13 @@
 #include "platform/syserror.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
+#include "vrxclientsdk/VRPClient/CommandReader.h"
+#include "vrxclientsdk/VRPClient/CommandWriter.h"
 
 namespace {
 
 uint8_t FirstByte(const ByteString& payload) {
     return payload.empty() ? 0 : static_cast<uint8_t>(payload[0]);
-}
-
-// Text of at most `size` bytes from `at`, up to its first zero byte.
-std::string BoundedText(const ByteString& payload, size_t at, size_t size) {
-    if (at >= payload.size()) {
-        return {};
-    }
-    size = std::min(size, payload.size() - at);
-    const char* begin = payload.data() + at;
-    const void* zero = std::memchr(begin, 0, size);
-    return std::string(begin, zero ? static_cast<const char*>(zero) - begin : size);
 }
 
 std::string Hex(const uint8_t* bytes, size_t n) {
@@ -38,65 +27,10 @@ std::string Hex(const uint8_t* bytes, size_t n) {
     return out;
 }
 
-// A reader's result for `n` bytes read: never 0, which means failure.
-int ReadCount(size_t n) {
-    return static_cast<int>(std::max<size_t>(n, 1));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // tables
-
-void CmdClient::InstallReaders() {
-    auto fixed = [this](size_t n, const char* name) {
-        return [this, n, name](ByteString& p) { return RecvFixed(p, n, name); };
-    };
-    // Answers.
-    SetPayloadReader(cmd::AnswerOf(cmd::kGetDeviceCap),
-                     [this](ByteString& p) { return RecvDeviceCapParam(p); });
-    for (uint8_t code : {cmd::kGetDeviceStatus, cmd::kTestPort}) {
-        SetPayloadReader(cmd::AnswerOf(code), fixed(2, "Recv2ByteParam"));
-    }
-    for (uint8_t code :
-         {cmd::kLogin, cmd::kStartPlayImage, cmd::kStopPlayImage, cmd::kCheckNCC,
-          cmd::kStartPlayAckImage, cmd::kSetPreBufTime, cmd::kLoginEx, cmd::kPausePlayImage,
-          cmd::kChangeValue, cmd::kHideScreen, cmd::kPlayVideo, cmd::kStopVideo, cmd::kPauseVideo,
-          cmd::kSetVideoVol, cmd::kSeekVideo, cmd::kPlayAudio, cmd::kSupervisorLogin,
-          cmd::kClearScreen, cmd::kSetPenAttribute}) {
-        SetPayloadReader(cmd::AnswerOf(code), fixed(1, "Recv1ByteParam"));
-    }
-    SetPayloadReader(cmd::AnswerOf(cmd::kConnectToDeviceThruIP),
-                     fixed(cmd::kDeviceRecordPayload, "RecvConnectToDeviceThruIPParam"));
-    SetPayloadReader(cmd::AnswerOf(cmd::kGetValue), fixed(cmd::kKeyField, "RecvGetValueParam"));
-    for (uint8_t code : {cmd::kGetVideoPos, cmd::kGetKey, cmd::kGetSenderCount}) {
-        SetPayloadReader(cmd::AnswerOf(code), fixed(4, "Recv4ByteParam"));
-    }
-    SetPayloadReader(cmd::AnswerOf(cmd::kGetVideoDuration),
-                     [this](ByteString& p) { return RecvVideoDurationParam(p); });
-    SetPayloadReader(cmd::AnswerOf(cmd::kSetFrameBuffer),
-                     fixed(cmd::kFrameBufferPayload, "RecvSetFrameBufferParam"));
-    SetPayloadReader(cmd::AnswerOf(cmd::kForwardMessage),
-                     [this](ByteString& p) { return RecvForwardMessageReplyParam(p); });
-
-    // Events. Codes 0x84, 0x86, 0x88, 0x94, 0x96, 0xa2 and 0xc0 are requests
-    // of the sender too; from the receiver they are events.
-    SetPayloadReader(cmd::kEvRefreshScreen, fixed(cmd::kRefreshPayload, "Recv15ByteData"));
-    SetPayloadReader(cmd::kEvLogin, fixed(cmd::kLoginEventPayload, "Recv80ByteData"));
-    for (uint8_t code : {cmd::kEvStartPlayImage, cmd::kEvStopPlayImage, cmd::kEvPausePlayImage,
-                         cmd::kEvDeviceNotice, cmd::kEvSidebar}) {
-        SetPayloadReader(code, fixed(1, "Recv1ByteData"));
-    }
-    SetPayloadReader(cmd::kEvChangeValue, fixed(cmd::kChangeValuePayload, "RecvChangeValueData"));
-    SetPayloadReader(cmd::kEvStopVideo, [this](ByteString& p) { return RecvStopVideoData(p); });
-    SetPayloadReader(cmd::kEvForwardMessage,
-                     [this](ByteString& p) { return RecvForwardMessageData(p); });
-    for (uint8_t code : {cmd::kEvRelay, cmd::kEvMouse, cmd::kEvTouch}) {
-        SetPayloadReader(code, fixed(cmd::kShortInputPayload, "Recv7ByteData"));
-    }
-    SetPayloadReader(cmd::kEvKeyboard, fixed(cmd::kKeyboardPayload, "Recv19ByteData"));
-    SetPayloadReader(cmd::kEvStringInput, [this](ByteString& p) { return RecvStringInputData(p); });
-}
 
 void CmdClient::InstallHandlers() {
     SetEventHandler(cmd::kEvRefreshScreen,
@@ -124,162 +58,12 @@ void CmdClient::InstallHandlers() {
 }
 
 // ---------------------------------------------------------------------------
-// readers (network thread)
-
-int CmdClient::RecvFixed(ByteString& payload, size_t length, const char* name) {
-    int rc = ReadPayload(payload, length);
-    if (rc <= 0) {
-        return rc;
-    }
-    const auto* b = reinterpret_cast<const uint8_t*>(payload.data());
-    if (length == 1) {
-        QK_LOGF(LOG_DEBUG, "%s 0x%02X", name, b[0]);
-    } else if (length == 2) {
-        QK_LOGF(LOG_DEBUG, "%s 0x%02X 0x%02X", name, b[0], b[1]);
-    } else if (length == 4) {
-        QK_LOGF(LOG_DEBUG, "%s 0x%02X 0x%02X 0x%02X 0x%02X", name, b[0], b[1], b[2], b[3]);
-    } else {
-        QK_LOGF(LOG_DEBUG, "%s", name);
-    }
-    return rc;
-}
-
-int CmdClient::RecvDeviceCapParam(ByteString& payload) {
-    payload.clear();
-    ByteString part;
-    auto take = [&](size_t n) {
-        int rc = ReadPayload(part, n);
-        if (rc > 0) {
-            payload += part;
-        }
-        return rc;
-    };
-    if (int rc = take(cmd::kCapHead); rc <= 0) {
-        return rc;
-    }
-    const auto* b = reinterpret_cast<const uint8_t*>(payload.data());
-    m_Fbf = b[13];
-    m_Fbf2 = b[16];
-    m_Fbf3 = b[18];
-    QK_LOGF(LOG_INFO,
-            "RecvDeviceCapParam w:%d h:%d bpp:%d abpp:%d iw:%d ih:%d iabpp:%d fbf:0x%02X "
-            "fbf2:0x%02X fbf3:0x%02X max_vol:%d cur_vol:%d fps:%d",
-            platform::GetU16BE(b), platform::GetU16BE(b + 2), b[4], b[14],
-            platform::GetU16BE(b + 8), platform::GetU16BE(b + 10), b[12], b[13], b[16], b[18],
-            b[37], b[38], b[17]);
-    // Both counts are single unsigned bytes: at most 255 codings and 255
-    // entries of 20 bytes.
-    const size_t n = b[cmd::kCapRecordHead];
-    if (n > 0) {
-        if (int rc = take(n); rc <= 0) {
-            return rc;
-        }
-    }
-    if (int rc = take(cmd::kCapGroup); rc <= 0) {
-        return rc;
-    }
-    const size_t m = static_cast<uint8_t>(payload.back());
-    if (m > 0) {
-        if (int rc = take(m * cmd::kCapEntry); rc <= 0) {
-            return rc;
-        }
-    }
-    if (int rc = take(cmd::kCapTrailer); rc <= 0) {
-        return rc;
-    }
-    return ReadCount(payload.size());
-}
-
-int CmdClient::RecvVideoDurationParam(ByteString& payload) {
-    QK_LOGF(LOG_DEBUG, "RecvVideoDurationParam");
-    int rc = ReadPayload(payload, 4);
-    if (rc <= 0) {
-        return rc;
-    }
-    char dropped[cmd::kVideoDurationPayload];
-    rc = ReadExact(dropped, sizeof dropped);
-    return rc <= 0 ? rc : 4 + rc;
-}
-
-int CmdClient::RecvForwardMessageReplyParam(ByteString& payload) {
-    char header[cmd::kForwardReplyHeader];
-    if (int rc = ReadExact(header, sizeof header); rc <= 0) {
-        return rc;
-    }
-    const uint32_t size = platform::GetU32BE(header);
-    QK_LOGF(LOG_DEBUG, "RecvForwardMessageReplyParam size:%u", size);
-    if (size > cmd::kMaxForwardSize) {
-        QK_LOGF(LOG_ERROR, "RecvForwardMessageReplyParam size %u above the limit %u", size,
-                cmd::kMaxForwardSize);
-        errno = EMSGSIZE;
-        return -1;
-    }
-    payload.clear();
-    if (size == 0) {
-        return static_cast<int>(sizeof header);
-    }
-    int rc = ReadPayload(payload, size);
-    return rc <= 0 ? rc : static_cast<int>(sizeof header) + rc;
-}
-
-int CmdClient::RecvStopVideoData(ByteString& payload) {
-    QK_LOGF(LOG_DEBUG, "RecvStopVideoData");
-    return ReadPayload(payload, cmd::kStopVideoPayload);
-}
-
-int CmdClient::RecvForwardMessageData(ByteString& payload) {
-    if (int rc = ReadPayload(payload, cmd::kForwardHeader); rc <= 0) {
-        return rc;
-    }
-    const uint32_t size = platform::GetU32BE(&payload[4]);
-    if (size > cmd::kMaxForwardSize) {
-        QK_LOGF(LOG_ERROR, "RecvForwardMessageData size %u above the limit %u", size,
-                cmd::kMaxForwardSize);
-        payload.clear();
-        errno = EMSGSIZE;
-        return -1;
-    }
-    if (size == 0) {
-        return static_cast<int>(cmd::kForwardHeader);
-    }
-    ByteString data;
-    if (int rc = ReadPayload(data, size); rc <= 0) {
-        payload.clear();
-        return rc;
-    }
-    payload += data;
-    return ReadCount(payload.size());
-}
-
-int CmdClient::RecvStringInputData(ByteString& payload) {
-    if (int rc = ReadPayload(payload, cmd::kStringInputHeader); rc <= 0) {
-        return rc;
-    }
-    // The two u16 header fields are handed on in host order.
-    const uint16_t first = platform::GetU16BE(&payload[0]);
-    const uint16_t length = platform::GetU16BE(&payload[2]);
-    std::memcpy(&payload[0], &first, 2);
-    std::memcpy(&payload[2], &length, 2);
-    if (length == 0) {
-        return static_cast<int>(cmd::kStringInputHeader);
-    }
-    ByteString text;
-    if (int rc = ReadPayload(text, length); rc <= 0) {
-        payload.clear();
-        return rc;
-    }
-    payload += text;
-    return ReadCount(payload.size());
-}
-
-// ---------------------------------------------------------------------------
 // handlers (dispatcher thread)
 
 int CmdClient::OnLoginImpl(const ByteString& payload) {
     // The login code is a text in the last 28 bytes of the payload, with or
     // without a terminator.
-    return OnLogin(BoundedText(payload, cmd::kLoginEventCodeOffset,
-                               cmd::kLoginEventPayload - cmd::kLoginEventCodeOffset));
+    return OnLogin(CommandReader::LoginCode(payload));
 }
 
 int CmdClient::OnChangeValueImpl(const ByteString& payload) {
@@ -293,22 +77,16 @@ int CmdClient::OnChangeValueImpl(const ByteString& payload) {
 
 int CmdClient::OnStopVideoImpl(const ByteString& payload) {
     QK_LOGF(LOG_DEBUG, "OnStopVideoImpl");
-    if (payload.size() < cmd::kStopVideoPayload) {
+    const std::optional<CommandReader::StopVideoEvent> event = CommandReader::StopVideo(payload);
+    if (!event) {
         return -1;
     }
-    // The URL length may claim more than its field holds: cut to the field.
-    const size_t length =
-        std::min<size_t>(platform::GetU16LE(&payload[1]), cmd::kStopVideoUrlField);
-    const std::string url = payload.substr(cmd::kStopVideoUrlOffset, length);
-    const auto* status =
-        reinterpret_cast<const uint8_t*>(payload.data()) + cmd::kStopVideoStatusOffset;
-    return OnStopVideo(FirstByte(payload), url, status);
+    return OnStopVideo(event->reason, event->url, event->status);
 }
 
 int CmdClient::OnTouchEventImpl(const ByteString& payload) {
-    if (payload.size() >= cmd::kShortInputPayload) {
-        OnTouchEvent(static_cast<uint8_t>(payload[0]), platform::GetU16BE(&payload[1]),
-                     platform::GetU16BE(&payload[3]), static_cast<uint8_t>(payload[5]));
+    if (const std::optional<CommandReader::TouchEvent> touch = CommandReader::Touch(payload)) {
+        OnTouchEvent(touch->id, touch->x, touch->y, touch->state);
     }
     return -1;  // touch events are never acknowledged
 }
@@ -317,20 +95,17 @@ int CmdClient::OnForwardMessageImpl(const ByteString& payload) {
     if (payload.size() < cmd::kForwardHeader) {
         return -1;
     }
-    const uint32_t id = platform::GetU32BE(&payload[0]);
-    const uint32_t size = platform::GetU32BE(&payload[4]);
-    const uint8_t dontrep = static_cast<uint8_t>(payload[8]);
-    QK_LOGF(LOG_INFO, "OnForwardMessageImpl id:%u size:%u dontrep:0x%02X", id, size, dontrep);
-    if (payload.size() != cmd::kForwardHeader + size) {
-        return -1;  // the reader keeps them equal
+    QK_LOGF(LOG_INFO, "OnForwardMessageImpl id:%u size:%u dontrep:0x%02X",
+            platform::GetU32BE(&payload[0]), CommandReader::ForwardSize(payload),
+            static_cast<uint8_t>(payload[8]));
+    const std::optional<CommandReader::ForwardEvent> event = CommandReader::Forward(payload);
+    if (!event) {
+        return -1;  // the reader keeps header and data in step
     }
     ByteString reply;
-    OnForwardMessage(id, size,
-                     reinterpret_cast<const uint8_t*>(payload.data()) + cmd::kForwardHeader, reply);
-    if (dontrep == 0) {
-        ByteString answer(cmd::kForwardReplyHeader, '\0');
-        platform::PutU32BE(&answer[0], static_cast<uint32_t>(reply.size()));
-        answer += reply;
+    OnForwardMessage(event->id, event->size, event->data, reply);
+    if (event->wantsReply) {
+        const ByteString answer = CommandWriter::ForwardMessageReply(reply);
         if (AckCommand(cmd::AnswerOf(cmd::kEvForwardMessage), "OnForwardMessage", answer) < 0) {
             OnAckError(cmd::AnswerOf(cmd::kEvForwardMessage), 0, platform::LastSystemError());
         }
@@ -404,9 +179,7 @@ int CmdClient::OnChangeValue(const uint8_t* key, const uint8_t* value) {
 int CmdClient::OnDeviceNotice(const ByteString& payload) {
     QK_LOGF(LOG_INFO, "OnDeviceNotice 0x%02X", FirstByte(payload));
     if (FirstByte(payload) == cmd::kNoticePreBufDone) {
-        boost::mutex::scoped_lock guard(m_PreBufMutex);
-        m_PreBufDone = true;
-        m_PreBufCondition.notify_all();
+        m_PreBuf.Finish();
     }
     return 1;
 }
@@ -421,12 +194,9 @@ int CmdClient::OnStopVideo(uint8_t reason, const std::string& url, const uint8_t
             m_PlayState = kPlayIdle;
         }
     }
-    {
-        boost::mutex::scoped_lock guard(m_PreBufMutex);
-        m_PreBufCondition.notify_all();
-    }
+    m_PreBuf.Wake();
     // The command lock is released first: the wait's closing step takes it.
-    JoinPreBufThread(false);
+    m_PreBuf.Join(false);
     return 1;
 }
 

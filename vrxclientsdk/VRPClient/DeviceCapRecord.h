@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/byte_order.h"
+
 struct DeviceCapRecord {
     // Wire bytes 0 to 40 as received (u16 fields still big-endian); the bytes
     // without a named field below are carried here.
@@ -47,9 +49,7 @@ struct DeviceCapRecord {
         for (size_t i = 0; i < head.size(); ++i) {
             head[i] = wire[i];
         }
-        auto u16 = [wire](size_t at) {
-            return static_cast<uint16_t>((wire[at] << 8) | wire[at + 1]);
-        };
+        auto u16 = [wire](size_t at) { return platform::GetU16BE(wire + at); };
         w = u16(0);
         h = u16(2);
         bpp = wire[4];
