@@ -30,6 +30,36 @@ ssize_t SendNoSignal(SocketHandle s, const void* data, size_t len, int flags);
 // Closes the handle (ignores kInvalidSocket).
 void CloseSocketHandle(SocketHandle s);
 
+// Owns one socket handle and closes it when it goes (move-only).
+class UniqueSocket {
+public:
+    UniqueSocket() = default;
+    explicit UniqueSocket(SocketHandle s) : m_handle(s) {}
+    UniqueSocket(UniqueSocket&& other) noexcept : m_handle(other.Release()) {}
+    UniqueSocket& operator=(UniqueSocket&& other) noexcept {
+        if (this != &other) {
+            CloseSocketHandle(m_handle);
+            m_handle = other.Release();
+        }
+        return *this;
+    }
+    UniqueSocket(const UniqueSocket&) = delete;
+    UniqueSocket& operator=(const UniqueSocket&) = delete;
+    ~UniqueSocket() { CloseSocketHandle(m_handle); }
+
+    SocketHandle Get() const { return m_handle; }
+    bool Valid() const { return m_handle >= 0; }
+    // Gives the handle up without closing it.
+    SocketHandle Release() {
+        const SocketHandle s = m_handle;
+        m_handle = kInvalidSocket;
+        return s;
+    }
+
+private:
+    SocketHandle m_handle = kInvalidSocket;
+};
+
 // shutdown(SHUT_RDWR): wakes every thread blocked on the socket.
 void ShutdownSocket(SocketHandle s);
 

@@ -43,6 +43,11 @@ struct DeviceCapRecord {
 
     // The colour-format bytes at offsets 5 to 7.
     const uint8_t* ColourFormat() const { return head.data() + 5; }
+    // True when the colour format is the text "565" (a 5-6-5 receiver).
+    bool IsFormat565() const {
+        const uint8_t* f = ColourFormat();
+        return f[0] == '5' && f[1] == '6' && f[2] == '5';
+    }
 
     // Fills `head` and the decoded fields from wire bytes 0 to 40.
     void SetHead(const uint8_t* wire) {

@@ -29,24 +29,6 @@ constexpr uint32_t kIdleSleepMs = 30;
 // One poll covers all sockets; a larger range would leave ports unread.
 constexpr size_t kMaxSockets = 64;
 
-// One UDP socket, closed with its owner.
-class UdpSocket {
-public:
-    explicit UdpSocket(int fd) : m_fd(fd) {}
-    UdpSocket(UdpSocket&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UdpSocket& operator=(UdpSocket&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
-    UdpSocket(const UdpSocket&) = delete;
-    UdpSocket& operator=(const UdpSocket&) = delete;
-    ~UdpSocket() { platform::CloseSocketHandle(m_fd); }
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 void DefaultIdleWait() {
     PumpMessages();
     platform::SleepMs(kIdleSleepMs);
@@ -64,7 +46,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
 
     // Sockets and their ports, in port order. The counter is wider than the
     // port so that a range ending at 65535 terminates.
-    std::vector<UdpSocket> sockets;
+    std::vector<platform::UniqueSocket> sockets;
     std::vector<uint16_t> ports;
     for (uint32_t port = firstPort; port <= lastPort; ++port) {
         if (sockets.size() == kMaxSockets) {
@@ -72,12 +54,12 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
                    port - 1);
             break;
         }
-        UdpSocket s(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        if (s.fd() < 0) {
+        platform::UniqueSocket s(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+        if (!s.Valid()) {
             return m_owner.SetError(-errno, __FILE__, __LINE__);
         }
         const int on = 1;
-        if (::setsockopt(s.fd(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) < 0) {
+        if (::setsockopt(s.Get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) < 0) {
             QK_LOG(log, LOG_CRIT, "DeviceDiscover setsockopt(SO_BROADCAST) failed %d", errno);
             continue;
         }
@@ -85,7 +67,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
         local.sin_family = AF_INET;
         local.sin_port = htons(static_cast<uint16_t>(port));
         local.sin_addr = network.bindAddress;
-        if (::bind(s.fd(), reinterpret_cast<const sockaddr*>(&local), sizeof local) < 0) {
+        if (::bind(s.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) < 0) {
             QK_LOG(log, LOG_WARN, "DeviceDiscover bind port# %hu failed %d",
                    static_cast<uint16_t>(port), errno);
             continue;
@@ -110,7 +92,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
 
     std::vector<pollfd> fds(sockets.size());
     for (size_t i = 0; i < sockets.size(); ++i) {
-        fds[i] = pollfd{sockets[i].fd(), POLLIN, 0};
+        fds[i] = pollfd{sockets[i].Get(), POLLIN, 0};
     }
     IPv4Set accepted;
     const int64_t limitMs = static_cast<int64_t>(timeoutSeconds) * 1000;
@@ -124,7 +106,7 @@ int DeviceDiscovery::DeviceDiscover(std::vector<DevAnnounce>& vecDevAnnounce,
         const uint64_t nowMs = platform::NowMs();
         if (!sentBurst || nowMs - lastBurstMs > kBurstIntervalMs) {
             // The query goes to the sender's own port number at every target.
-            const int fd = sockets[nextSender].fd();
+            const int fd = sockets[nextSender].Get();
             const uint16_t port = ports[nextSender];
             for (uint32_t target : targets) {
                 sockaddr_in to{};

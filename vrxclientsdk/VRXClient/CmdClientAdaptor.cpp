@@ -188,7 +188,7 @@ int CmdClientAdaptor::OnSidebar(const ByteString& payload) {
 
 int CmdClientAdaptor::AutoResync() {
     VRXClient& f = m_facade;
-    if (f.IsShuttingDown() || m_ResyncRunning.load() || f.m_PreBufTime.load() == 0) {
+    if (f.IsShuttingDown() || m_ResyncRunning.load() || f.m_Settings.PreBufTime() == 0) {
         return 0;
     }
     if (projection::IsSplitMode(f.m_PlayMode.load()) && !IsProtocolAbove0124()) {

@@ -21,7 +21,19 @@
 // thread that delivered the event (the command channel's dispatcher thread,
 // the image channel's threads). Every most-derived destructor calls
 // Shutdown() first, so that no channel thread calls a virtual of a
-// half-destroyed object; ~VRXClient calls it again as a fallback.
+// half-destroyed object; ~VRXClient calls it again as a fallback, and a
+// debug build stops there when a derived class forgot it.
+//
+// Its parts: ProjectionSettings (the next projection's settings and their
+// ranges), LoginIdentity (what the extended login tells the receiver),
+// MediaSession (the media streams and what a play leaves behind),
+// AbsolutePointerTracker (positions from the receiver's axis records) and
+// ClientDisplay (the PC's display set for a projection). The operations are
+// spread by topic: VRXClient.cpp (life cycle, requests, status),
+// VRXClientLogin.cpp, VRXClientSettings.cpp, VRXClientProjection.cpp,
+// VRXClientMedia.cpp and VRXClientStatus.cpp. The data is private; the
+// facades derived from this one (QkRdpProvider, SenderServer) use the few
+// protected accessors.
 #pragma once
 
 #include <atomic>
@@ -33,18 +45,20 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/socket.h"
 #include "vrxclientsdk/VRPClient/DevAnnounce.h"
 #include "vrxclientsdk/VRPClient/DeviceCapRecord.h"
 #include "vrxclientsdk/VRPClient/QKErrorHandler.h"
+#include "vrxclientsdk/VRXClient/AbsolutePointerTracker.h"
 #include "vrxclientsdk/VRXClient/CmdClientAdaptor.h"
 #include "vrxclientsdk/VRXClient/IBClientAdaptor.h"
+#include "vrxclientsdk/VRXClient/LoginIdentity.h"
+#include "vrxclientsdk/VRXClient/MediaSession.h"
+#include "vrxclientsdk/VRXClient/ProjectionSettings.h"
 #include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
-
-class VideoFileStream;
-class VideoScreenStream;
 
 // Connection state, the value of GetStatus.
 enum VRXStatus : int {
@@ -56,6 +70,11 @@ enum VRXStatus : int {
     kVrxScreenStream = 5,    // screen video stream running
     kVrxDisconnected = 200,  // no command connection
 };
+
+// True in the two states of a media file (playing or pre-buffering, paused).
+inline bool IsMediaState(int status) {
+    return status == kVrxMediaPlaying || status == kVrxMediaPaused;
+}
 
 class VRXClient : public QKErrorHandler {
 public:
@@ -289,10 +308,42 @@ public:
     static void ResetVideoPortFoundForTest();
     // How many 30 ms message-pumping steps StartK7RM lets the screen stream
     // settle before the receiver is asked to play it (150 by default).
-    void SetScreenStreamSettleStepsForTest(int steps) { m_ScreenSettleSteps = steps; }
+    void SetScreenStreamSettleStepsForTest(int steps) { m_Media.SetScreenSettleSteps(steps); }
+    // The image buffer size the last login gave the image channel.
+    int ImageBufferSizeForTest() const { return m_IB.GetBufferSize(); }
+    // Replaces the screen stream with one whose helper is looked up in
+    // `folder` only.
+    void SetScreenStreamHelperFolderForTest(const std::string& folder);
 
 protected:
     using OperationLock = boost::unique_lock<boost::recursive_timed_mutex>;
+
+    // --- for the facades derived from this one (input replay, sender server) ---
+    // The command channel; lives as long as this object.
+    CmdClientAdaptor& CommandChannel() { return m_Cmd; }
+    // The settings of the next projection (read only; the setters change them).
+    const ProjectionSettings& Settings() const { return m_Settings; }
+    // The screen the next projection captures.
+    int CaptureScreen() const { return m_Settings.Screen(); }
+    // Keeps `caps` as the receiver's capabilities (an adopted receiver's,
+    // read before its login).
+    void StoreCapabilities(const DeviceCapRecord& caps);
+    // Records the receiver now logged in (network order).
+    void SetPeerAddress(uint32_t ipv4) { m_PeerAddress = ipv4; }
+    // The login key, its 4 bytes in the order they were received.
+    uint32_t LoginKey() const { return m_Key.load(); }
+    // After a successful login: reads the receiver's capabilities, sizes the
+    // image channel's buffer and, on receivers above 0x11B, reads the key.
+    // 0, or the command channel's error taken over as this object's.
+    int ReadReceiverSetup();
+    // The media file being played and the URL the receiver was given.
+    std::wstring CurrentMediaFile() { return m_Media.File(); }
+    std::string CurrentMediaUrl() { return m_Media.Url(); }
+    // The port the files are served on: the one FindVideoPort found, else
+    // the receiver's video port, kept within 1024..65535.
+    uint16_t CurrentVideoPort();
+
+private:
     friend class CmdClientAdaptor;
     friend class IBClientAdaptor;
 
@@ -312,15 +363,18 @@ protected:
     // another thread holds it or a request is pending, else 0 with `lock`
     // owning it.
     int TryOperationLock(OperationLock& lock);
-    // Sets the "not available" error of an operation this build lacks, with
-    // the caller's source location.
-    int NotAvailable(const char* operation, const char* sourcePath, int sourceLine);
+    // A copy of the receiver's capabilities.
+    DeviceCapRecord GetCapRecord();
+
+    // --- login (VRXClientLogin.cpp) ---------------------------------------------
     // The command port list for a login to `ipv4`.
     std::vector<uint16_t> BuildCommandPorts(uint32_t ipv4, bool useDiscovery);
     // Removes the no-binding ports and port 0 from a sorted list.
     std::vector<uint16_t> FilterPorts(std::vector<uint16_t> ports);
     // Reads the local address of the command connection; 0 or minus errno.
     int ReadLocalAddress();
+    // The local end of the command connection (network order).
+    uint32_t LocalIPv4();
     // On a new command connection: reads its local address and the
     // receiver's record (0x90). On failure closes it and returns the code.
     int IdentifyReceiver();
@@ -328,24 +382,33 @@ protected:
     // the default-code choice on).
     int LoginOnChannel(uint8_t type, uint32_t ipv4, const std::string& name,
                        const std::string& password, bool fresh);
+    // Sends the login (extended from 0x123 on) with the identity settings.
+    int SendLogin(const std::string& name, const std::string& code);
+    // The code of a login answer that is no acceptance: the channel's error,
+    // -6528301 (refused) or -6528317 (someone else is logged in).
+    int LoginFailed(int result, const std::string& name, const std::string& password,
+                    int sourceLine);
     // Sets -6528301 with the caller's password kept in the message, while
     // the log line shows it masked.
     int SetLoginRejected(const std::string& name, const std::string& password, int sourceLine);
     int ImageBufferSizeForReceiver();
-    // After a successful login: reads the receiver's capabilities, sizes the
-    // image channel's buffer and, on receivers above 0x11B, reads the key.
-    // 0, or the command channel's error taken over as this object's.
-    int ReadReceiverSetup();
 
     // --- projection control (VRXClientProjection.cpp) -------------------------
     // The two-leg start shared by StartPlayImage and PlayImageFile;
     // `imageFile` empty projects the screen.
     int StartProjection(uint8_t mode, const std::wstring& imageFile);
+    // Leg 1: the receiver agrees to show this sender. 0 or an error code.
+    int AskReceiverToShow(uint8_t mode);
+    // Sends the capture settings and the receiver's flags to the image channel.
+    void ConfigureImageChannel(const DeviceCapRecord& caps, uint8_t coding, uint16_t preBufTime,
+                               const std::wstring& imageFile);
     // 2, 4 or 7 for this start, or -6528324 (not set on the error object).
     int ChooseImageCoding(uint8_t mode, bool imageFile);
     bool ShouldUseH264();
     // Size of the screen or window to capture, after rotation.
     void GetCaptureSize(int& width, int& height);
+    // The rotation the receiver is told of (0 when it rotates itself).
+    int EffectiveRotation();
     // Negotiates the receiver's frame buffer; `changed` tells whether the
     // encoder scales. 0 or an error code (set on the error object).
     int ChangeFrameBuffer(uint8_t mode, uint8_t coding, bool imageFile, bool& changed);
@@ -360,7 +423,7 @@ protected:
     // stored capture settings; `changed` passes the de-overscan offsets on.
     int StartImageEncoder(const DeviceCapRecord& caps, uint8_t mode, int coding, bool changed);
 
-    // --- media, volume and status (VRXClientMedia.cpp) ------------------------
+    // --- media, volume and status (VRXClientMedia.cpp, VRXClientStatus.cpp) ----
     // The guard of the media operations: the operation lock (-6527007 when
     // taken or busy) and, with `needConnection`, -6528306 while disconnected.
     int MediaGuard(OperationLock& lock, bool needConnection);
@@ -372,47 +435,34 @@ protected:
     // not be created, bound or put to listen; 40 not reachable; or the
     // command channel's negative code.
     int TestPort(uint16_t port);
-    // The port the files are served on: the one FindVideoPort found, else
-    // the receiver's video port, kept within 1024..65535.
-    uint16_t CurrentVideoPort();
-    // "http://%03d.%03d.%03d.%03d:%d%s" and "mmsh://%03d.%03d.%03d.%03d:%d"
-    // of the command connection's local address.
-    std::string BuildMediaUrl(uint16_t port, const std::string& urlPath);
-    std::string BuildScreenVideoUrl(uint16_t port);
+    // The code of a play request that did not answer 1.
+    int PlayRefused(int result);
     // Publishes `path` and asks the receiver to play it (video, or audio
     // with its picture leg). 0 or a code; a refused play withdraws the file.
     int PlayMediaFile(const std::wstring& path, bool findPort, int transcode, bool audio);
-    // The code of a play request that did not answer 1.
-    int PlayRefused(int result);
     // Shows the capture window beside a playing audio file; failures are
     // logged and leave the audio playing.
     void StartAudioPicture();
     // Withdraws the served file locally and forgets the media texts.
     void ForgetMediaFile(bool busyStep);
-    // Forgets the media file and URL (at logout, after the server is gone).
-    void ClearMediaState();
     // Receiver input asks for low latency: a small acknowledgement window and
     // no pre-buffering, on receivers above 0x11d while the image channel is up.
     void SwitchToLowLatency();
-    // Assembles absolute pointer positions from keyboard-command axis
-    // records (type 3, code 0 x or 1 y) and reports them to OnPointerPosition.
-    void TrackAbsoluteInput(const ByteString& record);
-    // Forgets a half-assembled position (at every projection start).
-    void ResetPointerTracker();
-    std::wstring CurrentMediaFile();
-    std::string CurrentMediaUrl();
 
     // Channels: declared first so that they are built first and destroyed
     // last; Shutdown() stops their threads before anything else goes.
     CmdClientAdaptor m_Cmd;
     IBClientAdaptor m_IB;
 
+    std::mutex m_RecordLock;       // guards the three records below
     sockaddr_in m_LocalAddress{};  // local end of the command connection
-    std::mutex m_RecordLock;       // guards m_DeviceRecord and m_CapRecord
     DevAnnounce m_DeviceRecord;
     DeviceCapRecord m_CapRecord;
-    std::unique_ptr<VideoScreenStream> m_pScreenStream;
-    std::unique_ptr<VideoFileStream> m_pFileStream;
+
+    MediaSession m_Media;
+    ProjectionSettings m_Settings;
+    LoginIdentity m_Identity;
+    AbsolutePointerTracker m_PointerTracker;
 
     // Busy state: the discovery flag, and a count of the long local steps
     // (discovery, media) in progress.
@@ -427,64 +477,26 @@ protected:
     boost::recursive_timed_mutex m_OperationLock;
     boost::recursive_mutex m_ConnectionLock;
 
-    // Settings. Tribools are kept as 0 false, 1 true, 2 indeterminate.
-    std::atomic<bool> m_Alpha32{false};
-    std::atomic<CaptureWindow> m_Window{0};
-    std::atomic<bool> m_WindowFlag{true};
-    std::atomic<int> m_Screen{0};
-    std::atomic<int> m_Rotation{0};
-    std::atomic<int> m_EnlargeFactor{1};
-    std::atomic<float> m_EnlargeFactorF{1.0f};
-    std::atomic<int> m_AspectRatio{2};
+    // What the running projection negotiated.
     std::atomic<uint8_t> m_PlayMode{0x80};
-    std::atomic<int> m_Format16{0};
-    std::atomic<bool> m_ImageScaler{true};
     std::atomic<uint8_t> m_NegotiatedBpp{0};
-    std::atomic<int> m_ImageCoding{0};
-    std::atomic<int> m_DeOverscanX{0};
-    std::atomic<int> m_DeOverscanY{0};
-    std::atomic<uint16_t> m_PreBufTime{0};
-    std::atomic<uint8_t> m_DemandScaler{0};
-    std::atomic<int> m_JpegQuality{85};
-    std::atomic<double> m_CursorScale{1.0};
+    std::atomic<float> m_EnlargeFactorF{1.0f};
     std::atomic<uint8_t> m_CodingInUse{0};
-    std::atomic<int> m_AppType{10};
-    std::atomic<int> m_OSType{10};
-    std::atomic<int> m_PointInputType{20};
     std::atomic<uint64_t> m_ProjectionStartMs{0};
     std::atomic<bool> m_Resync{false};
     std::atomic<uint32_t> m_Key{0};  // the 4 key bytes as received, in memory order
-    std::atomic<int> m_CursorMode{2};
-    std::atomic<uint8_t> m_Sidebar{0};
     std::atomic<bool> m_VideoRepeat{false};
 
     std::mutex m_LogLock;   // serialises SetLog
-    std::mutex m_TextLock;  // guards the texts and lists below
-    std::string m_ProductId = std::string("ZYLSDK\0\0", 8);
-    std::vector<uint16_t> m_NoBindingPorts;
+    std::mutex m_TextLock;  // guards the image file and the no-binding ports
     std::wstring m_ImageFile;
+    std::vector<uint16_t> m_NoBindingPorts;
 
     std::atomic<platform::SocketHandle> m_AcceptedIBSocket{platform::kInvalidSocket};
 
-    // Media state: the file being played and the full URL the receiver was
-    // given (guarded by m_MediaLock), the last position, the port of the
-    // served files and of the screen video stream.
-    std::mutex m_MediaLock;
-    std::wstring m_MediaFile;
-    std::string m_MediaUrl;
-    std::atomic<int> m_MediaProgress{0};
-    std::atomic<uint16_t> m_VideoPort{0};
-    std::atomic<uint16_t> m_ScreenPort{0};
-    std::atomic<int> m_ScreenSettleSteps{150};
-
-    // The absolute pointer tracker: the last x and y, and the axis of a
-    // first record still waiting for its partner (2: none).
-    std::mutex m_TrackerLock;
-    uint16_t m_TrackX = 0;
-    uint16_t m_TrackY = 0;
-    int m_PendingAxis = 2;
-
-private:
     std::once_flag m_ShutdownOnce;
     std::atomic<bool> m_ShutDown{false};
+    // The most-derived type seen by an operation: a debug build checks at
+    // destruction that a derived class called Shutdown() itself.
+    std::atomic<const std::type_info*> m_UsedAs{nullptr};
 };

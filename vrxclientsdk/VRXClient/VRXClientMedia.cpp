@@ -1,7 +1,7 @@
-// The facade's media, volume and status operations: hiding the screen, the
-// receiver's volume, the port test, the screen video stream, the playing of
-// local video and audio files that the local web server serves, and the
-// receiver's stop-video event.
+// The facade's media operations: the screen video stream, the playing of
+// local video and audio files that the local web server serves (with the
+// picture beside an audio file), and the receiver's stop-video event. The
+// session's state is kept in MediaSession.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -17,6 +17,7 @@
 #include "platform/pump.h"
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/MediaCodes.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/ProjectionRules.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
@@ -25,37 +26,20 @@
 #include "vrxclientsdk/VRXClient/media/VideoPorts.h"
 #include "vrxclientsdk/VRXClient/media/VideoScreenStream.h"
 
+using namespace media;
+
 namespace {
 
-// Answers of the media requests.
-constexpr int kAnswerRefused = 0;
-constexpr int kAnswerAccepted = 1;
-constexpr int kAnswerBusy = 2;
-constexpr int kAnswerConference = 255;
-
-// The position byte of HideScreen: the whole screen.
-constexpr uint8_t kHideWholeScreen = 128;
 // PlayVideo: the first mode byte for receivers that take JPEG (0x40) or not,
 // and the option byte of every media play.
 constexpr uint8_t kScreenVideoJpegMode = 0x40;
 constexpr uint8_t kMediaOption = 3;
 // The status bytes of a stop the sender asks for.
 constexpr uint8_t kStopStatus[4] = {1, 0, 0, 0};
-// A volume of 255 asks the receiver to toggle its mute: never a level.
-constexpr int kMaxVolumeLevel = 254;
 
-// Port test results that mean "try another port".
-constexpr int kTestPortNoSocket = 10;
-constexpr int kTestPortNoBind = 20;
-constexpr int kTestPortNoListen = 30;
-constexpr int kTestPortUnreachable = 40;
-constexpr int kTestPortBacklog = 2;
-
-// Port searches: the screen stream starts at a random port of
-// 10000..59999, each later try moves on by 1 to 999.
+// The screen stream starts at a random port of 10000..59999.
 constexpr unsigned kScreenPortBase = 10000;
 constexpr unsigned kScreenPortSpan = 50000;
-constexpr unsigned kPortStepSpan = 999;
 constexpr int kScreenPortTries = 10;
 constexpr int kFilePortTries = 3;
 
@@ -68,46 +52,14 @@ constexpr uint32_t kSettleStepMs = 30;
 constexpr int kPictureWaitSteps = 1000;
 constexpr int kPictureClearSeconds = 5;
 
-// Receiver input: the acknowledgement window of low latency, and the
-// keyboard records that carry absolute pointer axes.
-constexpr int kLowLatencyAckWindow = 2;
-constexpr uint16_t kTypeAbsoluteAxis = 3;
-constexpr int kAxisX = 0;
-constexpr int kAxisY = 1;
-constexpr int kNoAxis = 2;
-
-// Process-wide: set by the first successful FindVideoPort.
-std::atomic<bool> g_VideoPortFound{false};
-
-// A socket closed on every path.
-class SocketGuard {
-public:
-    explicit SocketGuard(int fd) : m_fd(fd) {}
-    ~SocketGuard() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    SocketGuard(const SocketGuard&) = delete;
-    SocketGuard& operator=(const SocketGuard&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-std::minstd_rand SeededGenerator() {
-    return std::minstd_rand(static_cast<unsigned>(platform::NowMs() ^ ::getpid()));
-}
-
-bool IsMediaState(int status) {
-    return status == kVrxMediaPlaying || status == kVrxMediaPaused;
-}
-
 }  // namespace
 
 void VRXClient::ResetVideoPortFoundForTest() {
-    g_VideoPortFound = false;
+    MediaSession::SetVideoPortFound(false);
+}
+
+void VRXClient::SetScreenStreamHelperFolderForTest(const std::string& folder) {
+    m_Media.SetScreenStreamForTest(std::make_unique<VideoScreenStream>(folder));
 }
 
 // ---------------------------------------------------------------------------
@@ -123,62 +75,15 @@ int VRXClient::MediaGuard(OperationLock& lock, bool needConnection) {
     return 0;
 }
 
-std::wstring VRXClient::CurrentMediaFile() {
-    std::lock_guard<std::mutex> guard(m_MediaLock);
-    return m_MediaFile;
-}
-
-std::string VRXClient::CurrentMediaUrl() {
-    std::lock_guard<std::mutex> guard(m_MediaLock);
-    return m_MediaUrl;
-}
-
-void VRXClient::ClearMediaState() {
-    std::lock_guard<std::mutex> guard(m_MediaLock);
-    m_MediaFile.clear();
-    m_MediaUrl.clear();
-}
-
 void VRXClient::ForgetMediaFile(bool busyStep) {
-    const std::wstring file = CurrentMediaFile();
+    const std::wstring file = m_Media.File();
     if (busyStep) {
         BusyScope busy(*this);
-        m_pFileStream->Stop(file);
+        m_Media.FileStream().Stop(file);
     } else {
-        m_pFileStream->Stop(file);
+        m_Media.FileStream().Stop(file);
     }
-    ClearMediaState();
-}
-
-uint16_t VRXClient::CurrentVideoPort() {
-    const uint16_t found = m_VideoPort.load();
-    if (IsValidVideoPort(found)) {
-        return found;
-    }
-    const uint16_t announced = GetDeviceRecord().GetVideoPort();
-    return IsValidVideoPort(announced) ? announced : StepVideoPort(announced, 0);
-}
-
-std::string VRXClient::BuildMediaUrl(uint16_t port, const std::string& urlPath) {
-    uint8_t a[4];
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        std::memcpy(a, &m_LocalAddress.sin_addr.s_addr, sizeof a);
-    }
-    char url[64];
-    std::snprintf(url, sizeof url, "http://%03d.%03d.%03d.%03d:%d", a[0], a[1], a[2], a[3], port);
-    return url + urlPath;
-}
-
-std::string VRXClient::BuildScreenVideoUrl(uint16_t port) {
-    uint8_t a[4];
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        std::memcpy(a, &m_LocalAddress.sin_addr.s_addr, sizeof a);
-    }
-    char url[64];
-    std::snprintf(url, sizeof url, "mmsh://%03d.%03d.%03d.%03d:%d", a[0], a[1], a[2], a[3], port);
-    return url;
+    m_Media.Clear();
 }
 
 int VRXClient::PlayRefused(int result) {
@@ -203,207 +108,6 @@ void VRXClient::StopTheOthers(int flags) {
 }
 
 // ---------------------------------------------------------------------------
-// screen
-
-int VRXClient::HideScreen() {
-    QK_LOGF(LOG_INFO, "HideScreen %d", IsBusy() ? 1 : 0);
-    OperationLock lock;
-    if (int rc = MediaGuard(lock, true); rc < 0) {
-        return rc;
-    }
-    const int rc = m_Cmd.HideScreen(kHideWholeScreen);
-    if (rc < 0) {
-        CopyError(m_Cmd);
-        return rc;
-    }
-    if (rc == kAnswerRefused) {
-        return QK_ERROR(qkerr::kHideScreen);
-    }
-    return QK_CLEAR_ERROR();
-}
-
-int VRXClient::SetClientDisplay(int width, int height, bool compositionOff, bool allow16,
-                                bool extended) {
-    platform::DisplaySettings* display = platform::CurrentDisplaySettings();
-    platform::DesktopConfig now;
-    if (!display || !display->GetDesktopConfig(0, &now)) {
-        return QK_ERROR(qkerr::kDisplaySetting, "the desktop cannot be read");
-    }
-    if (width <= 0 || height <= 0) {
-        return QK_ERROR(qkerr::kDisplaySetting,
-                        std::to_string(width) + "x" + std::to_string(height));
-    }
-    int depth = 0;
-    bool changed = false;
-    // A receiver that shows 16-bit colour and cannot be sent JPEG gets raw
-    // pixels: half of them are saved by sending 16-bit ones.
-    const bool jpeg = IsJpegSupported() && JpegEncoderModule() != nullptr;
-    if (GetDeviceBpp() == 16 && allow16 && !jpeg && now.depth > 16) {
-        depth = 16;
-        changed = true;
-    }
-    if (compositionOff) {
-        display->BackupComposition();
-        display->SetComposition(false);
-        if (display->GetAccel() != platform::DisplaySettings::kFullAccel) {
-            display->BackupAccel();
-            changed = true;
-        }
-    }
-    display->SetDirectDraw(true);
-    if (width == now.width && height == now.height && !changed) {
-        QK_LOGF(LOG_INFO, "SetClientDisplay %d %d %s %d %d %d %d", width, height, "false",
-                now.width, now.height, depth, compositionOff ? 1 : 0);
-        return QK_CLEAR_ERROR();
-    }
-    const int mode = compositionOff ? 5 : 0;
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    if (extended) {
-        if (int rc = display->SetDisplayEx(mode, width, height, depth, 1); rc != 0) {
-            return QK_ERROR(qkerr::kDisplaySetting, size + " " + std::to_string(rc));
-        }
-    } else if (!display->SetDisplay(mode, width, height, depth)) {
-        return QK_ERROR(qkerr::kDisplaySetting, size);
-    }
-    QK_LOGF(LOG_INFO, "SetClientDisplay %d %d %s %d %d %d %d", width, height, "true", now.width,
-            now.height, depth, compositionOff ? 1 : 0);
-    return QK_CLEAR_ERROR();
-}
-
-// ---------------------------------------------------------------------------
-// ports
-
-int VRXClient::TestPort(uint16_t port) {
-    SocketGuard s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (s.get() < 0) {
-        QK_LOGF(LOG_WARN, "TestPort init socket failed");
-        return QK_ERROR(kTestPortNoSocket);
-    }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    ::inet_pton(AF_INET, platform::MediaBindAddress().c_str(), &local.sin_addr);
-    if (::bind(s.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-        QK_LOGF(LOG_NOTICE, "TestPort bind port %hu error", port);
-        return QK_ERROR(kTestPortNoBind);
-    }
-    if (::listen(s.get(), kTestPortBacklog) != 0) {
-        QK_LOGF(LOG_WARN, "TestPort listen port %hu error", port);
-        return QK_ERROR(kTestPortNoListen);
-    }
-    const int rc = m_Cmd.TestPort(port);
-    if (rc < 0) {
-        CopyError(m_Cmd);
-        return rc;
-    }
-    if (rc == 0) {
-        QK_LOGF(LOG_INFO, "TestPort %hu failed", port);
-        return QK_ERROR(kTestPortUnreachable);
-    }
-    QK_LOGF(LOG_INFO, "TestPort %hu success", port);
-    return QK_CLEAR_ERROR();
-}
-
-int VRXClient::FindVideoPort(int tries) {
-    QK_LOGF(LOG_INFO, "FindVideoPort %d", tries);
-    if (g_VideoPortFound.load()) {
-        return QK_CLEAR_ERROR();
-    }
-    OperationLock lock;
-    if (int rc = MediaGuard(lock, true); rc < 0) {
-        return rc;
-    }
-    std::minstd_rand random = SeededGenerator();
-    uint16_t port = CurrentVideoPort();
-    for (int i = 0; i < tries; ++i) {
-        const int rc = TestPort(port);
-        if (rc < 0) {
-            return rc;
-        }
-        if (rc == 0) {
-            m_VideoPort = port;
-            g_VideoPortFound = true;
-            return QK_CLEAR_ERROR();
-        }
-        port = StepVideoPort(port, random() % kPortStepSpan + 1);
-    }
-    return QK_ERROR(qkerr::kNoInboundPort);
-}
-
-// ---------------------------------------------------------------------------
-// volume
-
-int VRXClient::GetVolLevel() {
-    QK_LOGF(LOG_INFO, "GetVolLevel %d", IsBusy() ? 1 : 0);
-    OperationLock lock(m_OperationLock, boost::try_to_lock);
-    if (!lock.owns_lock() || IsBusy()) {
-        // Never the busy code: the level known last.
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        return m_CapRecord.cur_vol;
-    }
-    if (GetStatus() == kVrxDisconnected) {
-        return QK_ERROR(qkerr::kDisconnected);
-    }
-    DeviceCapRecord record;
-    if (int rc = m_Cmd.GetDeviceCap(&record); rc < 0) {
-        CopyError(m_Cmd);
-        return rc;
-    }
-    int level = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        m_CapRecord = record;
-        level = m_CapRecord.cur_vol;
-    }
-    return QK_ERROR(level);
-}
-
-int VRXClient::SetVolLevel(int level) {
-    QK_LOGF(LOG_INFO, "SetVolLevel %d %d", level, IsBusy() ? 1 : 0);
-    OperationLock lock;
-    if (int rc = MediaGuard(lock, true); rc < 0) {
-        return rc;
-    }
-    const int status = GetStatus();
-    if (!IsMediaState(status) && status != kVrxScreenStream) {
-        return QK_CLEAR_ERROR();
-    }
-    int current = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        level = std::clamp(level, 0, std::min<int>(m_CapRecord.max_vol, kMaxVolumeLevel));
-        current = m_CapRecord.cur_vol;
-    }
-    if (level == current) {
-        return QK_CLEAR_ERROR();
-    }
-    const int rc = m_Cmd.SetVideoVol(static_cast<uint8_t>(level));
-    if (rc < 0) {
-        CopyError(m_Cmd);
-        return rc;
-    }
-    if (rc == kAnswerRefused) {
-        return QK_ERROR(qkerr::kSetVideoVolume);
-    }
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        m_CapRecord.cur_vol = static_cast<uint8_t>(level);
-    }
-    return QK_CLEAR_ERROR();
-}
-
-int VRXClient::MuteUnmuteVolume() {
-    QK_LOGF(LOG_INFO, "MuteUnmuteVolume %d", IsBusy() ? 1 : 0);
-    OperationLock lock(m_OperationLock, boost::try_to_lock);
-    if (!lock.owns_lock() || IsBusy()) {
-        return GetMuteState();
-    }
-    const int rc = m_Cmd.MuteUnmuteVolume();
-    CopyError(m_Cmd);
-    return rc;
-}
-
-// ---------------------------------------------------------------------------
 // screen video stream
 
 int VRXClient::StartK7RM(int x, int y, int width, int height, uint8_t a, uint8_t b, bool probe) {
@@ -421,7 +125,7 @@ int VRXClient::StartK7RM(int x, int y, int width, int height, uint8_t a, uint8_t
     }
     StopTheOthers(0);
 
-    std::minstd_rand random = SeededGenerator();
+    std::minstd_rand random = PortSearchGenerator();
     auto port = static_cast<uint16_t>(kScreenPortBase + random() % kScreenPortSpan);
     if (probe) {
         for (int i = 0; i < kScreenPortTries; ++i) {
@@ -442,13 +146,13 @@ int VRXClient::StartK7RM(int x, int y, int width, int height, uint8_t a, uint8_t
     int rc = 0;
     {
         BusyScope busy(*this);
-        rc = m_pScreenStream->Start(x, y, width, height, port, a, b);
+        rc = m_Media.ScreenStream().Start(x, y, width, height, port, a, b);
     }
     if (rc < 0) {
-        CopyError(*m_pScreenStream);
+        CopyError(m_Media.ScreenStream());
         return rc;
     }
-    const int settleSteps = m_ScreenSettleSteps.load();
+    const int settleSteps = m_Media.ScreenSettleSteps();
     for (int i = 0; i < settleSteps; ++i) {
         {
             BusyScope busy(*this);
@@ -458,12 +162,12 @@ int VRXClient::StartK7RM(int x, int y, int width, int height, uint8_t a, uint8_t
     }
     StopPlayImage();
 
-    const std::string url = BuildScreenVideoUrl(port);
-    m_ScreenPort = port;
+    const std::string url = MediaSession::ScreenVideoUrl(LocalIPv4(), port);
+    m_Media.SetScreenPort(port);
     rc = m_Cmd.PlayVideo(IsJpegSupported() ? kScreenVideoJpegMode : 0, kMediaOption, url);
     if (rc != kAnswerAccepted) {
         m_Cmd.SaveError();
-        m_pScreenStream->Stop();
+        m_Media.ScreenStream().Stop();
         m_Cmd.RestoreError();
         if (rc < 0) {
             CopyError(m_Cmd);
@@ -481,19 +185,20 @@ int VRXClient::StopK7RM() {
         return rc;
     }
     if (GetStatus() != kVrxScreenStream) {
-        m_pScreenStream->Stop();
+        m_Media.ScreenStream().Stop();
         return QK_CLEAR_ERROR();
     }
-    const int rc = m_Cmd.StopVideo(0, BuildScreenVideoUrl(m_ScreenPort.load()), kStopStatus);
+    const int rc = m_Cmd.StopVideo(
+        0, MediaSession::ScreenVideoUrl(LocalIPv4(), m_Media.ScreenPort()), kStopStatus);
     if (rc > 0) {
-        if (int stopped = m_pScreenStream->Stop(); stopped < 0) {
-            CopyError(*m_pScreenStream);
+        if (int stopped = m_Media.ScreenStream().Stop(); stopped < 0) {
+            CopyError(m_Media.ScreenStream());
             return stopped;
         }
         return QK_CLEAR_ERROR();
     }
     m_Cmd.SaveError();
-    m_pScreenStream->Stop();
+    m_Media.ScreenStream().Stop();
     m_Cmd.RestoreError();
     if (rc == kAnswerRefused) {
         return QK_ERROR(qkerr::kStopVideoStream);
@@ -547,25 +252,25 @@ int VRXClient::PlayMediaFile(const std::wstring& path, bool findPort, int transc
     }
 
     const uint16_t port = CurrentVideoPort();
-    if (int rc = m_pFileStream->Initialize(port, transcode != 0); rc < 0) {
-        CopyError(*m_pFileStream);
+    if (int rc = m_Media.FileStream().Initialize(port, transcode != 0); rc < 0) {
+        CopyError(m_Media.FileStream());
         return rc;
     }
     std::string urlPath;
     int rc = 0;
     if (audio) {
-        rc = m_pFileStream->Start(path, urlPath);
+        rc = m_Media.FileStream().Start(path, urlPath);
     } else {
         BusyScope busy(*this);
-        rc = m_pFileStream->Start(path, urlPath);
+        rc = m_Media.FileStream().Start(path, urlPath);
     }
     if (rc < 0) {
-        CopyError(*m_pFileStream);
+        CopyError(m_Media.FileStream());
         return rc;
     }
 
-    const std::string url = BuildMediaUrl(port, urlPath);
-    const bool withWindow = m_Window.load() != 0;
+    const std::string url = MediaSession::FileUrl(LocalIPv4(), port, urlPath);
+    const bool withWindow = m_Settings.Window() != 0;
     if (audio && m_Cmd.IsProtocolAbove0111()) {
         rc = m_Cmd.PlayAudio(url, 0, withWindow ? 1 : 0);
     } else {
@@ -574,7 +279,7 @@ int VRXClient::PlayMediaFile(const std::wstring& path, bool findPort, int transc
     if (rc != kAnswerAccepted) {
         // The receiver will not fetch it: withdraw the file, keep the reason.
         m_Cmd.SaveError();
-        m_pFileStream->Stop(path);
+        m_Media.FileStream().Stop(path);
         m_Cmd.RestoreError();
         if (rc < 0) {
             CopyError(m_Cmd);
@@ -582,12 +287,8 @@ int VRXClient::PlayMediaFile(const std::wstring& path, bool findPort, int transc
         }
         return PlayRefused(rc);
     }
-    {
-        std::lock_guard<std::mutex> guard(m_MediaLock);
-        m_MediaFile = path;
-        m_MediaUrl = url;
-    }
-    m_MediaProgress = 0;
+    m_Media.SetPlaying(path, url);
+    m_Media.SetProgress(0);
     if (audio && withWindow && m_Cmd.IsProtocolAbove0112()) {
         StartAudioPicture();
     }
@@ -599,7 +300,7 @@ int VRXClient::GetMediaProgress() {
     OperationLock lock(m_OperationLock, boost::try_to_lock);
     if (!lock.owns_lock() || IsBusy()) {
         // Never the busy code: the position known last.
-        return m_MediaProgress.load();
+        return m_Media.Progress();
     }
     if (!IsMediaState(GetStatus())) {
         return 0;
@@ -609,7 +310,7 @@ int VRXClient::GetMediaProgress() {
         CopyError(m_Cmd);
         return rc;
     }
-    m_MediaProgress = rc;
+    m_Media.SetProgress(rc);
     return QK_ERROR(rc);
 }
 
@@ -636,7 +337,7 @@ int VRXClient::StopVideoFile() {
     if (int rc = MediaGuard(lock, false); rc < 0) {
         return rc;
     }
-    if (CurrentMediaFile().empty()) {
+    if (m_Media.File().empty()) {
         return QK_CLEAR_ERROR();
     }
     if (!IsMediaState(GetStatus())) {
@@ -645,7 +346,7 @@ int VRXClient::StopVideoFile() {
         ForgetMediaFile(false);
         return QK_CLEAR_ERROR();
     }
-    const int rc = m_Cmd.StopVideo(0, CurrentMediaUrl(), kStopStatus);
+    const int rc = m_Cmd.StopVideo(0, m_Media.Url(), kStopStatus);
     if (rc == kAnswerRefused) {
         return QK_ERROR(qkerr::kStopVideoStream);
     }
@@ -667,9 +368,9 @@ int VRXClient::PauseResumeVideoFile() {
     if (state != kPlayMedia && state != kPlayMediaPaused) {
         return QK_CLEAR_ERROR();
     }
-    std::string url = CurrentMediaUrl();
-    if (url.empty() && m_pScreenStream->IsRunning()) {
-        url = BuildScreenVideoUrl(m_ScreenPort.load());
+    std::string url = m_Media.Url();
+    if (url.empty() && m_Media.ScreenStream().IsRunning()) {
+        url = MediaSession::ScreenVideoUrl(LocalIPv4(), m_Media.ScreenPort());
     }
     const int rc = m_Cmd.PauseVideo(0, url);
     if (rc < 0) {
@@ -693,8 +394,8 @@ int VRXClient::SeekVideoFile(int position) {
     }
     // A position before the start is the start.
     position = std::max(position, 0);
-    m_MediaProgress = position;
-    const int rc = m_Cmd.SeekVideo(0, position, CurrentMediaUrl());
+    m_Media.SetProgress(position);
+    const int rc = m_Cmd.SeekVideo(0, position, m_Media.Url());
     if (rc < 0) {
         CopyError(m_Cmd);
         return rc;
@@ -718,13 +419,13 @@ void VRXClient::OnStopVideo(uint8_t reason, const std::string&, const uint8_t*) 
         }
     }
     if (reason == 0 && GetVideoFileRepeat()) {
-        m_Cmd.RepeatMedia(CurrentMediaUrl());
+        m_Cmd.RepeatMedia(m_Media.Url());
         return;
     }
-    if (m_pScreenStream->IsRunning()) {
-        m_pScreenStream->Stop();
+    if (m_Media.ScreenStream().IsRunning()) {
+        m_Media.ScreenStream().Stop();
     }
-    if (!CurrentMediaFile().empty()) {
+    if (!m_Media.File().empty()) {
         ForgetMediaFile(false);
         StopImageChannel();
     }
@@ -755,14 +456,9 @@ void VRXClient::StartAudioPicture() {
     m_IB.CloseConnect();
     m_Cmd.ClearScreen(projection::kModeFullScreen, kPictureClearSeconds);
 
-    DeviceCapRecord caps;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        caps = m_CapRecord;
-    }
-    const uint8_t* format = caps.ColourFormat();
-    m_IB.SetWindowCapture(m_Window.load(), m_WindowFlag.load());
-    m_IB.Set16BitRGB(format[0] == 5 && format[1] == 6 && format[2] == 5);
+    const DeviceCapRecord caps = GetCapRecord();
+    m_IB.SetWindowCapture(m_Settings.Window(), m_Settings.WindowClientAreaOnly());
+    m_IB.Set16BitRGB(caps.IsFormat565());
     m_IB.SetImageFile(std::u16string());
     if (m_IB.GetState() == kVrxDisconnected) {
         if (int rc = OpenImageChannel(); rc < 0) {
@@ -774,62 +470,4 @@ void VRXClient::StartAudioPicture() {
         QK_LOGF(LOG_WARN, "PlayAudioFileW: picture not started (%d), audio only", rc);
         StopImageChannel();
     }
-}
-
-// ---------------------------------------------------------------------------
-// receiver input: default callback bodies
-
-void VRXClient::SwitchToLowLatency() {
-    if (m_Cmd.IsProtocolAbove011D() && m_IB.IsConnected()) {
-        m_IB.SetAckWindow(kLowLatencyAckWindow);
-        m_Cmd.SetPreBufTime(0, false, false);
-    }
-}
-
-void VRXClient::ResetPointerTracker() {
-    std::lock_guard<std::mutex> guard(m_TrackerLock);
-    m_PendingAxis = kNoAxis;
-}
-
-void VRXClient::TrackAbsoluteInput(const ByteString& record) {
-    InputReplay::KeyRecord key;
-    if (!InputReplay::ParseKeyRecord(record, &key) || key.type != kTypeAbsoluteAxis ||
-        (key.code != kAxisX && key.code != kAxisY)) {
-        return;
-    }
-    uint16_t x = 0, y = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_TrackerLock);
-        (key.code == kAxisX ? m_TrackX : m_TrackY) = static_cast<uint16_t>(key.value);
-        if (m_PendingAxis == kNoAxis) {
-            // The first axis of a pair: wait for the other one.
-            m_PendingAxis = key.code;
-            return;
-        }
-        // A record of the other axis completes the pair; one of the same
-        // axis keeps it, so that each further record moves the pointer.
-        if (m_PendingAxis != key.code) {
-            m_PendingAxis = kNoAxis;
-        }
-        x = m_TrackX;
-        y = m_TrackY;
-    }
-    OnPointerPosition(x, y);
-}
-
-void VRXClient::OnKeyboardCommand(const ByteString& record) {
-    SwitchToLowLatency();
-    TrackAbsoluteInput(record);
-}
-
-void VRXClient::OnMouseCommand(const ByteString&) {
-    SwitchToLowLatency();
-}
-
-void VRXClient::OnTouchEvent(int, int, int, int) {
-    SwitchToLowLatency();
-}
-
-void VRXClient::OnStringInput(const ByteString&) {
-    SwitchToLowLatency();
 }

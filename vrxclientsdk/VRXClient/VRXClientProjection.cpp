@@ -30,12 +30,6 @@ constexpr uint8_t kStopMode = projection::kModeFullScreen;
 // lists it: the maker's own boxes with no description text.
 constexpr uint16_t kLastOldMakerVersion = 0x123;
 constexpr char kMakerText[6] = {'K', 'I', 'R', 'S', 'O', '\0'};
-// The pixel-format text of 5-6-5 receivers, at bytes 5 to 7 of the record.
-constexpr char kFormat565[3] = {'5', '6', '5'};
-
-bool Is565(const DeviceCapRecord& caps) {
-    return std::memcmp(caps.ColourFormat(), kFormat565, sizeof kFormat565) == 0;
-}
 
 }  // namespace
 
@@ -125,7 +119,7 @@ int VRXClient::PausePlayImage() {
 // the start
 
 int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
-    ResetPointerTracker();
+    m_PointerTracker.Reset();
     OperationLock lock;
     if (int rc = TryOperationLock(lock); rc < 0) {
         return rc;
@@ -168,35 +162,14 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     if (mode != m_PlayMode.load() && !inEvent) {
         StopPlayImage();
     }
-    const uint16_t preBufTime = m_PreBufTime.load();
+    const uint16_t preBufTime = m_Settings.PreBufTime();
     if (preBufTime != 0) {
         StopPlayImage();
     }
     ActivityMonitorRemoveClient(this);
 
-    // Leg 1: the receiver agrees to show this sender.
-    if (m_Cmd.GetPlayState() != kPlayImage) {
-        const uint32_t previous = m_Cmd.GetPlayState();
-        const int rc = m_Cmd.IsProtocolAbove0110() ? m_Cmd.StartPlayAckImage(mode)
-                                                   : m_Cmd.StartPlayImage(mode);
-        if (rc < 0) {
-            if (rc == qkerr::kResponseTimeout) {
-                // The receiver may have started after all: withdraw.
-                m_Cmd.SaveError();
-                m_Cmd.StopPlayImage(kStopMode, true);
-                m_Cmd.RestoreError();
-            }
-            CopyError(m_Cmd);
-            return rc;
-        }
-        if (rc == 0) {
-            return QK_ERROR(qkerr::kDeviceOccupied);
-        }
-        if (rc == kConferenceRefusal) {
-            // Refused, not accepted: the channel stays as it was.
-            m_Cmd.SetPlayState(previous);
-            return QK_ERROR(qkerr::kConferenceMode);
-        }
+    if (int rc = AskReceiverToShow(mode); rc < 0) {
+        return rc;
     }
 
     if (m_Cmd.IsProtocolAbove011A()) {
@@ -225,24 +198,8 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
         return rc;
     }
 
-    DeviceCapRecord caps;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        caps = m_CapRecord;
-    }
-    projection::MouseFpsInputs fps;
-    fps.coding = static_cast<uint8_t>(coding);
-    fps.above011F = m_Cmd.IsProtocolAbove011F();
-    fps.preBufTime = preBufTime;
-    fps.capabilityFps = caps.fps;
-    fps.capabilityByte15 = caps.byte15;
-    m_IB.SetMaxMouseFPS(projection::MouseFps(fps));
-
-    m_IB.SetWindowCapture(m_Window.load(), m_WindowFlag.load());
-    m_IB.SetScreenCapture(m_Screen.load());
-    m_IB.SetRotation(m_Cmd.HasFbf2Bit80() ? 0 : m_Rotation.load());
-    m_IB.Set16BitRGB(Is565(caps));
-    m_IB.SetImageFile(platform::WideToUtf16(imageFile));
+    const DeviceCapRecord caps = GetCapRecord();
+    ConfigureImageChannel(caps, static_cast<uint8_t>(coding), preBufTime, imageFile);
 
     // Leg 2: the image connection.
     if (m_IB.GetState() == kVrxDisconnected) {
@@ -254,11 +211,6 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     if (!withFile && !projection::IsSplitMode(mode) && previousStatus != kVrxPaused) {
         m_Cmd.ClearScreen(mode, kClearScreenTimeoutSeconds);
     }
-
-    m_IB.SetDirtyRectRefresh(m_Cmd.HasFbfBit40());
-    m_IB.SetFullscreenJPEG(m_Cmd.HasFbf2Bit20());
-    const int cursor = m_CursorMode.load();
-    m_IB.SetCursorMode(cursor == 2 ? !m_Cmd.HasFbf2Bit40() : cursor == 1);
 
     int rc = StartImageEncoder(caps, mode, coding, changed);
     if (rc < 0) {
@@ -282,17 +234,69 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     return m_IB.GetErrorCode();
 }
 
+int VRXClient::AskReceiverToShow(uint8_t mode) {
+    if (m_Cmd.GetPlayState() == kPlayImage) {
+        return 0;  // it shows this sender already
+    }
+    const uint32_t previous = m_Cmd.GetPlayState();
+    const int rc =
+        m_Cmd.IsProtocolAbove0110() ? m_Cmd.StartPlayAckImage(mode) : m_Cmd.StartPlayImage(mode);
+    if (rc < 0) {
+        if (rc == qkerr::kResponseTimeout) {
+            // The receiver may have started after all: withdraw.
+            m_Cmd.SaveError();
+            m_Cmd.StopPlayImage(kStopMode, true);
+            m_Cmd.RestoreError();
+        }
+        CopyError(m_Cmd);
+        return rc;
+    }
+    if (rc == 0) {
+        return QK_ERROR(qkerr::kDeviceOccupied);
+    }
+    if (rc == kConferenceRefusal) {
+        // Refused, not accepted: the channel stays as it was.
+        m_Cmd.SetPlayState(previous);
+        return QK_ERROR(qkerr::kConferenceMode);
+    }
+    return 0;
+}
+
+void VRXClient::ConfigureImageChannel(const DeviceCapRecord& caps, uint8_t coding,
+                                      uint16_t preBufTime, const std::wstring& imageFile) {
+    projection::MouseFpsInputs fps;
+    fps.coding = coding;
+    fps.above011F = m_Cmd.IsProtocolAbove011F();
+    fps.preBufTime = preBufTime;
+    fps.capabilityFps = caps.fps;
+    fps.capabilityByte15 = caps.byte15;
+    m_IB.SetMaxMouseFPS(projection::MouseFps(fps));
+
+    m_IB.SetWindowCapture(m_Settings.Window(), m_Settings.WindowClientAreaOnly());
+    m_IB.SetScreenCapture(m_Settings.Screen());
+    m_IB.SetRotation(EffectiveRotation());
+    m_IB.Set16BitRGB(caps.IsFormat565());
+    m_IB.SetImageFile(platform::WideToUtf16(imageFile));
+
+    m_IB.SetDirtyRectRefresh(m_Cmd.HasFbfBit40());
+    m_IB.SetFullscreenJPEG(m_Cmd.HasFbf2Bit20());
+    const int cursor = m_Settings.CursorMode();
+    m_IB.SetCursorMode(cursor == ProjectionSettings::kIndeterminate ? !m_Cmd.HasFbf2Bit40()
+                                                                    : cursor == 1);
+}
+
+int VRXClient::EffectiveRotation() {
+    return m_Cmd.HasFbf2Bit80() ? 0 : m_Settings.Rotation();
+}
+
 int VRXClient::ChooseImageCoding(uint8_t mode, bool imageFile) {
     projection::CodingInputs in;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        in.receiverCodings = m_CapRecord.codings;
-    }
+    in.receiverCodings = GetCapRecord().codings;
     in.jpegLoaded = JpegEncoderModule() != nullptr;
     in.h264Loaded = H264EncoderModule() != nullptr;
     in.mode = mode;
     in.imageFile = imageFile;
-    in.codingSetting = m_ImageCoding.load();
+    in.codingSetting = m_Settings.ImageCoding();
     // Measuring the capture is not free: only when H.264 is possible at all.
     const bool h264Possible = in.h264Loaded && !projection::IsSplitMode(mode) && !imageFile &&
                               std::find(in.receiverCodings.begin(), in.receiverCodings.end(),
@@ -303,19 +307,19 @@ int VRXClient::ChooseImageCoding(uint8_t mode, bool imageFile) {
 
 bool VRXClient::ShouldUseH264() {
     projection::H264Inputs in;
-    in.codingSetting = m_ImageCoding.load();
+    in.codingSetting = m_Settings.ImageCoding();
     in.hasFbf2Bit10 = m_Cmd.HasFbf2Bit10();
-    in.preBufTime = m_PreBufTime.load();
-    in.jpegQuality = m_JpegQuality.load();
+    in.preBufTime = m_Settings.PreBufTime();
+    in.jpegQuality = m_Settings.JpegQuality();
     const DevAnnounce record = GetDeviceRecord();
     in.oldMakerReceiver =
         record.GetProtocolVersion() <= kLastOldMakerVersion &&
         record.bytes[DevAnnounce::kDescriptionOffset] == 0 &&
         std::memcmp(record.bytes + DevAnnounce::kTextOffset, kMakerText, sizeof kMakerText) == 0;
     {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        in.receiverWidth = m_CapRecord.iw;
-        in.receiverHeight = m_CapRecord.ih;
+        const DeviceCapRecord caps = GetCapRecord();
+        in.receiverWidth = caps.iw;
+        in.receiverHeight = caps.ih;
     }
     // The capture is measured only when the rules get that far.
     if (in.codingSetting == 0 && !in.hasFbf2Bit10 && in.preBufTime != 0 && !in.oldMakerReceiver) {
@@ -332,9 +336,9 @@ void VRXClient::GetCaptureSize(int& width, int& height) {
     // the pool builds a capture object for it, asks its size and drops it.
     FrawlPool* pool = FrawlPool::Acquire();
     const void* key = this;
-    pool->SetScreenCapture(key, m_Screen.load());
-    pool->SetWindowCapture(key, m_Window.load(), false);
-    pool->SetRotation(key, m_Cmd.HasFbf2Bit80() ? 0 : m_Rotation.load());
+    pool->SetScreenCapture(key, m_Settings.Screen());
+    pool->SetWindowCapture(key, m_Settings.Window(), false);
+    pool->SetRotation(key, EffectiveRotation());
     pool->GetWindowSize(key, width, height);
     pool->RemoveClient(key);
     FrawlPool::Release();
@@ -346,11 +350,10 @@ void VRXClient::GetCaptureSize(int& width, int& height) {
 int VRXClient::SendFrameBuffer(uint16_t w, uint16_t h, uint8_t abpp, uint8_t cs, uint8_t coding,
                                int captureW, int captureH, uint16_t* grantedW, uint16_t* grantedH) {
     uint8_t cd = coding;
-    const int rc =
-        m_Cmd.SetFrameBuffer(w, h, abpp, cs, m_DemandScaler.load() != 0, cd,
-                             static_cast<uint16_t>(std::clamp(captureW, 0, 0xffff)),
-                             static_cast<uint16_t>(std::clamp(captureH, 0, 0xffff)),
-                             static_cast<uint8_t>(m_Cmd.HasFbf2Bit80() ? 0 : m_Rotation.load()));
+    const int rc = m_Cmd.SetFrameBuffer(w, h, abpp, cs, m_Settings.DemandScaler() != 0, cd,
+                                        static_cast<uint16_t>(std::clamp(captureW, 0, 0xffff)),
+                                        static_cast<uint16_t>(std::clamp(captureH, 0, 0xffff)),
+                                        static_cast<uint8_t>(EffectiveRotation()));
     if (rc < 0) {
         CopyError(m_Cmd);
         return rc;
@@ -370,10 +373,7 @@ int VRXClient::SendFrameBuffer(uint16_t w, uint16_t h, uint8_t abpp, uint8_t cs,
         abpp = caps.bpp;
     }
     m_NegotiatedBpp = abpp;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        m_CapRecord = std::move(caps);
-    }
+    StoreCapabilities(caps);
     if (grantedW) {
         *grantedW = w;
     }
@@ -389,24 +389,20 @@ int VRXClient::ChangeFrameBuffer(uint8_t mode, uint8_t coding, bool imageFile, b
     if (!m_Cmd.HasFbfBit08()) {
         return 0;
     }
-    DeviceCapRecord caps;
-    {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        caps = m_CapRecord;
-    }
-    const uint8_t abpp =
-        projection::OfferedBitsPerPixel(m_Format16.load(), caps.bpp, Is565(caps), m_Alpha32.load());
+    const DeviceCapRecord caps = GetCapRecord();
+    const uint8_t abpp = projection::OfferedBitsPerPixel(m_Settings.Format16(), caps.bpp,
+                                                         caps.IsFormat565(), m_Settings.Alpha32());
     int captureW = 0, captureH = 0;
     GetCaptureSize(captureW, captureH);
     QK_LOGF(LOG_DEBUG, "ChangeFrameBuffer receiver %dx%d %d bpp, capture %dx%d", caps.iw, caps.ih,
             caps.bpp, captureW, captureH);
     const uint8_t cs =
         (coding == projection::kCodingJpeg || coding == projection::kCodingH264) ? 2 : 1;
-    const int enlarge = m_EnlargeFactor.load();
+    const int enlarge = m_Settings.EnlargeFactor();
 
-    if (!imageFile && !projection::IsSplitMode(mode) && m_ImageScaler.load()) {
-        int offX = m_DeOverscanX.load();
-        int offY = m_DeOverscanY.load();
+    if (!imageFile && !projection::IsSplitMode(mode) && m_Settings.ImageScaler()) {
+        int offX = m_Settings.DeOverscanX();
+        int offY = m_Settings.DeOverscanY();
         for (;;) {
             projection::FrameSizeInputs in;
             in.enlarge = enlarge;
@@ -416,7 +412,7 @@ int VRXClient::ChangeFrameBuffer(uint8_t mode, uint8_t coding, bool imageFile, b
             in.offsetY = offY;
             in.receiverWidth = caps.iw;
             in.receiverHeight = caps.ih;
-            in.aspect = m_AspectRatio.load();
+            in.aspect = m_Settings.AspectRatio();
             const projection::FrameSize asked = projection::ComputeFrameBufferSize(in);
             uint16_t w = asked.width, h = asked.height;
             if (int rc = SendFrameBuffer(w, h, abpp, cs, coding, captureW, captureH, &w, &h);
@@ -492,16 +488,13 @@ void VRXClient::StopImageChannel() {
 
 int VRXClient::StartImageEncoder(const DeviceCapRecord& caps, uint8_t mode, int coding,
                                  bool changed) {
-    const int offX = m_DeOverscanX.load();
-    const int offY = m_DeOverscanY.load();
-    const int aspectSetting = m_AspectRatio.load();
-    boost::logic::tribool aspect = aspectSetting == 2
-                                       ? boost::logic::tribool(boost::logic::indeterminate)
-                                       : boost::logic::tribool(aspectSetting == 1);
+    const int offX = m_Settings.DeOverscanX();
+    const int offY = m_Settings.DeOverscanY();
+    boost::logic::tribool aspect = ProjectionSettings::ToTribool(m_Settings.AspectRatio());
     if (offX > 0 || offY > 0) {
         aspect = false;
     }
-    const bool alpha = m_Alpha32.load() || m_NegotiatedBpp.load() == 32;
+    const bool alpha = m_Settings.Alpha32() || m_NegotiatedBpp.load() == 32;
     return m_IB.Start(caps.w, caps.h, caps.bpp, mode, coding, alpha, m_EnlargeFactorF.load(),
                       aspect, changed ? offX : 0, changed ? offY : 0);
 }

@@ -58,13 +58,13 @@ class TestClient : public VRXClient {
 public:
     ~TestClient() override { Shutdown(); }
 
-    int BufferSize() const { return m_IB.GetBufferSize(); }
-    int JpegQuality() const { return m_JpegQuality.load(); }
-    int EnlargeFactor() const { return m_EnlargeFactor.load(); }
-    double CursorScale() const { return m_CursorScale.load(); }
-    int DeOverscanX() const { return m_DeOverscanX.load(); }
-    int DeOverscanY() const { return m_DeOverscanY.load(); }
-    uint32_t Key() const { return m_Key.load(); }
+    int BufferSize() const { return ImageBufferSizeForTest(); }
+    int JpegQuality() const { return Settings().JpegQuality(); }
+    int EnlargeFactor() const { return Settings().EnlargeFactor(); }
+    double CursorScale() const { return Settings().CursorScale(); }
+    int DeOverscanX() const { return Settings().DeOverscanX(); }
+    int DeOverscanY() const { return Settings().DeOverscanY(); }
+    uint32_t Key() const { return LoginKey(); }
 
     int OnLogin(const std::string& code) override {
         ++loginEvents;

@@ -48,9 +48,7 @@ public:
     std::string MediaUrl() { return CurrentMediaUrl(); }
     std::wstring MediaFile() { return CurrentMediaFile(); }
     // A screen stream whose helper is looked up in `folder` only.
-    void UseHelperFolder(const std::string& folder) {
-        m_pScreenStream = std::make_unique<VideoScreenStream>(folder);
-    }
+    void UseHelperFolder(const std::string& folder) { SetScreenStreamHelperFolderForTest(folder); }
 };
 
 class MediaFacadeTest : public testing::Test {

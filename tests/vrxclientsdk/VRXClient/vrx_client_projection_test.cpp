@@ -42,11 +42,11 @@ public:
     // Keep-alive passes every 30 ms, and no peer counted dead while the fake
     // clock jumps.
     void SpeedUpKeepAlive() {
-        m_Cmd.SetAliveStepForTest(1);
-        m_Cmd.SetAliveTimeout(24 * 3600);  // the fake clock jumps hours
+        CommandChannel().SetAliveStepForTest(1);
+        CommandChannel().SetAliveTimeout(24 * 3600);  // the fake clock jumps hours
     }
-    uint64_t AlivePasses() const { return m_Cmd.AlivePassesForTest(); }
-    uint32_t PlayState() { return m_Cmd.GetPlayState(); }
+    uint64_t AlivePasses() { return CommandChannel().AlivePassesForTest(); }
+    uint32_t PlayState() { return CommandChannel().GetPlayState(); }
 
     std::atomic<int> ibErrors{0};
     std::atomic<int> startEvents{0};

@@ -27,7 +27,7 @@ QkRdpProvider::QkRdpProvider(std::shared_ptr<InputReplay> replay)
 
 QkRdpProvider::~QkRdpProvider() {
     m_LockKeys.StopTimer();
-    LockKeySync::ClearChannel(&m_Cmd);
+    LockKeySync::ClearChannel(&CommandChannel());
     Shutdown();
 }
 
@@ -43,18 +43,18 @@ void QkRdpProvider::SetViewport(int x, int y, int w, int h) {
 int QkRdpProvider::Login(uint32_t ipv4, const char* name, const char* password) {
     LoginImpl(0, ipv4, name, password);
     const int rc = GetErrorCode();
-    LockKeySync::SetChannel(rc < 0 ? nullptr : &m_Cmd);
+    LockKeySync::SetChannel(rc < 0 ? nullptr : &CommandChannel());
     return rc;
 }
 
 int QkRdpProvider::StartPlayImage(uint8_t mode) {
-    const int screen = m_Screen.load();
+    const int screen = CaptureScreen();
     m_Replay->SelectInputDisplay(screen);
     VRXClient::StartPlayImage(mode);
     const int rc = GetErrorCode();
     if (rc >= 0) {
         m_Replay->StartTouch(screen);
-        if (mode >= kWholeScreen && m_Cmd.IsProtocolAbove011C()) {
+        if (mode >= kWholeScreen && CommandChannel().IsProtocolAbove011C()) {
             m_LockKeys.SendLockKeyState();
             m_LockKeys.StartTimer();
         }
@@ -88,7 +88,7 @@ void QkRdpProvider::OnKeyboardCommand(const ByteString& record) {
     }
     QK_LOGF(LOG_INFO, "OnKeyboardCommand %d %d %d", key.type, key.code, key.value);
     if (key.type == kTypeLockKeys && key.timeZero && key.code == 0 && key.value == 0) {
-        if (m_Cmd.IsProtocolAbove011C()) {
+        if (CommandChannel().IsProtocolAbove011C()) {
             m_LockKeys.SendLockKeyState();
         }
         return;

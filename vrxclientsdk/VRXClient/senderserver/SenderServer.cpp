@@ -207,9 +207,8 @@ void SenderServer::AdoptCommand(platform::SocketHandle s, uint32_t peer) {
     // The capabilities decide whether a third connection follows the
     // image connection; the login reads them again.
     DeviceCapRecord caps;
-    if (m_Cmd.GetDeviceCap(&caps) >= 0) {
-        std::lock_guard<std::mutex> guard(m_RecordLock);
-        m_CapRecord = caps;
+    if (CommandChannel().GetDeviceCap(&caps) >= 0) {
+        StoreCapabilities(caps);
     }
     m_CmdConnected = true;
     m_IBConnected = false;
@@ -255,13 +254,13 @@ int SenderServer::OnLoginPassword(const std::string& password) {
     if (int rc = ReadReceiverSetup(); rc < 0) {
         return rc;
     }
-    const uint32_t key = m_Key.load();
+    const uint32_t key = LoginKey();
     const uint8_t* k = reinterpret_cast<const uint8_t*>(&key);
     QK_LOGF(LOG_DEBUG, "OnLogin Success pk:%02X%02X%02X%02X pw:%s", k[0], k[1], k[2], k[3],
             Masked(password));
     in_addr receiver{};
     receiver.s_addr = m_ConnectedPeer.load();
-    m_PeerAddress = receiver.s_addr;
+    SetPeerAddress(receiver.s_addr);
     m_ReceiverLoggedIn = true;
     OnLogin(&receiver);
     return 1;
