@@ -227,16 +227,26 @@ TEST(ProtocolBaseConnectTest, PortThatNeverAnswersTimesOut) {
 TEST(ProtocolBaseConnectTest, CloseConnectEndsAConnectWait) {
     LoopbackPeer never;
     TestChannel ch;
-    ch.handshake = [](platform::SocketHandle) { return -1; };
+    // The handshake never passes; its first try shows the connect waiting.
+    std::atomic<int> tries{0};
+    ch.handshake = [&](platform::SocketHandle) {
+        ++tries;
+        return -1;
+    };
     std::atomic<bool> returned{false};
     std::thread t([&] {
         ch.Connect("127.0.0.1", {never.Port()}, false, 60);
         returned = true;
     });
-    std::this_thread::sleep_for(100ms);
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (tries.load() == 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::yield();
+    }
+    ASSERT_GT(tries.load(), 0);
     EXPECT_FALSE(returned);
     ch.CloseConnect();
     t.join();  // would take 60 s if the wait ignored the close
+    EXPECT_TRUE(returned);
     EXPECT_FALSE(ch.IsConnected());
 }
 
@@ -317,7 +327,7 @@ TEST(ProtocolBaseRequestTest, PeerCloseFailsRequestPromptlyAndClosesOnceOnItsOwn
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     peer.join();
     ASSERT_TRUE(c.ch->WaitClosed());
-    std::this_thread::sleep_for(100ms);
+    c.ch->ShutdownConnection();  // joins every thread: no second close can follow
     EXPECT_EQ(c.ch->closeCount, 1);
     EXPECT_NE(c.ch->closeThread, std::this_thread::get_id());
     // The running flag was already clear when the close handler ran.
@@ -463,12 +473,14 @@ TEST(ProtocolBaseLifetimeTest, DestroyWhileEventsAreQueued) {
 TEST(ProtocolBaseLifetimeTest, OwnerCloseDoesNotCallOnConnectClose) {
     Connected c;
     c.ch->CloseConnect();
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(c.ch->closeCount, 0);
     EXPECT_FALSE(c.ch->IsConnected());
     // And the object connects again afterwards.
     LoopbackPeer again;
     EXPECT_EQ(c.ch->Connect("127.0.0.1", {again.Port()}, false, 5), 0);
+    // Once every thread is joined, neither the close nor the shutdown has
+    // reported a loss.
+    c.ch->ShutdownConnection();
+    EXPECT_EQ(c.ch->closeCount, 0);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "vrxclientsdk/VRXClient/input/LockKeySync.h"
 
+#include <algorithm>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdClient.h"
 
@@ -114,12 +116,26 @@ bool LockKeySync::TimerRunning() {
 }
 
 void LockKeySync::TimerThread() {
+    uint64_t lastSync = platform::NowMs();
     boost::unique_lock<boost::mutex> lock(m_TimerLock);
     while (!m_Stop) {
-        m_Wake.wait_for(lock, boost::chrono::milliseconds(kPeriodMs));
+        const uint64_t since = platform::NowMs() - lastSync;
+        int waitMs = since >= kPeriodMs ? 0 : kPeriodMs - static_cast<int>(since);
+        if (const int step = m_StepMs.load(); step > 0) {
+            waitMs = std::min(waitMs, step);
+        }
+        if (waitMs > 0) {
+            m_Wake.wait_for(lock, boost::chrono::milliseconds(waitMs));
+        }
+        ++m_Passes;
         if (m_Stop) {
             break;
         }
+        const uint64_t now = platform::NowMs();
+        if (now - lastSync < static_cast<uint64_t>(kPeriodMs)) {
+            continue;  // woken early, or a test's step: not due yet
+        }
+        lastSync = now;
         lock.unlock();
         SyncLockKeys();
         lock.lock();

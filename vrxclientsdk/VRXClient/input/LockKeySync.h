@@ -3,8 +3,9 @@
 //
 // The lock-key channel is process-wide: the command channel of the client
 // that logged in last. A client's timer reads the three toggles every 200 ms
-// and sends a lock-key frame (0xF4) on that channel for each one that changed
-// since it was last sent. A client clears the channel when it logs out, fails
+// of the process clock (platform/clock.h, which tests step) and sends a
+// lock-key frame (0xF4) on that channel for each one that changed since it
+// was last sent. A client clears the channel when it logs out, fails
 // to log in or goes away, and its timer stops with it, so neither outlives
 // the client.
 //
@@ -13,9 +14,11 @@
 // states, and is held while a frame is sent.
 #pragma once
 
+#include <atomic>
 #include <boost/thread/condition_variable.hpp>
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
+#include <cstdint>
 #include <memory>
 
 #include "vrxclientsdk/VRXClient/input/InputReplay.h"
@@ -50,6 +53,12 @@ public:
     void StopTimer();
     bool TimerRunning();
 
+    // Test hooks: the timer looks at the clock at least every `ms` of real
+    // time (by default it sleeps until its period is due on the clock), and
+    // counts its looks.
+    void SetTimerStepForTest(int ms) { m_StepMs = ms; }
+    uint64_t TimerPassesForTest() const { return m_Passes.load(); }
+
 private:
     // Sends the states that differ from the last sent, then stores all.
     void SyncLockKeys();
@@ -61,4 +70,6 @@ private:
     boost::condition_variable_any m_Wake;
     bool m_Stop = false;
     std::unique_ptr<boost::thread> m_pTimer;
+    std::atomic<int> m_StepMs{0};
+    std::atomic<uint64_t> m_Passes{0};
 };

@@ -67,10 +67,15 @@ std::string Chunk(uint16_t type, uint32_t sequence, uint16_t flags, const std::s
 
 class MmshServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_server.Listen("127.0.0.1", m_port)); }
+    // Port 0: the server takes a free port and says which.
+    void SetUp() override {
+        ASSERT_TRUE(m_server.Listen("127.0.0.1", 0));
+        m_port = m_server.Port();
+        ASSERT_NE(m_port, 0);
+    }
 
     MmshServer m_server{kHeader};
-    const uint16_t m_port = testsupport::LoopbackPeer::ClosedPort();
+    uint16_t m_port = 0;
 };
 
 TEST_F(MmshServerTest, DescribesThenPlays) {
@@ -118,11 +123,27 @@ TEST_F(MmshServerTest, RejectsWhatIsNoPlayerRequest) {
     EXPECT_EQ(m_server.ClientCount(), 0u);
 }
 
-TEST_F(MmshServerTest, APortInUseIsRefused) {
+TEST_F(MmshServerTest, ListensOnAFreePortRefusesATakenOneAndServesOnceItHasTheHeader) {
     MmshServer second{kHeader};
     EXPECT_FALSE(second.Listen("127.0.0.1", m_port));
-    EXPECT_FALSE(second.Listen("127.0.0.1", 0));
     EXPECT_FALSE(second.Listen("not an address", testsupport::LoopbackPeer::ClosedPort()));
+
+    // The helper listens before its encoder has the header: a player that
+    // connects meanwhile waits, and is served once the header is there.
+    MmshServer early;
+    ASSERT_TRUE(early.Listen("127.0.0.1", 0));
+    EXPECT_NE(early.Port(), m_port);
+    Player player(early.Port());
+    ASSERT_TRUE(player.Connected());
+    player.Send("GET / HTTP/1.1\r\n\r\n");
+    bool closed = false;
+    EXPECT_EQ(player.Read(early, 5, &closed), "");
+    EXPECT_EQ(early.ClientCount(), 0u);
+    early.SetHeader(kHeader);
+    const std::string reply = player.Read(early, 50, &closed);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(reply.substr(reply.find("\r\n\r\n") + 4),
+              Chunk(kMmshHeaderChunk, 0, kMmshHeaderFlags, kHeader));
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 //
 //   K7RMx64 x y width height port a b
 //
-// The encoder is started first; the port is listened on only once the
-// stream's header is in hand, so a listening K7RMx64 is ready to serve. The
-// program ends on SIGTERM (or SIGINT) and when the encoder ends. Exit codes:
-// 0 stopped, 2 bad arguments, 3 the encoder failed, 4 the port is taken.
+// The port is listened on first, so that a port another program holds fails
+// at once, before any encoder runs; players that connect while the encoder
+// prepares the stream's header wait in the backlog and are served once it is
+// in hand. The program ends on SIGTERM (or SIGINT) and when the encoder ends.
+// Exit codes: 0 stopped, 2 bad arguments, 3 the encoder failed, 4 the port
+// is taken.
 // The option bytes a and b are accepted and not used.
 #include <poll.h>
 #include <signal.h>
@@ -128,6 +130,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "K7RMx64: no DISPLAY to capture\n");
         return kExitEncoder;
     }
+    MmshServer server;
+    if (!server.Listen(platform::MediaBindAddress(), args.port)) {
+        std::fprintf(stderr, "K7RMx64: cannot listen on port %u\n", args.port);
+        return kExitPort;
+    }
     std::string why;
     std::unique_ptr<ScreenEncoder> encoder = ScreenEncoder::Start(display, args.rect, &why);
     if (!encoder) {
@@ -142,11 +149,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "K7RMx64: no stream from the encoder %s\n", reader.Failure().c_str());
         return kExitEncoder;
     }
-    MmshServer server(reader.Header());
-    if (!server.Listen(platform::MediaBindAddress(), args.port)) {
-        std::fprintf(stderr, "K7RMx64: cannot listen on port %u\n", args.port);
-        return kExitPort;
-    }
+    server.SetHeader(reader.Header());
 
     std::vector<pollfd> fds;
     std::string packet;

@@ -44,6 +44,8 @@ struct MmshServer::Client {
     size_t sent = 0;  // bytes of `out` already sent
 };
 
+MmshServer::MmshServer() = default;
+
 MmshServer::MmshServer(std::string header) : m_header(std::move(header)) {}
 
 MmshServer::~MmshServer() {
@@ -57,7 +59,7 @@ bool MmshServer::Listen(const std::string& address, uint16_t port) {
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_port = htons(port);
-    if (port == 0 || ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1) {
+    if (::inet_pton(AF_INET, address.c_str(), &sa.sin_addr) != 1) {
         return false;
     }
     m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -67,12 +69,19 @@ bool MmshServer::Listen(const std::string& address, uint16_t port) {
     // SO_REUSEADDR only: a port another program listens on stays refused.
     int yes = 1;
     ::setsockopt(m_listen, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    return ::bind(m_listen, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
-           ::listen(m_listen, kBacklog) == 0;
+    socklen_t length = sizeof sa;
+    if (::bind(m_listen, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        ::listen(m_listen, kBacklog) != 0 ||
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&sa), &length) != 0) {
+        return false;
+    }
+    m_port = ntohs(sa.sin_port);
+    return true;
 }
 
 void MmshServer::AppendPollFds(std::vector<pollfd>& fds) const {
-    fds.push_back(pollfd{m_listen, POLLIN, 0});
+    // Until the header is known, connecting players wait in the backlog.
+    fds.push_back(pollfd{m_listen, static_cast<short>(m_header.empty() ? 0 : POLLIN), 0});
     for (const auto& c : m_clients) {
         short events = 0;
         if (c->state == Client::State::kReading || c->state == Client::State::kPlaying) {

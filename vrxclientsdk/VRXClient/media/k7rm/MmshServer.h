@@ -22,14 +22,22 @@
 
 class MmshServer {
 public:
+    // A server that accepts players only once SetHeader gave it the stream.
+    MmshServer();
     // `header` is the payload of the header chunk (AsfStreamReader::Header()).
     explicit MmshServer(std::string header);
     ~MmshServer();
     MmshServer(const MmshServer&) = delete;
     MmshServer& operator=(const MmshServer&) = delete;
 
-    // Binds and listens on `address`:`port`; false when the port is taken.
+    // Binds and listens on `address`:`port` (0: any free port); false when
+    // the port is taken. Players that connect before the header is known
+    // wait in the backlog.
     bool Listen(const std::string& address, uint16_t port);
+    // The port listened on (0 before Listen succeeded).
+    uint16_t Port() const { return m_port; }
+    // Sets the header chunk's payload; players are accepted from then on.
+    void SetHeader(std::string header) { m_header = std::move(header); }
 
     // Appends the descriptors to poll (listening socket and players).
     void AppendPollFds(std::vector<pollfd>& fds) const;
@@ -51,6 +59,7 @@ private:
 
     std::string m_header;
     int m_listen = -1;
+    uint16_t m_port = 0;
     uint32_t m_sequence = 0;
     uint32_t m_nextClientId = 1;
     std::vector<std::unique_ptr<Client>> m_clients;
