@@ -44,16 +44,12 @@ bool Control::Attach(WindowManager& wm, ControlSet& set, WindowId parent,
     m_set = &set;
     m_id = options.id;
     m_text = options.text;
-    WindowOptions o;
-    o.child = true;
-    o.parent = parent;
-    o.rect = options.rect;
+    WindowOptions o = ChildWindowOptions(parent, options.rect, this);
     o.controlId = options.id;
     o.visible = false;  // shown below, once the control knows its window
     o.enabled = options.enabled;
     o.layer = WindowLayer::kControl;
     o.doubleClicks = false;
-    o.handler = this;
     Configure(o);
     m_window = wm.Create(o);
     if (!m_window) {

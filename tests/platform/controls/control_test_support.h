@@ -63,12 +63,10 @@ protected:
 
     void SetUp() override {
         WindowTest::SetUp();
-        WindowOptions o;
-        o.rect = Rect::FromXywh(kDialogOrigin.x, kDialogOrigin.y, 400, 300);
-        o.dialogKeys = true;
+        WindowOptions o = DialogWindowOptions(
+            {}, Rect::FromXywh(kDialogOrigin.x, kDialogOrigin.y, 400, 300), &host);
         o.visible = true;
         o.className = "DIALOG";
-        o.handler = &host;
         dialog = wm->Create(o);
         ASSERT_TRUE(dialog);
         host.back = Surface::Create(400, 300);

@@ -36,12 +36,9 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        WindowOptions o;
-        o.rect = kDialogRect;
+        WindowOptions o = DialogWindowOptions({}, kDialogRect, &host);
         o.title = "Controls";
-        o.dialogKeys = true;
         o.visible = true;
-        o.handler = &host;
         dialog = wm->Create(o);
         ASSERT_TRUE(dialog);
         host.back = Surface::Create(kDialogRect.Width(), kDialogRect.Height());

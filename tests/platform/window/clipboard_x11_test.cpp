@@ -101,8 +101,7 @@ TEST_F(ClipboardX11Test, TextOfAnotherProgramIsPastedAndItsCopyEndsOurs) {
     EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>("from the editor ✓"));
 
     XSelectionOwner old;
-    ASSERT_TRUE(
-        old.Start(s_server->Display(), "caf\xE9", XSelectionOwner::Offers::kLatin1Only));
+    ASSERT_TRUE(old.Start(s_server->Display(), "caf\xE9", XSelectionOwner::Offers::kLatin1Only));
     EXPECT_EQ(wm->ClipboardText(), std::optional<std::string>("café")) << "Latin-1 taken over";
 }
 
