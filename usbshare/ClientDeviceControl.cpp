@@ -5,6 +5,7 @@
 
 #include <netdb.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -32,12 +33,37 @@ constexpr const char* kSettingsSection = "Quorvane_Sender";
 // Longer than any IPv4 or IPv6 address text or host name the program keeps.
 constexpr size_t kMaxAddressLength = 63;
 
+// Creates `folder` and every missing folder above it, each readable by this
+// user only. False when one can't be made.
+bool MakeFolders(const std::string& folder) {
+    for (size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (at == std::string::npos) {
+            return true;
+        }
+    }
+}
+
 }  // namespace
 
 CClientDeviceControl::CClientDeviceControl()
     : m_Service(zamp::kCommandService), m_DataService(usbip::kDataService) {}
 
 CClientDeviceControl::~CClientDeviceControl() {
+    {
+        boost::lock_guard<boost::mutex> hold(m_CallLock);
+        m_bClosing = true;
+    }
+    // A request waiting for its reply wakes, sees the object going and
+    // leaves; nothing is freed before every call has left.
+    m_ReplyEvent.Set();
+    {
+        boost::unique_lock<boost::mutex> hold(m_CallLock);
+        m_CallsDone.wait(hold, [this] { return m_Calls == 0; });
+    }
     Shutdown();
 }
 
@@ -64,6 +90,7 @@ int CClientDeviceControl::Init(char* ip, DeviceNotifyWindow hwnd, CallBackMsgFun
     // Whatever an earlier Init left running ends here.
     Shutdown();
     m_Link.sockErr = 0;
+    m_Link.lossReported = false;
     m_Link.quit = 0;
     m_Link.devErr = 0;
     m_Address.clear();
@@ -128,7 +155,16 @@ bool CClientDeviceControl::LoadIniFile() {
 }
 
 void CClientDeviceControl::InitAppLog() {
-    ZampLog::Instance().Enable(AppDataFolder() + "/" + kSettingsFolder + "/log/ZAMP.log");
+    const std::string folder = AppDataFolder() + "/" + kSettingsFolder + "/log";
+    const bool made = MakeFolders(folder);
+    const int error = errno;
+    ZampLog::Instance().Enable(folder + "/ZAMP.log");
+    if (!made) {
+        // Lines are dropped until the folder can be written; say why once
+        // it can.
+        WriteLog("Log folder %s can't be made: %s\n", folder.c_str(),
+                 platform::SystemErrorText(error).c_str());
+    }
 }
 
 int CClientDeviceControl::Connect() {
@@ -263,6 +299,10 @@ int CClientDeviceControl::DetachDeviceByIndex(int index) {
 }
 
 int CClientDeviceControl::AttachAllDevice() {
+    CallGuard call(*this);
+    if (!call) {
+        return -1;
+    }
     if (m_Link.sockErr.load() != 0) {
         m_Link.quit = 1;
         return -1;
@@ -283,6 +323,9 @@ int CClientDeviceControl::AttachAllDevice() {
 int CClientDeviceControl::DoAttachAllDevice() {
     WriteLog("- %s\n", m_Address.c_str());
     if (DoExport() < 0) {
+        if (Stopping()) {
+            return -1;
+        }
         m_Link.Report("ERR", kCbDeviceLinkFailed);
         m_Link.sockErr = 2;
         return -1;
@@ -293,6 +336,13 @@ int CClientDeviceControl::DoAttachAllDevice() {
             platform::SleepMs(m_Timings.attachPauseMs);
         }
         first = false;
+        // A link lost or a detach begun meanwhile ends the attaching: no
+        // device is imported for a session that is over.
+        if (m_Link.sockErr.load() == 2 || m_Link.quit.load() != 0 || Stopping()) {
+            WriteLog("Attaching stopped: sockErr=%d quit=%d\n", m_Link.sockErr.load(),
+                     m_Link.quit.load());
+            return -1;
+        }
         m_pForwarder->StartAttachDeviceThread(device);
     }
     CreateUSBIPKEEPALIVEThread();
@@ -300,6 +350,10 @@ int CClientDeviceControl::DoAttachAllDevice() {
 }
 
 int CClientDeviceControl::DetachAllDevice() {
+    CallGuard call(*this);
+    if (!call) {
+        return -1;
+    }
     const std::vector<DevicePtr> devices = Devices();
     int failures = 0;
     for (const DevicePtr& device : devices) {
@@ -391,12 +445,10 @@ void CClientDeviceControl::KeepAliveThread() {
         }
         if (++misses >= limit) {
             WriteLog("KeepAlive failed:%d\n", misses);
-            const bool first = m_Link.sockErr.exchange(2) == 0;
+            m_Link.sockErr = 2;
             m_hKeepAliveEvent.Reset();
             DetachAllDevice();
-            if (first) {
-                m_Link.Report(nullptr, kCbConnectionDropped);
-            }
+            ReportLinkLost("KeepAlive given up");
             break;
         }
     }
@@ -404,12 +456,14 @@ void CClientDeviceControl::KeepAliveThread() {
 }
 
 void CClientDeviceControl::LinkLost(const char* reason) {
-    int expected = 0;
-    if (m_Link.sockErr.compare_exchange_strong(expected, 2)) {
+    m_Link.sockErr = 2;
+    ReportLinkLost(reason);
+}
+
+void CClientDeviceControl::ReportLinkLost(const char* reason) {
+    if (!m_Link.lossReported.exchange(true)) {
         WriteLog("%s\n", reason);
         m_Link.Report(nullptr, kCbConnectionDropped);
-    } else {
-        m_Link.sockErr = 2;
     }
 }
 

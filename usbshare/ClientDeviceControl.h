@@ -10,16 +10,21 @@
 // stopped cooperatively and joined by Terminate or the destructor.
 //
 // Methods may be called from any of the program's threads; requests that
-// wait for a reply are serialised, one at a time. Methods return 0 (or a
-// count) on success and -1 on failure; asynchronous outcomes go to the
-// callback. Not copyable.
+// wait for a reply are serialised, one at a time, and each waits for the
+// reply of its own code (replies of other codes are set aside). Deleting the
+// object while a request waits on another thread ends that request (-1)
+// before anything is freed. Methods return 0 (or a count) on success and -1
+// on failure; asynchronous outcomes go to the callback. Not copyable.
 #pragma once
 
 #include <atomic>
+#include <boost/thread/condition_variable.hpp>
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/recursive_mutex.hpp>
 #include <boost/thread/thread.hpp>
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -51,8 +56,9 @@ using DeviceNotifyWindow = void*;
 class PORVANE_EXPORT CClientDeviceControl final : public porvane::ISocketClientHandler {
 public:
     CClientDeviceControl();
-    // Stops every thread of the object (reader, keep-alive, forwarding) and
-    // closes the connection. Sends nothing to the receiver.
+    // Ends the requests that wait on other threads, stops every thread of the
+    // object (reader, keep-alive, forwarding) and closes the connection.
+    // Sends nothing to the receiver and reports nothing.
     ~CClientDeviceControl();
     CClientDeviceControl(const CClientDeviceControl&) = delete;
     CClientDeviceControl& operator=(const CClientDeviceControl&) = delete;
@@ -152,12 +158,50 @@ protected:
 private:
     using DevicePtr = std::shared_ptr<CZAMPDevice>;
 
+    // Counts a public call in progress, so that the destructor can wake it
+    // and wait until it has left the object. False when the object is going.
+    class CallGuard {
+    public:
+        explicit CallGuard(CClientDeviceControl& control) : m_control(control) {
+            boost::lock_guard<boost::mutex> hold(control.m_CallLock);
+            m_entered = !control.m_bClosing;
+            control.m_Calls += m_entered ? 1 : 0;
+        }
+        ~CallGuard() {
+            if (!m_entered) {
+                return;
+            }
+            // Notified under the lock: once it is released the object may go.
+            boost::lock_guard<boost::mutex> hold(m_control.m_CallLock);
+            if (--m_control.m_Calls == 0) {
+                m_control.m_CallsDone.notify_all();
+            }
+        }
+        CallGuard(const CallGuard&) = delete;
+        CallGuard& operator=(const CallGuard&) = delete;
+        explicit operator bool() const { return m_entered; }
+
+    private:
+        CClientDeviceControl& m_control;
+        bool m_entered = false;
+    };
+
     void Dispatch(const zamp::ZampHeader& header, std::span<const uint8_t> message);
-    void StoreReply(std::span<const uint8_t> message);
+    // Sets a reply aside for the request that waits for its code.
+    void StoreReply(uint16_t code, std::span<const uint8_t> message);
+    // Forgets an earlier reply of `code` before its request goes out.
+    void ForgetReply(uint16_t code);
+    // Waits until a reply of `code` has come (it becomes the stored reply),
+    // `deadline` passes, or the object is going. Replies of other codes
+    // wake the wait and are left aside.
+    bool WaitForReply(uint16_t code, uint64_t deadline);
     zamp::ZampHeader StoredReplyHeader();
     void ClearReply();
-    // Sets the link state to 2; reports code 1 when it was 0 before.
+    bool Stopping() const { return m_bClosing || m_bShuttingDown; }
+    // Marks the command link lost (state 2) and reports code 1 unless this
+    // session already did.
     void LinkLost(const char* reason);
+    void ReportLinkLost(const char* reason);
     void KeepAliveThread();
     // Asks the keep-alive thread to end and joins it (unless called on it).
     void EndKeepAliveThread();
@@ -190,11 +234,20 @@ private:
     porvane::NetworkState* m_pNetworkForTest = nullptr;
     zamp::ZampFrameReader m_Reader;  // reader thread only
 
+    // Public calls in progress, and whether the destructor has begun.
+    boost::mutex m_CallLock;
+    boost::condition_variable m_CallsDone;
+    int m_Calls = 0;                      // guarded by m_CallLock
+    std::atomic<bool> m_bClosing{false};  // set under m_CallLock
+
     // One request waits for its reply at a time.
     boost::mutex m_RequestLock;
-    porvane::AutoResetEvent m_ReplyEvent;
+    porvane::AutoResetEvent m_ReplyEvent;   // set whenever a reply arrives
+    std::atomic<uint16_t> m_WaitingFor{0};  // the code a request waits for, for the log
     boost::mutex m_ReplyLock;
-    std::vector<uint8_t> m_Reply;  // the last reply, header first; guarded by m_ReplyLock
+    // Replies that arrived, by code and in order, not yet taken by a request.
+    std::map<uint16_t, std::deque<std::vector<uint8_t>>> m_Arrived;  // guarded by m_ReplyLock
+    std::vector<uint8_t> m_Reply;  // the reply last taken, header first; guarded by m_ReplyLock
 
     porvane::AutoResetEvent m_hKeepAliveEvent;
     boost::mutex m_KeepAliveLock;  // guards the thread object and its id

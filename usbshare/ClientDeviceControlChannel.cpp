@@ -1,7 +1,8 @@
 // The ZAMP command channel of the control object: requests, the replies they
 // wait for, the device list, and the receiver's own export, unexport and
-// keep-alive requests. Replies are matched to requests by the reply event;
-// m_RequestLock lets one request wait at a time.
+// keep-alive requests. Each reply is set aside by its code and taken by the
+// request that waits for that code; m_RequestLock lets one request wait at a
+// time.
 #include <algorithm>
 
 #include "platform/clock.h"
@@ -18,6 +19,8 @@ namespace {
 
 // How often a wait for another device's forwarding to end looks again.
 constexpr uint32_t kStatePollMs = 10;
+// Replies of one code kept for a request (the oldest go first).
+constexpr size_t kRepliesKeptPerCode = 4;
 
 bool FinishedState(int state) {
     return state == CZAMPDevice::kDetached || state == CZAMPDevice::kForwardEnded ||
@@ -55,15 +58,13 @@ void CClientDeviceControl::Dispatch(const zamp::ZampHeader& header,
     switch (header.code) {
         case zamp::kRepDevList:
             WriteLog("%s\n", name);
-            StoreReply(message);
-            m_ReplyEvent.Set();
+            StoreReply(header.code, message);
             break;
         case zamp::kRepUsbBind:
         case zamp::kRepUsbUnbind:
         case zamp::kRepUsbIpInfo:
             WriteLog("%s\n", name);
-            StoreReply(message.first(zamp::kHeaderSize));
-            m_ReplyEvent.Set();
+            StoreReply(header.code, message.first(zamp::kHeaderSize));
             break;
         case zamp::kReqExportUsb:
             WriteLog("%s\n", name);
@@ -83,14 +84,56 @@ void CClientDeviceControl::Dispatch(const zamp::ZampHeader& header,
     }
 }
 
-void CClientDeviceControl::StoreReply(std::span<const uint8_t> message) {
+void CClientDeviceControl::StoreReply(uint16_t code, std::span<const uint8_t> message) {
+    const uint16_t waiting = m_WaitingFor.load();
+    if (waiting != code) {
+        WriteLog("Reply 0x%04x set aside: the request waiting is for 0x%04x\n", code, waiting);
+    }
+    {
+        boost::lock_guard<boost::mutex> hold(m_ReplyLock);
+        std::deque<std::vector<uint8_t>>& queue = m_Arrived[code];
+        if (queue.size() == kRepliesKeptPerCode) {
+            queue.pop_front();
+        }
+        queue.emplace_back(message.begin(), message.end());
+    }
+    m_ReplyEvent.Set();
+}
+
+void CClientDeviceControl::ForgetReply(uint16_t code) {
     boost::lock_guard<boost::mutex> hold(m_ReplyLock);
-    m_Reply.assign(message.begin(), message.end());
+    m_Arrived.erase(code);
+    m_Reply.clear();
 }
 
 void CClientDeviceControl::ClearReply() {
     boost::lock_guard<boost::mutex> hold(m_ReplyLock);
+    m_Arrived.clear();
     m_Reply.clear();
+}
+
+bool CClientDeviceControl::WaitForReply(uint16_t code, uint64_t deadline) {
+    m_WaitingFor = code;
+    bool taken = false;
+    for (;;) {
+        {
+            boost::lock_guard<boost::mutex> hold(m_ReplyLock);
+            auto it = m_Arrived.find(code);
+            if (it != m_Arrived.end() && !it->second.empty()) {
+                m_Reply = std::move(it->second.front());
+                it->second.pop_front();
+                taken = true;
+                break;
+            }
+        }
+        const uint64_t now = platform::NowMs();
+        if (Stopping() || now >= deadline) {
+            break;
+        }
+        m_ReplyEvent.WaitMs(static_cast<uint32_t>(std::min<uint64_t>(deadline - now, UINT32_MAX)));
+    }
+    m_WaitingFor = 0;
+    return taken;
 }
 
 zamp::ZampHeader CClientDeviceControl::StoredReplyHeader() {
@@ -169,104 +212,101 @@ int CClientDeviceControl::KeepAliveReply() {
 // ---- Request and wait ----
 
 bool CClientDeviceControl::CanDeviceAttach() {
+    CallGuard call(*this);
+    if (!call) {
+        return false;
+    }
     boost::lock_guard<boost::mutex> hold(m_RequestLock);
     m_Status = kStatusInfoRequested;
     WriteLog("*********CanDeviceAttach*********\n");
     if (m_Link.sockErr.load() != 0) {
         WriteLog("Socket error\n");
     }
-    m_ReplyEvent.Reset();
-    ClearReply();
+    ForgetReply(zamp::kRepUsbIpInfo);
     if (USBInfoRequest() < 0) {
         return false;
     }
-    for (int wait = 0; wait < 3; ++wait) {
-        if (!m_ReplyEvent.WaitMs(m_Timings.replyWaitMs)) {
-            continue;
-        }
-        const zamp::ZampHeader h = StoredReplyHeader();
-        if (h.code != zamp::kRepUsbIpInfo) {
-            continue;  // a late reply to an earlier request
-        }
-        return h.status != zamp::kInfoStatusBusy;
+    const uint64_t deadline = platform::NowMs() + 3ull * m_Timings.replyWaitMs;
+    if (WaitForReply(zamp::kRepUsbIpInfo, deadline)) {
+        return StoredReplyHeader().status != zamp::kInfoStatusBusy;
     }
     WriteLog("CanDeviceAttach failed\n");
-    m_ReplyEvent.Reset();
     return false;
 }
 
 int CClientDeviceControl::DoBind() {
+    CallGuard call(*this);
+    if (!call) {
+        return -1;
+    }
     boost::lock_guard<boost::mutex> hold(m_RequestLock);
     WriteLog("*********DoBind*********\n");
-    m_ReplyEvent.Reset();
-    ClearReply();
+    ForgetReply(zamp::kRepUsbBind);
     if (USBBindRequest() < 0) {
         WriteLog("USBBindRequest failed\n");
         m_Link.Report("ERR", kCbBindFailed);
         return -1;
     }
-    for (int wait = 0; wait < 3; ++wait) {
-        if (!m_ReplyEvent.WaitMs(m_Timings.replyWaitMs)) {
-            continue;
-        }
+    // One refusal is waited past (the receiver may still confirm); a second
+    // ends the bind.
+    const uint64_t deadline = platform::NowMs() + 3ull * m_Timings.replyWaitMs;
+    int refusals = 0;
+    while (WaitForReply(zamp::kRepUsbBind, deadline)) {
         if (USBBindReply() == 0) {
             m_Status = kStatusBound;
             m_Link.Report(nullptr, kCbBindSucceeded);
             WriteLog("*********DoBindEnd*********\n");
             return 0;
         }
-        if (wait > 0) {
+        if (++refusals > 1) {
             WriteLog("USBBind failed\n");
             m_Link.Report("ERR", kCbBindFailed);
             return -1;
         }
     }
     WriteLog("DoBind failed\n");
-    m_ReplyEvent.Reset();
     return -1;
 }
 
 int CClientDeviceControl::DoUnBind() {
+    CallGuard call(*this);
+    if (!call) {
+        return -1;
+    }
     boost::lock_guard<boost::mutex> hold(m_RequestLock);
     WriteLog("DoUnBind\n");
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_ReplyEvent.Reset();
-        ClearReply();
+    for (int attempt = 0; attempt < 3 && !Stopping(); ++attempt) {
+        ForgetReply(zamp::kRepUsbUnbind);
         if (USBUnBindRequest() <= 0) {
             m_Link.Report("ERR", kCbUnbindFailed);
             return -1;
         }
-        if (!m_ReplyEvent.WaitMs(m_Timings.unbindWaitMs)) {
-            continue;
-        }
-        if (USBUnBindReply() == 0) {
+        if (WaitForReply(zamp::kRepUsbUnbind, platform::NowMs() + m_Timings.unbindWaitMs) &&
+            USBUnBindReply() == 0) {
             m_Status = kStatusUnbound;
             m_Link.Report(nullptr, kCbUnbindSucceeded);
             return 0;
         }
-        if (attempt > 0) {
-            m_Link.Report("ERR", kCbUnbindFailed);
-            return -1;
-        }
     }
-    m_ReplyEvent.Reset();
     return -1;
 }
 
 int CClientDeviceControl::DoExport() {
+    CallGuard call(*this);
+    if (!call) {
+        return -1;
+    }
     boost::lock_guard<boost::mutex> hold(m_RequestLock);
     m_Status = kStatusListRequested;
     WriteLog("DoExport\n");
-    m_ReplyEvent.Reset();
-    ClearReply();
+    ForgetReply(zamp::kRepDevList);
     if (ExportDeviceRequest() < 0) {
         m_Link.Report("ERR", kCbAttachFailed);
         return -1;
     }
-    if (!m_ReplyEvent.WaitMs(m_Timings.exportWaitMs)) {
+    if (!WaitForReply(zamp::kRepDevList, platform::NowMs() + m_Timings.exportWaitMs)) {
         return -1;
     }
-    m_ReplyEvent.Reset();
     if (ExportDeviceReply() < 0) {
         m_Link.Report("ERR", kCbDeviceListRejected);
         return -1;
@@ -330,6 +370,11 @@ int CClientDeviceControl::ExportDeviceReply() {
 int CClientDeviceControl::AutoExportDevice(std::span<const uint8_t> message) {
     WriteLog("****** AutoExport *******\n");
     m_Status = kStatusExportRequested;
+    // Every way out, a refusal included, ends the export's status.
+    struct ExportDone {
+        std::atomic<int>& status;
+        ~ExportDone() { status = kStatusExportDone; }
+    } done{m_Status};
     zamp::ZampDeviceEntry entry;
     std::string why;
     if (!zamp::ParseExportRequest(message, &entry, &why)) {
@@ -350,9 +395,8 @@ int CClientDeviceControl::AutoExportDevice(std::span<const uint8_t> message) {
         const DevicePtr earlier = *same;
         const uint64_t deadline = platform::NowMs() + m_Timings.sameBusIdWaitMs;
         while (!FinishedState(earlier->GetState())) {
-            if (platform::NowMs() >= deadline || m_bShuttingDown) {
+            if (platform::NowMs() >= deadline || Stopping()) {
                 WriteLog("Busid=%8s is still shared; export refused\n", entry.record.busId.c_str());
-                m_Status = kStatusExportDone;
                 return -1;
             }
             platform::SleepMs(kStatePollMs);
@@ -365,7 +409,6 @@ int CClientDeviceControl::AutoExportDevice(std::span<const uint8_t> message) {
     DevicePtr device = NewDevice(entry, CZAMPDevice::kRequested);
     if (device->IsUnsupported()) {
         WriteLog("device count:%d\n", GetDeviceCount());
-        m_Status = kStatusExportDone;
         return 0;
     }
     {
@@ -378,7 +421,6 @@ int CClientDeviceControl::AutoExportDevice(std::span<const uint8_t> message) {
         platform::SleepMs(m_Timings.exportPauseMs);
     }
     WriteLog("device count:%d\n", GetDeviceCount());
-    m_Status = kStatusExportDone;
     return 0;
 }
 

@@ -130,4 +130,13 @@ IoResult RecvExact(int fd, uint8_t* data, size_t len, int stopFd, int timeoutMs)
                  [&](size_t done) { return ::recv(fd, data + done, len - done, 0); });
 }
 
+ssize_t PeekMessageSize(int fd) {
+    for (;;) {
+        const ssize_t n = ::recv(fd, nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
 }  // namespace usbip

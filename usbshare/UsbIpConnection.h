@@ -2,6 +2,7 @@
 // and moving exact byte counts while a stop signal can end any wait.
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,5 +21,10 @@ int ConnectDeviceSocket(const std::string& address, const std::string& service, 
 // negative) runs out. A closed peer is a failure.
 IoResult SendExact(int fd, const uint8_t* data, size_t len, int stopFd, int timeoutMs = -1);
 IoResult RecvExact(int fd, uint8_t* data, size_t len, int stopFd, int timeoutMs = -1);
+
+// The size of the next message waiting on message socket `fd`
+// (SOCK_SEQPACKET), without taking it: 0 at its end, -1 with errno (EAGAIN
+// when none waits).
+ssize_t PeekMessageSize(int fd);
 
 }  // namespace usbip

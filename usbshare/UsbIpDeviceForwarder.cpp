@@ -27,8 +27,8 @@ UsbIpDeviceForwarder::~UsbIpDeviceForwarder() {
         sessions.swap(m_sessions);
     }
     for (auto& [device, session] : sessions) {
-        session->stop.Raise();
-        Join(*session);
+        std::lock_guard<std::mutex> hold(session->control);
+        StopAndJoin(*session);
     }
 }
 
@@ -39,7 +39,13 @@ std::shared_ptr<UsbIpDeviceForwarder::Session> UsbIpDeviceForwarder::Find(
     return it == m_sessions.end() ? nullptr : it->second;
 }
 
-void UsbIpDeviceForwarder::Join(Session& session) {
+std::unique_lock<std::mutex> UsbIpDeviceForwarder::LockDevice(
+    const std::shared_ptr<Session>& session) {
+    return std::unique_lock<std::mutex>(session ? session->control : m_unstartedLock);
+}
+
+void UsbIpDeviceForwarder::StopAndJoin(Session& session) {
+    session.stop.Raise();
     if (session.thread.joinable() && session.thread.get_id() != boost::this_thread::get_id()) {
         session.thread.join();
     }
@@ -47,13 +53,14 @@ void UsbIpDeviceForwarder::Join(Session& session) {
 
 void UsbIpDeviceForwarder::StartAttachDeviceThread(const std::shared_ptr<CZAMPDevice>& device) {
     if (std::shared_ptr<Session> old = Find(*device)) {
-        old->stop.Raise();
-        Join(*old);
+        std::lock_guard<std::mutex> hold(old->control);
+        StopAndJoin(*old);
     }
     auto session = std::make_shared<Session>();
     session->device = device;
+    std::lock_guard<std::mutex> hold(session->control);
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<std::mutex> sessions(m_lock);
         m_sessions[device.get()] = session;
     }
     Session* s = session.get();
@@ -100,18 +107,21 @@ void UsbIpDeviceForwarder::AttachDevice(Session& session) {
     WriteLog("Goto USBIPForroward\n");
     UsbIpRelay(dev, m_link, session.socket, *handle, port, session.stop.Fd()).Run();
 
-    if (!dev.m_bDetach) {
+    const bool detached = dev.m_bDetach;
+    if (!detached) {
         WriteLog("pZAMPDevice->m_bDetach\n");
         dev.SetState(CZAMPDevice::kRelayEnded);
-        if (!dev.m_bDevErr) {
-            handle->Unplug(port);
+        if (!dev.m_bDevErr && handle->Unplug(port) == 0) {
+            dev.SetPort(0);  // the port may go to another device from now on
         }
     }
     handle.reset();
     dev.ReleaseInterfaceTable();
     ::close(session.socket);
     session.socket = -1;
-    const bool detached = dev.m_bDetach;
+    // Ended on its own while the session goes on: the device's connection
+    // is lost (the session's own ends are reported by the control object).
+    const bool lost = !detached && m_link.quit.load() == 0 && m_link.sockErr.load() == 0;
     dev.SetState(CZAMPDevice::kForwardEnded);
     if (detached) {
         WriteLog("ECALLBACK_MSG_USBDEVICE_DETACH\n");
@@ -119,6 +129,9 @@ void UsbIpDeviceForwarder::AttachDevice(Session& session) {
     } else {
         WriteLog("ECALLBACK_MSG_USBDEVICE_SERVER_DETACH:g_iSockErr=%d,m_bSocket_Error=%d\n",
                  m_link.sockErr.load(), dev.m_bSocket_Error.load());
+        if (lost) {
+            m_link.Report(bus.c_str(), porvane::kCbDeviceLinkFailed);
+        }
     }
     WriteLog("AttachDeviceEnd\n");
 }
@@ -175,21 +188,29 @@ std::unique_ptr<VirtualUsbBusHandle> UsbIpDeviceForwarder::ImportDevice(Session&
 }
 
 int UsbIpDeviceForwarder::DetachDevice(CZAMPDevice& dev) {
+    const std::shared_ptr<Session> session = Find(dev);
+    const std::unique_lock<std::mutex> hold = LockDevice(session);
+    return DetachLocked(dev, session.get());
+}
+
+int UsbIpDeviceForwarder::DetachLocked(CZAMPDevice& dev, Session* session) {
     WriteLog("*********DetachDevice[Busid:%8s]*********\n", dev.GetBusId().c_str());
     WriteLog("Status=%d\n", dev.GetState());
     dev.m_bDetach = 1;
     const int state = dev.GetState();
-    if (state == CZAMPDevice::kNew || state == CZAMPDevice::kForwardEnded || state > 12) {
+    // Nothing to stop: never started, forwarding over, detached already, or
+    // going away. A port it had may belong to another device by now.
+    if (state == CZAMPDevice::kNew || state == CZAMPDevice::kForwardEnded ||
+        state == CZAMPDevice::kDetached || state > 12) {
         return 0;
     }
     WriteLog("*** Detach ***\n");
     dev.SetState(CZAMPDevice::kDetaching);
     // The forwarding ends in every case, completing what is still open on
     // the bus; then a plugged port is unplugged.
-    if (std::shared_ptr<Session> session = Find(dev)) {
+    if (session) {
         WriteLog("Set Exit Event\n");
-        session->stop.Raise();
-        Join(*session);
+        StopAndJoin(*session);
     }
     const int port = dev.GetPort();
     int result = -1;
@@ -199,7 +220,9 @@ int UsbIpDeviceForwarder::DetachDevice(CZAMPDevice& dev) {
         WriteLog("DevErr set: port %d not unplugged\n", port);
     } else if (std::unique_ptr<VirtualUsbBusHandle> handle = m_bus ? m_bus->Open() : nullptr) {
         result = handle->Unplug(port);
-        if (result != 0) {
+        if (result == 0) {
+            dev.SetPort(0);
+        } else {
             WriteLog("unplug of port %d failed\n", port);
         }
     } else {
@@ -211,11 +234,13 @@ int UsbIpDeviceForwarder::DetachDevice(CZAMPDevice& dev) {
 }
 
 void UsbIpDeviceForwarder::TerminateDevice(CZAMPDevice& dev) {
+    const std::shared_ptr<Session> session = Find(dev);
+    const std::unique_lock<std::mutex> hold = LockDevice(session);
     WriteLog("*********Terminate[Busid:%8s]*********\n", dev.GetBusId().c_str());
     WriteLog("m_bAttach=%d && m_bDetach=%d\n", dev.m_bAttach.load(), dev.m_bDetach.load());
     dev.SetListIndex(0);
     if (dev.m_bAttach && !dev.m_bDetach) {
-        DetachDevice(dev);
+        DetachLocked(dev, session.get());
     }
     if (dev.GetState() >= CZAMPDevice::kTerminating) {
         return;
@@ -223,18 +248,13 @@ void UsbIpDeviceForwarder::TerminateDevice(CZAMPDevice& dev) {
     dev.m_bDetach = 0;
     dev.m_bAttach = 0;
     dev.SetState(CZAMPDevice::kTerminating);
-    std::shared_ptr<Session> session;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
+    if (session) {
+        StopAndJoin(*session);
+        std::lock_guard<std::mutex> sessions(m_lock);
         auto it = m_sessions.find(&dev);
-        if (it != m_sessions.end()) {
-            session = it->second;
+        if (it != m_sessions.end() && it->second == session) {
             m_sessions.erase(it);
         }
-    }
-    if (session) {
-        session->stop.Raise();
-        Join(*session);
     }
     dev.ReleaseInterfaceTable();
     dev.SetPort(0);

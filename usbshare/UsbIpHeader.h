@@ -45,6 +45,9 @@ struct UsbIpHeader {
     std::array<uint8_t, kHeaderSize> Encode() const;
 
     bool IsOut() const { return direction == 0; }
+    // An unlink request carries, where a submit's status is, the seqnum of
+    // the request it unlinks.
+    uint32_t UnlinkSeqnum() const { return static_cast<uint32_t>(status); }
     // The endpoint as the report filter sees it (low byte, plus 0x80 for IN).
     uint8_t EndpointAddress() const {
         return static_cast<uint8_t>((ep & 0x7f) | (IsOut() ? 0 : 0x80));

@@ -4,10 +4,13 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 
 #include "platform/clock.h"
 #include "usbshare/UsbIpConnection.h"
+#include "usbshare/UsbIpMessageRules.h"
 #include "usbshare/ZAMPDevice.h"
 #include "usbshare/ZampLog.h"
 
@@ -33,9 +36,8 @@ UsbIpRelay::UsbIpRelay(CZAMPDevice& device, porvane::ZampLinkState& link, int so
 void UsbIpRelay::Run() {
     const char* bus = m_device.GetBusId().c_str();
     WriteLog("****USBIPForward [busid:%8s]****\n", bus);
-    // The two buffers are sized once for the largest request or reply.
-    m_request.resize(kMaxMessageSize);
-    m_reply.resize(kMaxMessageSize);
+    // The buffers grow with the largest request and reply seen, up to
+    // kMaxMessageSize; most devices never need more than a few kilobytes.
     const int busFd = m_bus.Fd();
     ::fcntl(busFd, F_SETFL, ::fcntl(busFd, F_GETFL) | O_NONBLOCK);
 
@@ -68,40 +70,62 @@ void UsbIpRelay::Run() {
 }
 
 bool UsbIpRelay::OnBusReadable() {
+    const char* bus = m_device.GetBusId().c_str();
     if (m_device.m_bDevErr || m_link.sockErr.load() != 0 || m_device.m_bSocket_Error) {
         return false;
     }
-    const ssize_t n = ::read(m_bus.Fd(), m_request.data(), m_request.size());
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+    const int fd = m_bus.Fd();
+    // One request per message; its size says how much room it needs.
+    const ssize_t size = PeekMessageSize(fd);
+    if (size < 0 && (errno == EAGAIN || errno == EINTR)) {
         return true;
     }
+    if (size <= 0) {
+        WriteLog("read:%zd, err %d[busid:%8s]\n", size, errno, bus);
+        m_device.m_bDevErr = 1;
+        return false;
+    }
+    const bool tooBig = static_cast<size_t>(size) > kMaxMessageSize;
+    // An oversize request is taken off the bus by its header alone.
+    const size_t room = tooBig ? kHeaderSize : static_cast<size_t>(size);
+    if (m_request.size() < room) {
+        m_request.resize(room);
+    }
+    const ssize_t n = ::read(fd, m_request.data(), room);
     if (n <= 0) {
-        WriteLog("read:%zd, err %d[busid:%8s]\n", n, errno, m_device.GetBusId().c_str());
+        WriteLog("read:%zd, err %d[busid:%8s]\n", n, errno, bus);
         m_device.m_bDevErr = 1;
         return false;
     }
     const size_t len = static_cast<size_t>(n);
-    bool ok = len >= kHeaderSize;
     UsbIpHeader h;
-    if (ok) {
-        h = UsbIpHeader::Decode(
-            std::span<const uint8_t, kHeaderSize>(m_request.data(), kHeaderSize));
-        ok = RequestSize(h) == len && (h.command == kCmdSubmit || h.command == kCmdUnlink);
-    }
-    if (ok) {
-        WriteLog(
-            "#### send packet to network: command(0x%04X) seqnum(%4u) devid(0x%08X) direction(%u) "
-            "ep(%02X)\n",
-            h.command, h.seqnum, h.devid, h.direction, h.ep);
-        ok = m_tracker.OnRequest(h) &&
-             SendExact(m_socket, m_request.data(), len, m_stopFd) == IoResult::kOk;
-    }
-    if (!ok) {
+    const RequestVerdict verdict =
+        tooBig ? RequestVerdict::kMalformed
+               : AcceptRequest(std::span<const uint8_t>(m_request.data(), len), m_tracker, &h);
+    if (verdict == RequestVerdict::kMalformed) {
+        // A request that breaks the format ends this device's forwarding.
+        WriteLog("request of %zd bytes does not match its header[busid:%8s]\n", size, bus);
         WriteLog("Dev_Read_Async Write_To_Sock return=%d\n", -1);
-        m_link.sockErr = -1;
         return false;
     }
-    return true;
+    if (verdict == RequestVerdict::kUntracked) {
+        // Sent untracked, its reply could not be matched, nor the request
+        // completed when the device goes.
+        WriteLog("seq %u can't be tracked: %zu requests open[busid:%8s]\n", h.seqnum,
+                 m_tracker.PendingCount(), bus);
+        WriteLog("Dev_Read_Async Write_To_Sock return=%d\n", -1);
+        return false;
+    }
+    WriteLog(
+        "#### send packet to network: command(0x%04X) seqnum(%4u) devid(0x%08X) direction(%u) "
+        "ep(%02X)\n",
+        h.command, h.seqnum, h.devid, h.direction, h.ep);
+    const IoResult sent = SendExact(m_socket, m_request.data(), len, m_stopFd);
+    if (sent == IoResult::kFailed) {
+        WriteLog("Dev_Read_Async Write_To_Sock return=%d\n", -1);
+        m_device.m_bSocket_Error = 1;
+    }
+    return sent == IoResult::kOk;
 }
 
 bool UsbIpRelay::OnSocketReadable() {
@@ -112,8 +136,8 @@ bool UsbIpRelay::OnSocketReadable() {
             bus, m_device.m_bSocket_Error.load(), m_link.sockErr.load(), m_device.m_bDevErr.load());
         return false;
     }
-    uint8_t* header = m_reply.data();
-    const IoResult r = RecvExact(m_socket, header, kHeaderSize, m_stopFd);
+    std::array<uint8_t, kHeaderSize> header{};
+    const IoResult r = RecvExact(m_socket, header.data(), kHeaderSize, m_stopFd);
     if (r == IoResult::kStopped) {
         return false;
     }
@@ -122,40 +146,51 @@ bool UsbIpRelay::OnSocketReadable() {
         m_device.m_bSocket_Error = 1;
         return false;
     }
-    if (header[3] != kReplyMark) {
-        WriteLog("reply without the reply mark[busid:%8s]\n", bus);
+    WriteLog("********* write_to_dev[busid:%8s]:%d\n", bus, static_cast<int>(kHeaderSize));
+    const ReplyRoute route = RouteReply(header, m_tracker);
+    const UsbIpHeader& h = route.header;
+    if (route.kind == ReplyRoute::Kind::kRefuse) {
+        WriteLog("%s: seq %u length %u[busid:%8s]\n", route.why, h.seqnum, h.transferLength, bus);
         return false;
     }
-    const UsbIpHeader h =
-        UsbIpHeader::Decode(std::span<const uint8_t, kHeaderSize>(header, kHeaderSize));
-    WriteLog("********* write_to_dev[busid:%8s]:%d\n", bus, static_cast<int>(kHeaderSize));
-    const UsbIpRequestTracker::Match match = m_tracker.OnReply(h);
-    WriteLog("write_to_dev seq %u EP:%d[busid:%8s]\n", h.seqnum, match.endpoint, bus);
-    const uint64_t body = match.hasBody ? ReplyBodySize(h) : 0;
+    WriteLog("write_to_dev seq %u EP:%d[busid:%8s]\n", h.seqnum, route.endpoint, bus);
     if (m_link.quit.load() || m_device.m_bDevErr) {
         WriteLog("Quit=%d,DevErr=%d[busid:%8s]\n", m_link.quit.load(), m_device.m_bDevErr.load(),
                  bus);
         return false;
     }
-    if (body == 0) {
-        WriteLog("len_to_read == 0\n");
-        return WriteBus(header, kHeaderSize, true);
+    const size_t body = route.bodyLength;
+    const size_t total = kHeaderSize + body;
+    if (m_reply.size() < total) {
+        m_reply.resize(total);
     }
-    if (kHeaderSize + body > kMaxMessageSize) {
-        WriteLog("too big len %llu[busid:%8s]\n", static_cast<unsigned long long>(body), bus);
+    std::copy(header.begin(), header.end(), m_reply.begin());
+    const IoResult got = body > 0
+                             ? RecvExact(m_socket, m_reply.data() + kHeaderSize, body, m_stopFd)
+                             : IoResult::kOk;
+    if (got == IoResult::kStopped) {
         return false;
     }
-    const size_t bodyLen = static_cast<size_t>(body);
-    if (RecvExact(m_socket, header + kHeaderSize, bodyLen, m_stopFd) != IoResult::kOk) {
-        WriteLog("recv from sock failed %zu %d[busid:%8s]\n", bodyLen, errno, bus);
+    if (got != IoResult::kOk) {
+        WriteLog("recv from sock failed %zu %d[busid:%8s]\n", body, errno, bus);
         m_device.m_bSocket_Error = 1;
         return false;
+    }
+    if (route.kind == ReplyRoute::Kind::kDrop) {
+        // No request of this device waits for it: the bus must not see it.
+        WriteLog("reply seq %u matches no request: %zu bytes dropped[busid:%8s]\n", h.seqnum, total,
+                 bus);
+        return true;
+    }
+    if (body == 0) {
+        WriteLog("len_to_read == 0\n");
+        return WriteBus(m_reply.data(), kHeaderSize, true);
     }
     if (m_link.quit.load() || m_device.m_bDevErr) {
         return false;
     }
-    m_filter.Filter(h, match.endpoint, std::span<uint8_t>(header + kHeaderSize, bodyLen));
-    return WriteBus(header, kHeaderSize + bodyLen, true);
+    m_filter.Filter(h, route.endpoint, std::span<uint8_t>(m_reply.data() + kHeaderSize, body));
+    return WriteBus(m_reply.data(), total, true);
 }
 
 bool UsbIpRelay::WriteBus(const uint8_t* data, size_t len, bool honourStop) {

@@ -4,9 +4,12 @@
 // Requests read from the bus are checked (their size must match their
 // header), recorded and sent whole; replies read from the socket find their
 // request, are repaired by the device's report filter, and are written to the
-// bus whole. On the way out every request still open is completed on the bus
-// with status -108. Runs on the device's forwarding thread; every wait also
-// watches the stop signal.
+// bus whole; a reply that matches no request is read and dropped. On the way
+// out every request still open is completed on the bus with status -108.
+// Failures end this device's relay only and are marked on the device (its
+// socket or bus side); the session's state is only read. Runs on the
+// device's forwarding thread; every wait also watches the stop signal. Its
+// buffers grow with the traffic, up to kMaxMessageSize each.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +46,7 @@ private:
     VirtualUsbBusHandle& m_bus;
     const int m_port;
     const int m_stopFd;
-    std::vector<uint8_t> m_request;  // one request from the bus
+    std::vector<uint8_t> m_request;  // one request from the bus; grows on demand
     std::vector<uint8_t> m_reply;    // one reply for the bus: header, then body
     UsbIpRequestTracker m_tracker;
     UsbReportFilter m_filter;

@@ -80,8 +80,17 @@ bool VhciStreamPump::FromKernel() {
 }
 
 bool VhciStreamPump::ToKernel() {
-    if (m_message.empty()) {
-        m_message.resize(kMaxMessageSize);  // once, for the largest reply
+    // The buffer grows with the largest reply seen (the relay never writes
+    // one above kMaxMessageSize).
+    const ssize_t size = PeekMessageSize(m_relayFd);
+    if (size < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return true;
+    }
+    if (size <= 0 || static_cast<size_t>(size) > kMaxMessageSize) {
+        return false;
+    }
+    if (m_message.size() < static_cast<size_t>(size)) {
+        m_message.resize(static_cast<size_t>(size));
     }
     const ssize_t n = ::recv(m_relayFd, m_message.data(), m_message.size(), MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) {

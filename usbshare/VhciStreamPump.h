@@ -35,7 +35,7 @@ private:
     StopSignal m_stop;
     boost::thread m_thread;
     std::vector<uint8_t> m_stream;   // kernel bytes not yet a whole request
-    std::vector<uint8_t> m_message;  // one reply from the relay
+    std::vector<uint8_t> m_message;  // one reply from the relay; grows on demand
 };
 
 }  // namespace usbip

@@ -4,8 +4,9 @@
 // A handle is what an open of the bus driver gives: it reads the port table,
 // plugs a device into a port, starts and finishes detaching a port, and,
 // once it has plugged a device, carries that device's USB/IP traffic on a
-// descriptor: each read returns one request (header, OUT data, isochronous
-// descriptors), each write hands back one reply. Words are little-endian on
+// message socket (SOCK_SEQPACKET): each read returns one request (header, OUT
+// data, isochronous descriptors), each write hands back one reply, and the
+// size of the next request can be seen before it is read. Words are little-endian on
 // this side. Implementations: an adapter over the system's bus, and the
 // in-memory bus of the tests.
 #pragma once
@@ -52,7 +53,8 @@ public:
     virtual int StartDetach(int port) = 0;
     // Unplugs `port`. Bounded: a bus that does not finish in time gives -1.
     virtual int Unplug(int port) = 0;
-    // The plugged device's traffic (pollable), or -1 before PlugIn.
+    // The plugged device's traffic (a pollable message socket), or -1 before
+    // PlugIn.
     virtual int Fd() const = 0;
 };
 

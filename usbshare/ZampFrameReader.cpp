@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "usbshare/ZampFraming.h"
+
 namespace zamp {
 
 void ZampFrameReader::Feed(std::span<const uint8_t> bytes) {
@@ -35,20 +37,18 @@ ZampFrameReader::Result ZampFrameReader::Next(ZampHeader* header,
         std::snprintf(why, sizeof why, "bad version 0x%04x", h.version);
         return Fail(why);
     }
-    const uint64_t size = MessageSize(h.code, h.length);
-    if (size > kMaxMessageSize) {
-        char why[80];
-        std::snprintf(why, sizeof why, "message 0x%04x of %llu bytes is over the limit", h.code,
-                      static_cast<unsigned long long>(size));
-        return Fail(why);
+    const FrameSize frame = MeasureMessage(h, std::span<const uint8_t>(begin, available));
+    if (frame.kind == FrameSize::Kind::kRefused) {
+        return Fail(frame.why);
     }
-    if (available < size) {
+    if (frame.kind == FrameSize::Kind::kNeedMore || available < frame.size) {
         return Result::kNeedMore;
     }
+    const size_t size = frame.size;
     *header = h;
-    *message = std::span<const uint8_t>(begin, static_cast<size_t>(size));
+    *message = std::span<const uint8_t>(begin, size);
     // The handed-out bytes stay in place until the next Feed compacts them.
-    m_start += static_cast<size_t>(size);
+    m_start += size;
     return Result::kMessage;
 }
 

@@ -2,9 +2,11 @@
 //
 // A TCP read may hold part of a message, several messages, or both; the
 // reader keeps the bytes of an unfinished message and hands out whole ones.
-// It checks the header (magic, version) and bounds every message by
-// zamp::kMaxMessageSize before it waits for the rest. It does not look inside
-// a message body (ZampMessageParser does). Not thread-safe: one reader per
+// It checks the header (magic, version), finds where each message ends
+// (ZampFraming: by its length field, or by its structure for the device list
+// and the export request) and bounds every message by zamp::kMaxMessageSize
+// before it waits for the rest. It does not decode message bodies
+// (ZampMessageParser does). Not thread-safe: one reader per
 // connection, used by the connection's reader thread.
 #pragma once
 

@@ -12,8 +12,12 @@ namespace porvane {
 
 struct ZampLinkState {
     // 0 normal; 2 the command link is lost (dropped, keep-alive failed, or
-    // the device list could not be fetched); -1 a device link failed to send.
+    // the device list could not be fetched). A device's own failures stay
+    // with the device (CZAMPDevice's flags) and end its forwarding only.
     std::atomic<int> sockErr{0};
+    // Set once code 1 (command link lost) has been reported in this session:
+    // each loss reaches the program once, whatever else failed before.
+    std::atomic<bool> lossReported{false};
     // 0 while sharing runs; 1 after a failed start; 2 once detaching began.
     // Every forwarding loop ends when it is not 0.
     std::atomic<int> quit{0};

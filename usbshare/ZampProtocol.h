@@ -38,9 +38,11 @@ enum Code : uint16_t {
 constexpr uint32_t kInfoStatusBusy = 0x51;
 
 // The device-list reply and the export request carry one 32-bit word after the
-// header that their length field does not count: such a message is
-// 24 + length bytes long, every other one 20 + length.
-constexpr size_t kUncountedWordSize = 4;
+// header (the device count, or a word the sender does not read). Receivers
+// differ on whether their length field counts it: such a message is 20 or 24
+// bytes longer than its length field, and is framed by its structure
+// (ZampFraming). Every other message is 20 + length bytes.
+constexpr size_t kLeadingWordSize = 4;
 
 // USB/IP device record: path(256) busid(32) busnum devnum speed (u32 each)
 // idVendor idProduct bcdDevice (u16 each), then six bytes.
@@ -50,9 +52,11 @@ constexpr size_t kDeviceRecordSize = 312;
 // Interface entry: class, subclass, protocol, one padding byte.
 constexpr size_t kInterfaceEntrySize = 4;
 
-// Offsets inside the export request (from the start of the message).
-constexpr size_t kExportRecordOffset = kHeaderSize;                              // 20
-constexpr size_t kExportInterfacesOffset = kHeaderSize + kDeviceRecordSize + 4;  // 336
+// Offsets inside the export request (from the start of the message): the
+// record, its bNumInterfaces byte (the record's last), and the entries.
+constexpr size_t kExportRecordOffset = kHeaderSize;                                         // 20
+constexpr size_t kExportNumInterfacesOffset = kExportRecordOffset + kDeviceRecordSize - 1;  // 331
+constexpr size_t kExportInterfacesOffset = kHeaderSize + kDeviceRecordSize + 4;             // 336
 
 // The keep-alive reply: header (length 1) and one byte of value 1.
 constexpr size_t kKeepAliveReplySize = kHeaderSize + 1;
@@ -68,12 +72,5 @@ constexpr uint32_t kMaxMessageSize = 64 * 1024;
 // Interface classes that cannot be shared: audio and audio/video.
 constexpr uint8_t kClassAudio = 0x01;
 constexpr uint8_t kClassAudioVideo = 0x10;
-
-// Total size of a message with this code and length field (may exceed
-// kMaxMessageSize; callers check).
-constexpr uint64_t MessageSize(uint16_t code, uint32_t length) {
-    const uint64_t extra = (code == kRepDevList || code == kReqExportUsb) ? kUncountedWordSize : 0;
-    return kHeaderSize + extra + length;
-}
 
 }  // namespace zamp

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -163,45 +164,42 @@ TEST_F(ClientDeviceControlTest, CanDeviceAttachFollowsTheInfoStatus) {
 }
 
 TEST_F(ClientDeviceControlTest, BindCallbackSequences) {
-    const auto wrongBind = wire::Header(wire::kBindRep, 3, 0);
+    const auto refusal = wire::Header(wire::kBindRep, 3, 0);
+    const auto bindOk = wire::Header(wire::kBindRep, 0, 0);
     struct Row {
         const char* name;
         Action action;
-        bool secondWrongReply;  // the receiver sends another wrong reply
+        std::vector<uint8_t> thenSent;  // what the receiver sends next, if anything
         int result;
         std::vector<Call> calls;
         int status;
     };
     const Row rows[] = {
-        {"success reports 8 twice", {Action::kReply, 0, 0}, false, 0, {{8, "-"}, {8, "-"}}, 2},
-        {"one wrong reply, then silence", {Action::kReply, 3, 0}, false, -1, {{4, "-"}}, 1},
-        {"two wrong replies",
-         {Action::kReply, 3, 0},
-         true,
-         -1,
-         {{4, "-"}, {4, "-"}, {4, "ERR"}},
-         1},
-        {"an unbind reply is wrong too",
+        {"success reports 8 twice", {Action::kReply, 0, 0}, {}, 0, {{8, "-"}, {8, "-"}}, 2},
+        {"one refusal, then silence", {Action::kReply, 3, 0}, {}, -1, {{4, "-"}}, 1},
+        {"two refusals", {Action::kReply, 3, 0}, refusal, -1, {{4, "-"}, {4, "-"}, {4, "ERR"}}, 1},
+        // A late unbind answer is no answer to the bind: it is set aside.
+        {"a reply of another code, then the bind reply",
          {Action::kReply, 0, wire::kUnbindRep},
-         false,
-         -1,
-         {{4, "-"}},
-         1},
-        {"no reply at all", {Action::kDrop, 0, 0}, false, -1, {}, 1},
+         bindOk,
+         0,
+         {{8, "-"}, {8, "-"}},
+         2},
+        {"no reply at all", {Action::kDrop, 0, 0}, {}, -1, {}, 1},
     };
     ASSERT_EQ(Init(), 0);
+    size_t requests = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         { CallbackLog::Instance().Clear(); }
         m_sim.Script(wire::kBindReq, row.action);
         auto done = std::async(std::launch::async, [&] { return m_control->DoBind(); });
-        if (row.action.kind == Action::kReply) {
-            ASSERT_TRUE(WaitForCalls(1));
+        ASSERT_TRUE(m_sim.WaitForCount(wire::kBindReq, ++requests));
+        if (!row.thenSent.empty()) {
+            ASSERT_TRUE(m_sim.SendRaw(row.thenSent));
         }
-        if (row.secondWrongReply) {
-            ASSERT_TRUE(m_sim.SendRaw(wrongBind));
-            ASSERT_TRUE(WaitForCalls(row.calls.size()));
-        }
+        // Every report the replies cause comes before time moves on.
+        ASSERT_TRUE(WaitForCalls(row.calls.size()));
         while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
             m_clock.Advance(100);
         }
@@ -216,18 +214,26 @@ TEST_F(ClientDeviceControlTest, UnbindCallbackSequences) {
     struct Row {
         const char* name;
         std::vector<Action> actions;
+        bool thenUnbindReply;  // the receiver sends the unbind reply after its first answer
+        bool timeRuns;
         int result;
         std::vector<Call> calls;
         size_t requests;
     };
     const Action ok{Action::kReply, 0, 0};
-    const Action wrong{Action::kReply, 0, wire::kBindRep};
+    const Action other{Action::kReply, 0, wire::kBindRep};
     const Action drop{Action::kDrop, 0, 0};
     const Row rows[] = {
-        {"success reports 9 twice", {ok}, 0, {{9, "-"}, {9, "-"}}, 1},
-        {"wrong reply, then success", {wrong, ok}, 0, {{9, "-"}, {9, "-"}}, 2},
-        {"two wrong replies", {wrong, wrong}, -1, {{5, "ERR"}}, 2},
-        {"silence three times", {drop, drop, drop}, -1, {}, 3},
+        {"success reports 9 twice", {ok}, false, false, 0, {{9, "-"}, {9, "-"}}, 1},
+        // A late bind answer is set aside; the unbind reply still counts.
+        {"a reply of another code, then the unbind reply",
+         {other},
+         true,
+         false,
+         0,
+         {{9, "-"}, {9, "-"}},
+         1},
+        {"silence three times", {drop, drop, drop}, false, true, -1, {}, 3},
     };
     ASSERT_EQ(Init(), 0);
     size_t before = 0;
@@ -237,9 +243,18 @@ TEST_F(ClientDeviceControlTest, UnbindCallbackSequences) {
         for (const Action& a : row.actions) {
             m_sim.Script(wire::kUnbindReq, a);
         }
-        auto unbind = [&] { return m_control->DoUnBind(); };
-        const bool silent = row.actions.back().kind == Action::kDrop;
-        EXPECT_EQ(silent ? RunOutTime(unbind) : unbind(), row.result);
+        auto done = std::async(std::launch::async, [&] { return m_control->DoUnBind(); });
+        ASSERT_TRUE(m_sim.WaitForCount(wire::kUnbindReq, before + 1));
+        if (row.thenUnbindReply) {
+            ASSERT_TRUE(m_sim.SendRaw(wire::Header(wire::kUnbindRep, 0, 0)));
+        }
+        if (row.timeRuns) {
+            // Each silent attempt runs out; the next request goes out only then.
+            while (done.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+                m_clock.Advance(100);
+            }
+        }
+        EXPECT_EQ(done.get(), row.result);
         EXPECT_EQ(Calls(), row.calls);
         EXPECT_EQ(m_sim.CountOf(wire::kUnbindReq) - before, row.requests);
         before = m_sim.CountOf(wire::kUnbindReq);
@@ -273,6 +288,31 @@ TEST_F(ClientDeviceControlTest, AttachListsOnlySupportedDevicesAndStartsThem) {
     EXPECT_TRUE(m_sim.ProtocolErrors().empty());
 }
 
+TEST_F(ClientDeviceControlTest, ListsAndExportsAreReadWhateverTheLengthFieldCounts) {
+    using wire::LengthReading;
+    for (const LengthReading reading :
+         {LengthReading::kLeavesOutLeadingWord, LengthReading::kCountsWholeBody}) {
+        SCOPED_TRACE(static_cast<int>(reading));
+        { CallbackLog::Instance().Clear(); }
+        m_sim.SetLengthReading(reading);
+        Attach({Device("14-1", {{3, 1, 1}, {3, 0, 0}, {8, 6, 80}}), Device("14-2", {})});
+        ASSERT_EQ(m_control->GetDeviceCount(), 2);
+        EXPECT_EQ(m_control->GetDeviceInfoByIndex(1)->GetBusId(), "14-2");
+        EXPECT_EQ(m_control->GetDeviceInfoByIndex(0)->GetInterfaceTable().size(), 3u);
+        // The stream stays in step: the next messages are read as sent.
+        const size_t replies = m_sim.CountOf(wire::kKeepAliveRep);
+        ASSERT_TRUE(m_sim.SendExport(Device("14-3", {{3, 0, 0}, {3, 1, 2}})));
+        ASSERT_TRUE(m_sim.SendKeepAliveRequest());
+        ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, replies + 1));
+        EXPECT_EQ(m_control->GetDeviceCount(), 3);
+        EXPECT_TRUE(Calls().empty());
+        EXPECT_EQ(m_control->DetachAllDevice(), 0);
+        EXPECT_TRUE(m_control->Terminate());
+        m_sim.WaitForDisconnect();
+    }
+    EXPECT_TRUE(m_sim.ProtocolErrors().empty());
+}
+
 TEST_F(ClientDeviceControlTest, EmptyDeviceListAttachesNothing) {
     Attach({});
     EXPECT_EQ(m_control->GetDeviceCount(), 0);
@@ -289,7 +329,9 @@ TEST_F(ClientDeviceControlTest, FailedDetachReportsTheDevice) {
 }
 
 TEST_F(ClientDeviceControlTest, DeviceListFailuresAreReported) {
-    // A list whose count is over the limit, and a list that never comes.
+    // A list whose count is over the limit, and a list that never comes. A
+    // list that can't be framed leaves the stream without a known end: the
+    // connection goes (code 1), and the list then never comes (code 7).
     auto hostile = wire::DeviceListReply({Device("3-1", {{3, 0, 0}})});
     hostile[20] = 200;
     struct Row {
@@ -298,7 +340,7 @@ TEST_F(ClientDeviceControlTest, DeviceListFailuresAreReported) {
         std::vector<Call> calls;
     };
     const Row rows[] = {
-        {"hostile list", true, {{12, "ERR"}, {7, "ERR"}}},
+        {"hostile list", true, {{1, "-"}, {7, "ERR"}}},
         {"no list", false, {{7, "ERR"}}},
     };
     for (const Row& row : rows) {
@@ -323,7 +365,45 @@ TEST_F(ClientDeviceControlTest, DeviceListFailuresAreReported) {
         EXPECT_EQ(m_control->AttachAllDevice(), -1);
         EXPECT_EQ(m_sim.CountOf(wire::kDevListReq), asked);
         EXPECT_TRUE(m_forwarder->Calls().empty());
+        if (row.sendHostile) {
+            EXPECT_TRUE(m_sim.WaitForDisconnect());
+        }
     }
+}
+
+TEST_F(ClientDeviceControlTest, LinkLossIsReportedAfterAFailedDeviceList) {
+    // The failed list counts the link as lost without a code 1; the
+    // connection's loss later still reaches the program, once.
+    ASSERT_EQ(Init(), 0);
+    m_sim.Script(wire::kDevListReq, {Action::kDrop, 0, 0});
+    EXPECT_EQ(RunOutTime([&] { return m_control->AttachAllDevice(); }), -1);
+    ASSERT_EQ(Calls(), (std::vector<Call>{{7, "ERR"}}));
+    m_sim.CloseClient();
+    ASSERT_TRUE(WaitForCalls(2));
+    EXPECT_TRUE(m_sim.WaitForDisconnect());
+    EXPECT_EQ(m_control->DetachAllDevice(), 0);
+    EXPECT_TRUE(m_control->Terminate());
+    EXPECT_EQ(Calls(), (std::vector<Call>{{7, "ERR"}, {1, "-"}}));
+}
+
+TEST_F(ClientDeviceControlTest, LateReplyOfAnotherCodeDoesNotEndTheDeviceList) {
+    const SimUsbDevice listed = Device("11-1", {{3, 0, 0}});
+    m_sim.SetDevices({listed});
+    ASSERT_EQ(Init(), 0);
+    m_sim.Script(wire::kDevListReq, {Action::kHold, 0, 0});
+    auto attach = std::async(std::launch::async, [&] { return m_control->AttachAllDevice(); });
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kDevListReq, 1));
+    // A bind answer comes late, before the list. The export request after it
+    // shows that the sender has read it.
+    ASSERT_TRUE(m_sim.SendRaw(wire::Header(wire::kBindRep, 0, 0)));
+    ASSERT_TRUE(m_sim.SendExport(Device("11-2", {{3, 0, 0}})));
+    ASSERT_TRUE(m_forwarder->WaitForCall("start 11-2 requested"));
+    m_sim.ReleaseHeld();
+    EXPECT_EQ(attach.get(), 0);
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusListReceived);
+    ASSERT_EQ(m_control->GetDeviceCount(), 1);
+    EXPECT_EQ(m_control->GetDeviceInfoByIndex(0)->GetBusId(), "11-1");
 }
 
 TEST_F(ClientDeviceControlTest, ReceiverExportsAndWithdrawsDevices) {
@@ -461,25 +541,55 @@ TEST_F(ClientDeviceControlTest, DestructionWithLiveThreadsIsClean) {
     Attach({Device("10-1", {{3, 0, 0}}), Device("10-2", {{3, 0, 0}})});
     ASSERT_TRUE(m_sim.SendKeepAliveRequest());
     ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
-    // A request waits for a reply that is held back while the object goes.
+    // A request waits for a reply that is held back while the object goes
+    // (time stands still: only the object's end can end the wait).
     m_sim.Script(wire::kBindReq, {Action::kHold, 0, 0});
-    auto bind = std::async(std::launch::async, [&] { return m_control->DoBind(); });
+    CClientDeviceControl* control = m_control.get();
+    auto bind = std::async(std::launch::async, [control] { return control->DoBind(); });
     ASSERT_TRUE(m_sim.WaitForCount(wire::kBindReq, 1));
-    while (bind.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
-        m_clock.Advance(100);
-    }
-    EXPECT_EQ(bind.get(), -1);
     m_control.reset();
+    EXPECT_EQ(bind.get(), -1);
     EXPECT_TRUE(m_sim.WaitForDisconnect());
     EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(ClientDeviceControlTest, LogFileSettingSwitchesTheLogOn) {
-    porvane_test::WriteFile(m_dir.Path() / "Pemu Quorvane Sender/log/keep", "");
+    // The log folder does not exist yet: it is made, for this user only.
+    const auto folder = m_dir.Path() / "Pemu Quorvane Sender/log";
+    ASSERT_FALSE(std::filesystem::exists(folder));
     ASSERT_EQ(Init("[Quorvane_Sender]\nLogFile=anything\n"), 0);
     m_control.reset();
     porvane::ZampLog::Instance().Disable();
+    ASSERT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
     const std::string log = testsupport::ReadFile(m_dir.File("Pemu Quorvane Sender/log/ZAMP.log"));
     EXPECT_NE(log.find("ZAMP Version:0015"), std::string::npos);
     EXPECT_NE(log.find("*********Init_Stop*********"), std::string::npos);
+}
+
+TEST_F(ClientDeviceControlTest, RefusedExportEndsItsStatus) {
+    Attach({Device("12-1", {{3, 0, 0}})});
+    ASSERT_TRUE(m_sim.SendExport(Device("", {{3, 0, 0}})));  // no bus id: refused
+    ASSERT_TRUE(m_sim.SendKeepAliveRequest());               // read after the export
+    ASSERT_TRUE(m_sim.WaitForCount(wire::kKeepAliveRep, 1));
+    EXPECT_EQ(m_control->GetStatus(), porvane::kStatusExportDone);
+    EXPECT_EQ(m_control->GetDeviceCount(), 1);
+    EXPECT_EQ(m_forwarder->Calls(), std::vector<std::string>{"start 12-1"});
+}
+
+TEST_F(ClientDeviceControlTest, AttachingStopsOnceTheLinkIsLost) {
+    m_sim.SetDevices(
+        {Device("13-1", {{3, 0, 0}}), Device("13-2", {{3, 0, 0}}), Device("13-3", {{3, 0, 0}})});
+    ASSERT_EQ(Init(), 0);
+    // The receiver goes while the first device is being started.
+    m_forwarder->SetOnStart([this](const std::string& bus) {
+        if (bus == "13-1") {
+            m_sim.CloseClient();
+            EXPECT_TRUE(WaitForCalls(1));
+        }
+    });
+    EXPECT_EQ(m_control->AttachAllDevice(), -1);
+    EXPECT_EQ(m_forwarder->Calls(), std::vector<std::string>{"start 13-1"});
+    EXPECT_EQ(Calls(), (std::vector<Call>{{1, "-"}}));
 }

@@ -86,10 +86,19 @@ int InMemoryUsbBus::PlugIn(const usbip::PlugInRecord& record, int* deviceFd) {
     return 0;
 }
 
+void InMemoryUsbBus::SetUnplugHeld(bool held) {
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_unplugHeld = held;
+    }
+    m_changed.notify_all();
+}
+
 int InMemoryUsbBus::Unplug(int port) {
-    std::lock_guard<std::mutex> hold(m_lock);
+    std::unique_lock<std::mutex> hold(m_lock);
     m_calls.push_back("unplug " + std::to_string(port));
     m_changed.notify_all();
+    m_changed.wait(hold, [this] { return !m_unplugHeld; });
     if (m_unplugTimesOut) {
         return -1;  // the bus did not finish within its bound
     }

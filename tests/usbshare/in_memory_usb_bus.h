@@ -3,7 +3,7 @@
 // back the replies the forwarding writes, to check them. Each plugged port is
 // a message socket pair: one request or reply per message, like the bus
 // driver's reads and writes. It can also misbehave: refuse to be opened, show
-// every port used, or let an unplug run out of time.
+// every port used, let an unplug run out of time, or hold unplugs back.
 #pragma once
 
 #include <sys/socket.h>
@@ -33,6 +33,8 @@ public:
     void SetAvailable(bool available) { m_available = available; }
     void SetAllPortsUsed(bool used) { m_allUsed = used; }
     void SetUnplugTimesOut(bool timesOut) { m_unplugTimesOut = timesOut; }
+    // While held, an unplug is noted and then waits until released.
+    void SetUnplugHeld(bool held);
 
     // Waits until `n` devices have been plugged in (in all); the ports in
     // plug-in order.
@@ -73,6 +75,7 @@ private:
     std::atomic<bool> m_available{true};
     std::atomic<bool> m_allUsed{false};
     std::atomic<bool> m_unplugTimesOut{false};
+    bool m_unplugHeld = false;  // guarded by m_lock
 };
 
 }  // namespace porvane_test

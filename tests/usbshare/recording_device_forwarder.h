@@ -5,7 +5,10 @@
 // busy until it says so.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,6 +41,9 @@ public:
         const std::string bus = device->GetBusId();
         Record("start " + bus +
                (device->GetState() == CZAMPDevice::kRequested ? " requested" : ""));
+        if (m_onStart) {
+            m_onStart(bus);
+        }
         device->m_bAttach = 1;
         device->SetState(CZAMPDevice::kImported);
         std::lock_guard<std::mutex> hold(m_lock);
@@ -92,15 +98,30 @@ public:
     // Ends the forwarding of one device as if its relay had ended.
     void Finish(const std::string& bus) { Stop(bus); }
 
+    // Runs `hook` with the bus id on the caller's thread whenever a device is
+    // started. Set before the device list is fetched.
+    void SetOnStart(std::function<void(const std::string&)> hook) { m_onStart = std::move(hook); }
+
     std::vector<std::string> Calls() {
         std::lock_guard<std::mutex> hold(m_lock);
         return m_calls;
     }
 
+    // Waits up to ten seconds until `call` has been made.
+    bool WaitForCall(const std::string& call) {
+        std::unique_lock<std::mutex> hold(m_lock);
+        return m_cond.wait_for(hold, std::chrono::seconds(10), [&] {
+            return std::find(m_calls.begin(), m_calls.end(), call) != m_calls.end();
+        });
+    }
+
 private:
     void Record(const std::string& call) {
-        std::lock_guard<std::mutex> hold(m_lock);
-        m_calls.push_back(call);
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_calls.push_back(call);
+        }
+        m_cond.notify_all();
     }
 
     void Stop(const std::string& bus) {
@@ -127,6 +148,7 @@ private:
     std::set<std::string> m_failDetach;
     bool m_stopAll = false;
     std::vector<std::string> m_calls;
+    std::function<void(const std::string&)> m_onStart;
 };
 
 }  // namespace porvane_test

@@ -1,123 +1,35 @@
-// Forwarding end to end: the control object binds and attaches against the
-// simulated receiver (command channel and device side), and the in-memory bus
-// plays the PC's operating system, issuing USB/IP requests on the plugged
-// ports and checking the replies.
+// Forwarding end to end: traffic on several devices, detaching, failed
+// imports and broken traffic, against the simulated receiver and the
+// in-memory bus (see forwarding_fixture.h), under both readings of the
+// length field.
 #include "usbshare/UsbIpDeviceForwarder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/fake_clock.h"
-#include "tests/receiver/usb/UsbIpDeviceSim.h"
-#include "tests/receiver/usb/ZampReceiverSim.h"
 #include "tests/support/LoopbackPeer.h"
-#include "tests/support/TempDir.h"
-#include "tests/usbshare/callback_log.h"
-#include "tests/usbshare/in_memory_usb_bus.h"
-#include "usbshare/ClientDeviceControl.h"
+#include "tests/usbshare/forwarding_fixture.h"
 
-using receiver_sim::SimUsbDevice;
+using namespace porvane_test;  // the fixture and its helpers
 using usbip::UsbIpHeader;
 
 namespace {
-
-using porvane_test::Call;
-using porvane_test::CallbackLog;
-
-bool WaitForCall(const Call& call) {
-    return CallbackLog::Instance().WaitFor(call);
-}
-
-std::vector<Call> Calls() {
-    return CallbackLog::Instance().Calls();
-}
 
 bool Has(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-SimUsbDevice Device(const std::string& bus, uint16_t product) {
-    SimUsbDevice d;
-    d.busId = bus;
-    d.idProduct = product;
-    d.busnum = 1;
-    d.devnum = product & 0xff;
-    return d;
-}
-
-UsbIpHeader In(uint32_t seq, uint32_t ep, uint32_t length) {
-    UsbIpHeader h;
-    h.command = usbip::kCmdSubmit;
-    h.seqnum = seq;
-    h.devid = 0x10002;
-    h.direction = 1;
-    h.ep = ep;
-    h.transferLength = length;
-    return h;
-}
-
-UsbIpHeader Out(uint32_t seq, uint32_t ep, uint32_t length) {
-    UsbIpHeader h = In(seq, ep, length);
-    h.direction = 0;
-    return h;
-}
-
-class UsbIpForwardingTest : public ::testing::Test {
-protected:
-    UsbIpForwardingTest() { CallbackLog::Instance().Clear(); }
-
-    void SetUp() override {
-        ASSERT_TRUE(m_sim.Start());
-        ASSERT_TRUE(m_devices.Start());
-    }
-
-    // Binds and attaches `list` (known to both sides of the receiver).
-    // `deviceSideKnows` false: the receiver refuses every import.
-    void Share(const std::vector<SimUsbDevice>& list, std::string dataService = "",
-               bool deviceSideKnows = true) {
-        m_sim.SetDevices(list);
-        m_devices.SetDevices(deviceSideKnows ? list : std::vector<SimUsbDevice>{});
-        m_control = std::make_unique<CClientDeviceControl>();
-        m_control->SetAppDataFolderForTest(m_dir.Path().string());
-        m_control->SetCommandServiceForTest(m_sim.PortText());
-        m_control->SetDataServiceForTest(dataService.empty() ? m_devices.PortText() : dataService);
-        m_control->SetVirtualUsbBusForTest(&m_bus);
-        porvane::ZampTimings timings;
-        timings.attachPauseMs = timings.exportPauseMs = timings.unexportPauseMs = 0;
-        m_control->SetTimingsForTest(timings);
-        char ip[] = "127.0.0.1";
-        ASSERT_EQ(m_control->Init(ip, nullptr, &CallbackLog::Record, false), 0);
-        ASSERT_EQ(m_control->DoBind(), 0);
-        ASSERT_EQ(m_control->AttachAllDevice(), 0);
-    }
-
-    // The port on which the device with this product id was plugged.
-    int PortOf(uint16_t product, size_t plugged) {
-        for (int port : m_bus.WaitForPlugIns(plugged)) {
-            if (m_bus.Record(port).idProduct == product) {
-                return port;
-            }
-        }
-        return -1;
-    }
-
-    testsupport::TempDir m_dir;
-    receiver_sim::ZampReceiverSim m_sim;
-    receiver_sim::UsbIpDeviceSim m_devices;
-    porvane_test::InMemoryUsbBus m_bus;
-    std::unique_ptr<CClientDeviceControl> m_control;
-};
-
 }  // namespace
 
-TEST_F(UsbIpForwardingTest, TwoDevicesRelayTheirTrafficAndDetach) {
+PORVANE_FORWARDING_UNDER_BOTH_READINGS();
+
+TEST_P(UsbIpForwardingTest, TwoDevicesRelayTheirTrafficAndDetach) {
     SimUsbDevice keyboard = Device("1-1", 0x0101);
     keyboard.speed = 2;
     keyboard.interfaces = {{3, 1, 1}};
@@ -174,7 +86,7 @@ TEST_F(UsbIpForwardingTest, TwoDevicesRelayTheirTrafficAndDetach) {
     EXPECT_TRUE(m_sim.ProtocolErrors().empty());
 }
 
-TEST_F(UsbIpForwardingTest, DetachWithASilentReceiverCompletesPendingRequests) {
+TEST_P(UsbIpForwardingTest, DetachWithASilentReceiverCompletesPendingRequests) {
     Share({Device("2-1", 0x0301)});
     const int port = PortOf(0x0301, 1);
     m_devices.SetSilent(true);
@@ -197,7 +109,7 @@ TEST_F(UsbIpForwardingTest, DetachWithASilentReceiverCompletesPendingRequests) {
     EXPECT_FALSE(m_bus.IsPlugged(port));
 }
 
-TEST_F(UsbIpForwardingTest, ReportRepairIsPerDevice) {
+TEST_P(UsbIpForwardingTest, ReportRepairIsPerDevice) {
     Share({Device("3-1", 0x0401), Device("3-2", 0x0402)});
     const int a = PortOf(0x0401, 2);
     const int b = PortOf(0x0402, 2);
@@ -224,46 +136,68 @@ TEST_F(UsbIpForwardingTest, ReportRepairIsPerDevice) {
     }
 }
 
-TEST_F(UsbIpForwardingTest, BrokenTrafficEndsTheRelay) {
+TEST_P(UsbIpForwardingTest, BrokenTrafficEndsThatDeviceOnlyAndIsReported) {
     struct Row {
         const char* name;
-        bool malformedRequest;  // else the receiver's reply lacks its mark
+        std::function<void(int port)> breakIt;
+        bool requestLeftOpen;  // a request of the broken device is still open
     };
-    const Row rows[] = {{"request longer than its header says", true},
-                        {"reply without the 0x58 mark", false}};
+    const Row rows[] = {
+        {"request longer than its header says",
+         [this](int port) {
+             const auto h = Out(1, 2, 10).Encode();
+             std::vector<uint8_t> bytes(h.begin(), h.end());
+             bytes.resize(bytes.size() + 4, 0xaa);  // 4 bytes of 10
+             ASSERT_TRUE(m_bus.SubmitRaw(port, bytes));
+         },
+         false},
+        {"reply without the 0x58 mark",
+         [this](int port) {
+             m_devices.SetBadReplyMark(true);
+             ASSERT_TRUE(m_bus.Submit(port, In(1, 1, 4)));
+         },
+         true},
+        {"receiver closes the data connection", [this](int) { m_devices.DropConnection("4-1"); },
+         false},
+    };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        { CallbackLog::Instance().Clear(); }
         const size_t before = m_bus.WaitForPlugIns(0, 0).size();
-        Share({Device("4-1", 0x0501)});
-        const int port = PortOf(0x0501, before + 1);
-        if (row.malformedRequest) {
-            const auto h = Out(1, 2, 10).Encode();
-            std::vector<uint8_t> bytes(h.begin(), h.end());
-            bytes.resize(bytes.size() + 4, 0xaa);  // 4 bytes of 10
-            ASSERT_TRUE(m_bus.SubmitRaw(port, bytes));
-        } else {
-            m_devices.SetBadReplyMark(true);
-            ASSERT_TRUE(m_bus.Submit(port, In(1, 1, 4)));
-        }
-        // The relay ends on its own: the port is unplugged; an open request is
-        // completed first.
-        EXPECT_TRUE(m_bus.WaitForCalls("unplug " + std::to_string(port), before + 1));
-        EXPECT_FALSE(m_bus.IsPlugged(port));
-        if (!row.malformedRequest) {
+        Share({Device("4-1", 0x0501), Device("4-2", 0x0502)});
+        const int broken = PortOf(0x0501, before + 2);
+        const int other = PortOf(0x0502, before + 2);
+        const size_t unplugs = BusCalls("unplug " + std::to_string(broken));
+        row.breakIt(broken);
+        // The relay ends on its own: the port is unplugged (an open request
+        // completed first), and the lost device connection is reported.
+        ASSERT_TRUE(WaitForCall({7, "4-1"}));
+        EXPECT_TRUE(m_bus.WaitForCalls("unplug " + std::to_string(broken), unplugs + 1));
+        EXPECT_FALSE(m_bus.IsPlugged(broken));
+        if (row.requestLeftOpen) {
             UsbIpHeader h;
             std::vector<uint8_t> body;
-            ASSERT_TRUE(m_bus.ReadReply(port, &h, &body));
+            ASSERT_TRUE(m_bus.ReadReply(broken, &h, &body));
             EXPECT_EQ(h.status, -108);
-        } else {
-            // A device link that failed to send stops the whole session.
-            EXPECT_EQ(m_control->AttachAllDevice(), -1);
         }
+        // The other device goes on as before.
+        ASSERT_TRUE(m_bus.Submit(other, In(7, 1, 3)));
+        UsbIpHeader h;
+        std::vector<uint8_t> body;
+        ASSERT_TRUE(m_bus.ReadReply(other, &h, &body));
+        EXPECT_EQ(h.seqnum, 7u);
+        EXPECT_EQ(body, (std::vector<uint8_t>{0, 1, 2}));
         EXPECT_EQ(m_control->DetachAllDevice(), 0);
+        const auto calls = Calls();
+        EXPECT_EQ(CountOf(calls, {7, "4-1"}), 1u);
+        EXPECT_EQ(CountOf(calls, {2, "4-2"}), 1u);
+        EXPECT_EQ(CountOf(calls, {1, "-"}), 0u);
         m_control.reset();
     }
+    EXPECT_TRUE(m_devices.ProtocolErrors().empty());
 }
 
-TEST_F(UsbIpForwardingTest, FailedImportsAreReported) {
+TEST_P(UsbIpForwardingTest, FailedImportsAreReported) {
     struct Row {
         const char* name;
         bool busAvailable;
@@ -293,23 +227,35 @@ TEST_F(UsbIpForwardingTest, FailedImportsAreReported) {
     }
 }
 
-TEST_F(UsbIpForwardingTest, ImportReplyThatNeverComesEndsTheAttach) {
+TEST_P(UsbIpForwardingTest, ImportReplyThatNeverComesEndsTheAttach) {
     platform::FakeClock clock;
     platform::ScopedClockOverride use(clock);
     m_devices.SetSilentImport(true);
     Share({Device("5-2", 0x0602)});
     ASSERT_TRUE(m_devices.WaitForImports(1));
     CallbackLog::Instance().Clear();  // the bind's reports
+    // The receiver keeps the command link alive all the while, so only the
+    // import's own bound can end the wait (the keep-alive would give up
+    // after 20 s without requests).
     const uint64_t start = clock.NowMs();
-    while (!CallbackLog::Instance().WaitForCount(1, std::chrono::milliseconds(1))) {
-        clock.Advance(100);
+    const uint64_t limit = 60000;
+    while (!CallbackLog::Instance().WaitForCount(1, std::chrono::milliseconds(1)) &&
+           clock.NowMs() - start < limit) {
+        clock.Advance(20);
+        if ((clock.NowMs() - start) % 500 == 0) {
+            m_sim.SendKeepAliveRequest();
+        }
     }
-    EXPECT_GE(clock.NowMs() - start, 5000u);  // the import reply's bound
+    const uint64_t elapsed = clock.NowMs() - start;
+    EXPECT_GE(elapsed, 5000u);  // the import reply's bound
+    EXPECT_LT(elapsed, limit);
     EXPECT_EQ(Calls(), (std::vector<Call>{{6, "5-2"}}));
+    EXPECT_GT(m_sim.CountOf(receiver_sim::zampwire::kKeepAliveRep), 0u);
     EXPECT_TRUE(m_bus.WaitForPlugIns(0, 0).empty());
+    m_control.reset();  // before the clock goes
 }
 
-TEST_F(UsbIpForwardingTest, DeviceTheReceiverExportsIsReportedAttached) {
+TEST_P(UsbIpForwardingTest, DeviceTheReceiverExportsIsReportedAttached) {
     Share({});
     SimUsbDevice camera = Device("6-1", 0x0701);
     camera.interfaces = {{0x0e, 1, 0}};
@@ -323,7 +269,7 @@ TEST_F(UsbIpForwardingTest, DeviceTheReceiverExportsIsReportedAttached) {
     EXPECT_TRUE(m_bus.WaitForCalls("unplug " + std::to_string(port), 1));
 }
 
-TEST_F(UsbIpForwardingTest, UnplugThatRunsOutOfTimeIsAFailure) {
+TEST_P(UsbIpForwardingTest, UnplugThatRunsOutOfTimeIsAFailure) {
     Share({Device("7-1", 0x0801)});
     PortOf(0x0801, 1);
     m_bus.SetUnplugTimesOut(true);
@@ -331,7 +277,7 @@ TEST_F(UsbIpForwardingTest, UnplugThatRunsOutOfTimeIsAFailure) {
     EXPECT_TRUE(WaitForCall({2, "7-1"}));
 }
 
-TEST_F(UsbIpForwardingTest, DestructionJoinsEveryRelay) {
+TEST_P(UsbIpForwardingTest, DestructionJoinsEveryRelay) {
     Share({Device("8-1", 0x0901), Device("8-2", 0x0902)});
     const int a = PortOf(0x0901, 2);
     m_devices.SetSilent(true);

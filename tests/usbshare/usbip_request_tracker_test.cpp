@@ -101,3 +101,73 @@ TEST(UsbIpRequestTrackerTest, CompleteAllAnswersEveryPendingRequestWithShutdown)
     EXPECT_EQ(tracker.PendingCount(), 0u);
     EXPECT_TRUE(tracker.CompleteAll().empty());
 }
+
+namespace {
+
+UsbIpHeader Unlink(uint32_t seq, uint32_t victim) {
+    UsbIpHeader h;
+    h.command = usbip::kCmdUnlink;
+    h.seqnum = seq;
+    h.devid = 0x10002;
+    h.status = static_cast<int32_t>(victim);
+    return h;
+}
+
+}  // namespace
+
+TEST(UsbIpRequestTrackerTest, UnlinkReplyFreesTheUnlinkedRequest) {
+    // The receiver answers the unlink and never the request it unlinked;
+    // thousands of such pairs leave nothing behind.
+    UsbIpRequestTracker tracker;
+    uint32_t seq = 1;
+    for (int i = 0; i < 3000; ++i) {
+        SCOPED_TRACE(i);
+        const bool in = i % 2 == 0;
+        const uint32_t victim = seq++;
+        const uint32_t unlink = seq++;
+        ASSERT_TRUE(tracker.OnRequest(Submit(victim, in ? 1 : 2, in)));
+        ASSERT_TRUE(tracker.OnRequest(Unlink(unlink, victim)));
+        const auto m = tracker.OnReply(Reply(unlink));
+        ASSERT_TRUE(m.found);
+        ASSERT_EQ(tracker.PendingCount(), 0u);
+        ASSERT_EQ(tracker.OutCount(), 0u);
+    }
+    // A late reply to an unlinked request matches nothing.
+    EXPECT_FALSE(tracker.OnReply(Reply(1)).found);
+    EXPECT_TRUE(tracker.CompleteAll().empty());
+}
+
+TEST(UsbIpRequestTrackerTest, UnlinkOfAnAnsweredRequestLeavesTheOthers) {
+    UsbIpRequestTracker tracker;
+    ASSERT_TRUE(tracker.OnRequest(Submit(1, 1, true)));
+    ASSERT_TRUE(tracker.OnRequest(Submit(2, 2, false)));
+    ASSERT_TRUE(tracker.OnRequest(Unlink(3, 1)));
+    EXPECT_TRUE(tracker.OnReply(Reply(1)).found);  // answered before the unlink took
+    EXPECT_TRUE(tracker.OnReply(Reply(3)).found);
+    const auto out = tracker.OnReply(Reply(2));
+    EXPECT_TRUE(out.found);
+    EXPECT_FALSE(out.hasBody);
+    EXPECT_EQ(tracker.PendingCount(), 0u);
+}
+
+TEST(UsbIpRequestTrackerTest, RequestsBeyondTheTableAreRefused) {
+    UsbIpRequestTracker tracker;
+    for (uint32_t seq = 1; seq <= 512; ++seq) {
+        ASSERT_TRUE(tracker.OnRequest(Submit(seq, 1, seq % 2 == 0)));
+    }
+    const size_t outs = tracker.OutCount();
+    struct Row {
+        const char* name;
+        UsbIpHeader request;
+    };
+    const Row rows[] = {
+        {"IN", Submit(600, 1, true)}, {"OUT", Submit(601, 2, false)}, {"unlink", Unlink(602, 5)}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_FALSE(tracker.OnRequest(row.request));
+        EXPECT_EQ(tracker.PendingCount(), 512u);
+        EXPECT_EQ(tracker.OutCount(), outs);  // nothing half recorded
+    }
+    tracker.OnReply(Reply(7));
+    EXPECT_TRUE(tracker.OnRequest(Submit(603, 1, true)));
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -64,17 +66,18 @@ TEST_F(ZampLogTest, LinesFromManyThreadsNeverInterleave) {
         t.join();
     }
     porvane::ZampLog::Instance().Disable();
+    // Every line is exactly one whole line: its own time prefix, its
+    // thread's text, nothing of another line before or after.
+    const std::regex whole(R"(^\d\d:\d\d:\d\d:thread (\d) line (\d+) ([a-d]{100})$)");
     std::istringstream in(testsupport::ReadFile(m_dir.File("ZAMP.log")));
+    std::set<std::pair<int, int>> seen;
     std::string line;
-    int count = 0;
     while (std::getline(in, line)) {
-        ++count;
-        // "hh:mm:ss:thread T line I " then 100 copies of one letter.
-        const size_t tail = line.rfind(' ');
-        ASSERT_NE(tail, std::string::npos) << line;
-        const std::string letters = line.substr(tail + 1);
-        ASSERT_EQ(letters.size(), 100u) << line;
-        EXPECT_EQ(letters.find_first_not_of(letters[0]), std::string::npos) << line;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, whole)) << line;
+        const int t = std::stoi(m[1]);
+        EXPECT_EQ(m[3].str(), std::string(100, static_cast<char>('a' + t))) << line;
+        EXPECT_TRUE(seen.insert({t, std::stoi(m[2])}).second) << line;
     }
-    EXPECT_EQ(count, 800);
+    EXPECT_EQ(seen.size(), 800u);
 }

@@ -102,7 +102,7 @@ void UsbIpDeviceSim::Stop() {
 void UsbIpDeviceSim::Serve() {
     AcceptUntil(m_listen, m_stop, [this](int fd) {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_fds.push_back(fd);
+        m_fds[fd] = "";
         m_connections.emplace_back([this, fd] { HandleConnection(fd); });
     });
 }
@@ -114,7 +114,7 @@ void UsbIpDeviceSim::HandleConnection(int fd) {
     }
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        std::erase(m_fds, fd);
+        m_fds.erase(fd);
     }
     ::close(fd);
 }
@@ -137,6 +137,7 @@ bool UsbIpDeviceSim::Import(int fd, std::string* bus) {
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_imports.push_back(*bus);
+        m_fds[fd] = *bus;
         for (const SimUsbDevice& d : m_devices) {
             if (d.busId == *bus) {
                 device = d;
@@ -202,7 +203,7 @@ bool UsbIpDeviceSim::Relay(int fd, const std::string& bus) {
             }
         }
         m_changed.notify_all();
-        if (m_silent) {
+        if (m_silent || (m_silentSubmits && command == 1)) {
             continue;
         }
         std::vector<uint8_t> reply(h, h + kUsbIpHeader);
@@ -216,6 +217,18 @@ bool UsbIpDeviceSim::Relay(int fd, const std::string& bus) {
         reply.insert(reply.end(), body.begin(), body.end());
         if (!WriteAll(fd, reply)) {
             return false;
+        }
+        if (m_stray.exchange(false)) {
+            std::vector<uint8_t> stray(h, h + kUsbIpHeader);
+            PutLe32(stray.data(), kRetSubmit);
+            PutLe32(stray.data() + 4, Le32(h + 4) + 1000);
+            PutLe32(stray.data() + 12, 1);
+            PutLe32(stray.data() + 20, 0);
+            PutLe32(stray.data() + 24, 6);
+            stray.insert(stray.end(), 6, 0xee);
+            if (!WriteAll(fd, stray)) {
+                return false;
+            }
         }
     }
 }
@@ -232,8 +245,17 @@ void UsbIpDeviceSim::QueueReport(const std::string& bus, uint8_t ep, std::vector
 
 void UsbIpDeviceSim::DropConnections() {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (int fd : m_fds) {
+    for (const auto& [fd, bus] : m_fds) {
         ::shutdown(fd, SHUT_RDWR);
+    }
+}
+
+void UsbIpDeviceSim::DropConnection(const std::string& bus) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (const auto& [fd, connectionBus] : m_fds) {
+        if (connectionBus == bus) {
+            ::shutdown(fd, SHUT_RDWR);
+        }
     }
 }
 

@@ -3,11 +3,13 @@
 // then sends USB/IP requests that the receiver runs on the real device.
 //
 // Strict: the import request and every USB/IP request are checked against
-// the wire tables; a violation is recorded and ends that connection. The
+// the wire format; a violation is recorded and ends that connection. The
 // simulated devices answer IN transfers with scripted reports (per bus id and
 // endpoint) or a counting pattern, take OUT data and confirm its length, and
-// answer unlinks. The receiver can also be silent (reads, never replies) or
-// drop every data connection. Replies carry 0x58 in the command's high byte.
+// answer unlinks (the unlinked request then gets no reply of its own). The
+// receiver can also be silent (reads, never replies), leave submits
+// unanswered, send a reply for a request never made, or drop data
+// connections. Replies carry 0x58 in the command's high byte.
 #pragma once
 
 #include <atomic>
@@ -41,10 +43,16 @@ public:
     // Reads requests but answers none; or leaves import requests unanswered.
     void SetSilent(bool silent) { m_silent = silent; }
     void SetSilentImport(bool silent) { m_silentImport = silent; }
+    // Leaves submits unanswered but answers unlinks.
+    void SetSilentSubmits(bool silent) { m_silentSubmits = silent; }
+    // After the next reply, sends one more for a seqnum no request had (the
+    // replied one + 1000), with a body of six bytes.
+    void SetStrayReply(bool stray) { m_stray = stray; }
     // Answers the next request with a header whose high byte is not 0x58.
     void SetBadReplyMark(bool bad) { m_badMark = bad; }
-    // Closes every data connection.
+    // Closes every data connection, or the one of `bus`.
     void DropConnections();
+    void DropConnection(const std::string& bus);
 
     // Waits until `n` imports (or USB/IP requests) have arrived in all.
     bool WaitForImports(size_t n, int timeoutMs = 10000);
@@ -68,11 +76,13 @@ private:
     std::atomic<bool> m_silent{false};
     std::atomic<bool> m_silentImport{false};
     std::atomic<bool> m_badMark{false};
+    std::atomic<bool> m_silentSubmits{false};
+    std::atomic<bool> m_stray{false};
 
     std::mutex m_lock;  // guards everything below
     std::condition_variable m_changed;
     std::vector<std::thread> m_connections;
-    std::vector<int> m_fds;
+    std::map<int, std::string> m_fds;  // open data connections and their bus ids
     std::vector<SimUsbDevice> m_devices;
     std::map<std::pair<std::string, uint8_t>, std::deque<std::vector<uint8_t>>> m_reports;
     std::vector<std::string> m_imports;

@@ -188,7 +188,7 @@ bool ZampReceiverSim::Answer(const Message& m) {
     }
     const uint16_t code = action.replyCode ? action.replyCode : ReplyCodeOf(m.code);
     std::vector<uint8_t> reply =
-        code == kDevListRep ? DeviceListReply(devices) : Header(code, action.status, 0);
+        code == kDevListRep ? DeviceListReply(devices, m_reading) : Header(code, action.status, 0);
     if (code == kDevListRep) {
         reply[8] = static_cast<uint8_t>(action.status);  // scripted status of a list
     }
@@ -222,7 +222,7 @@ void ZampReceiverSim::ReleaseHeld() {
 }
 
 bool ZampReceiverSim::SendExport(const SimUsbDevice& device) {
-    return Send(ExportRequest(device));
+    return Send(ExportRequest(device, m_reading));
 }
 
 bool ZampReceiverSim::SendUnexport(const SimUsbDevice& device) {

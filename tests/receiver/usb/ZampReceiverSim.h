@@ -2,7 +2,7 @@
 // port 6000) as a strict peer.
 //
 // It listens on a loopback address, takes one sender at a time, checks every
-// message the sender writes against the wire tables (magic, version, code,
+// message the sender writes against the wire format (magic, version, code,
 // status, length, body), and answers the sender's requests as scripted:
 // a reply with a chosen status, a reply held back until the test releases it,
 // or no reply. It offers a list of devices and sends the receiver's own
@@ -60,6 +60,9 @@ public:
     // queued action a request is answered with status 0.
     void Script(uint16_t requestCode, Action action);
     void SetDevices(std::vector<SimUsbDevice> devices);
+    // How the length field of the device lists and export requests it sends
+    // is written (receivers differ).
+    void SetLengthReading(zampwire::LengthReading reading) { m_reading = reading; }
     // Sends every held reply.
     void ReleaseHeld();
 
@@ -101,6 +104,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_connections{0};
+    std::atomic<zampwire::LengthReading> m_reading{zampwire::LengthReading::kLeavesOutLeadingWord};
 
     std::mutex m_sendLock;  // guards m_client and writes to it
     int m_client = -1;

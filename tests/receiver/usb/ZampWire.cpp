@@ -53,9 +53,25 @@ void Interfaces(WireBuffer& b, const SimUsbDevice& d) {
     }
 }
 
+// The length field of a message of `size` bytes read as `reading` says.
+uint32_t LengthField(size_t size, LengthReading reading) {
+    const size_t counted = reading == LengthReading::kCountsWholeBody ? kHeader : kHeader + 4;
+    return static_cast<uint32_t>(size - counted);
+}
+
+// Sets the length field of a whole message.
+std::vector<uint8_t> WithLength(std::vector<uint8_t> message, LengthReading reading) {
+    const uint32_t length = LengthField(message.size(), reading);
+    for (size_t i = 0; i < 4; ++i) {
+        message[16 + i] = static_cast<uint8_t>(length >> (8 * i));
+    }
+    return message;
+}
+
 }  // namespace
 
-std::vector<uint8_t> DeviceListReply(const std::vector<SimUsbDevice>& devices) {
+std::vector<uint8_t> DeviceListReply(const std::vector<SimUsbDevice>& devices,
+                                     LengthReading reading) {
     WireBuffer body;
     for (const SimUsbDevice& d : devices) {
         body.Bytes(Record(d));
@@ -63,22 +79,19 @@ std::vector<uint8_t> DeviceListReply(const std::vector<SimUsbDevice>& devices) {
         Interfaces(body, d);
     }
     WireBuffer b;
-    b.Bytes(Header(kDevListRep, 0, static_cast<uint32_t>(body.Data().size())));
+    b.Bytes(Header(kDevListRep, 0, 0));
     b.U32(static_cast<uint32_t>(devices.size()));
     b.Bytes(body.Data());
-    return b.Data();
+    return WithLength(b.Data(), reading);
 }
 
-std::vector<uint8_t> ExportRequest(const SimUsbDevice& d) {
-    WireBuffer body;
-    body.Bytes(Record(d));
-    Interfaces(body, d);
+std::vector<uint8_t> ExportRequest(const SimUsbDevice& d, LengthReading reading) {
     WireBuffer b;
-    b.Bytes(Header(kExportReq, 0, static_cast<uint32_t>(body.Data().size())));
+    b.Bytes(Header(kExportReq, 0, 0));
     b.Bytes(Record(d));
     b.U32(0);
     Interfaces(b, d);
-    return b.Data();
+    return WithLength(b.Data(), reading);
 }
 
 std::vector<uint8_t> UnexportRequest(const SimUsbDevice& d) {

@@ -1,7 +1,7 @@
 // The receiver simulator's own encoding of the ZAMP channel (USB side):
 // the 20-byte little-endian header, the USB/IP device record, and the
-// messages a receiver sends. Written from the wire tables, apart from the
-// sender's code, so that each side checks the other.
+// messages a receiver sends. Written from the wire format, independently of
+// the sender's code, so that each side checks the other.
 #pragma once
 
 #include <array>
@@ -77,16 +77,26 @@ constexpr uint16_t kDevListReq = 0x8005, kDevListRep = 0x0005;
 constexpr uint16_t kExportReq = 0x8008, kUnexportReq = 0x8009;
 constexpr uint16_t kKeepAliveReq = 0x8099, kKeepAliveRep = 0x0099;
 
+// What the length field of a device list or an export request counts.
+// Receivers differ: some count everything after the header, others leave out
+// the word that follows it (the device count, or the unused word).
+enum class LengthReading {
+    kLeavesOutLeadingWord,  // size - 24
+    kCountsWholeBody,       // size - 20
+};
+
 // A header with "zamp" and version 0x0106 (or `version`).
 std::vector<uint8_t> Header(uint16_t code, uint32_t status, uint32_t length,
                             uint16_t version = kVersion);
 // The 312-byte record of a device.
 std::vector<uint8_t> Record(const SimUsbDevice& device);
-// Device-list reply: header (length counts the entries, not the count word),
-// count, then record, interface count and entries per device.
-std::vector<uint8_t> DeviceListReply(const std::vector<SimUsbDevice>& devices);
+// Device-list reply: header, count, then record, interface count and entries
+// per device.
+std::vector<uint8_t> DeviceListReply(const std::vector<SimUsbDevice>& devices,
+                                     LengthReading reading = LengthReading::kLeavesOutLeadingWord);
 // Export request: header, record, one unused word, then the interface entries.
-std::vector<uint8_t> ExportRequest(const SimUsbDevice& device);
+std::vector<uint8_t> ExportRequest(const SimUsbDevice& device,
+                                   LengthReading reading = LengthReading::kLeavesOutLeadingWord);
 // Unexport request: header and record.
 std::vector<uint8_t> UnexportRequest(const SimUsbDevice& device);
 

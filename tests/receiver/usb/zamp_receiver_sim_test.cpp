@@ -1,6 +1,6 @@
 // The simulated receiver's USB side checked with hand-made bytes, apart from
 // the sender's code: it answers scripted requests and rejects what breaks the
-// wire tables.
+// wire format.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -57,17 +57,27 @@ TEST(ZampReceiverSimTest, AnswersScriptedRequestsAndListsDevices) {
     ASSERT_EQ(::send(fd, bind.data(), bind.size(), 0), 20);
     EXPECT_EQ(ReadExactly(fd, 20), wire::Header(wire::kBindRep, 7, 0));
 
-    const auto list = wire::Header(wire::kDevListReq, 0, 0);
-    ASSERT_EQ(::send(fd, list.data(), list.size(), 0), 20);
-    // 24 + record, interface count and one entry.
-    const auto reply = ReadExactly(fd, 24 + 312 + 4 + 4);
-    ASSERT_EQ(reply.size(), 344u);
-    EXPECT_EQ(reply[6], 0x05);
-    EXPECT_EQ(reply[16], 320 & 0xff);  // length counts the entries only
-    EXPECT_EQ(reply[20], 1);           // one device
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&reply[24 + 256])), "1-9");
+    // 24 + record, interface count and one entry; the length field as each
+    // kind of receiver writes it.
+    const struct {
+        wire::LengthReading reading;
+        int length;
+    } readings[] = {{wire::LengthReading::kLeavesOutLeadingWord, 320},
+                    {wire::LengthReading::kCountsWholeBody, 324}};
+    for (const auto& row : readings) {
+        SCOPED_TRACE(row.length);
+        sim.SetLengthReading(row.reading);
+        const auto list = wire::Header(wire::kDevListReq, 0, 0);
+        ASSERT_EQ(::send(fd, list.data(), list.size(), 0), 20);
+        const auto reply = ReadExactly(fd, 24 + 312 + 4 + 4);
+        ASSERT_EQ(reply.size(), 344u);
+        EXPECT_EQ(reply[6], 0x05);
+        EXPECT_EQ(reply[16] | (reply[17] << 8), row.length);
+        EXPECT_EQ(reply[20], 1);  // one device
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&reply[24 + 256])), "1-9");
+    }
     ::close(fd);
-    EXPECT_TRUE(sim.WaitForCount(wire::kDevListReq, 1));
+    EXPECT_TRUE(sim.WaitForCount(wire::kDevListReq, 2));
     EXPECT_TRUE(sim.ProtocolErrors().empty());
 }
 

@@ -3,6 +3,7 @@
 # fuzzes for a bounded time.
 set(ZAMP_FUZZ_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/zamp_frame_reader_fuzzer.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/ZampFraming.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampFrameReader.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampHeader.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampMessageParser.cpp
