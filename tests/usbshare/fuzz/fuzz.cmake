@@ -1,30 +1,39 @@
-# The frame-reassembly fuzz target. Every build replays the committed corpus
-# as a test; a clang build (scripts/fuzz) also links it with libFuzzer and
-# fuzzes for a bounded time.
-set(ZAMP_FUZZ_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/zamp_frame_reader_fuzzer.cpp
+# The fuzz target of what a receiver sends (command stream, import reply,
+# USB/IP traffic). Every build replays the committed corpus as a test; a
+# clang build (scripts/fuzz) also links it with libFuzzer and fuzzes for a
+# bounded time.
+set(PORVANE_FUZZ_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/porvane_wire_fuzzer.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbDeviceRecord.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbIpHeader.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbIpImport.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbIpMessageRules.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbIpRequestTracker.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/UsbReportFilter.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/VbusControl.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampFraming.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampFrameReader.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampHeader.cpp
-  ${PROJECT_SOURCE_DIR}/usbshare/ZampMessageParser.cpp
-  ${PROJECT_SOURCE_DIR}/usbshare/UsbDeviceRecord.cpp)
-file(GLOB ZAMP_FUZZ_CORPUS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/*)
+  ${PROJECT_SOURCE_DIR}/usbshare/ZampLog.cpp
+  ${PROJECT_SOURCE_DIR}/usbshare/ZampMessageParser.cpp)
+file(GLOB PORVANE_FUZZ_CORPUS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/*)
 
-add_executable(zamp_frame_reader_replay ${ZAMP_FUZZ_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
-target_include_directories(zamp_frame_reader_replay PRIVATE ${PROJECT_SOURCE_DIR})
-add_test(NAME usbshare_zamp_frame_reader_corpus
-  COMMAND zamp_frame_reader_replay ${ZAMP_FUZZ_CORPUS})
+add_executable(porvane_wire_replay ${PORVANE_FUZZ_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
+target_include_directories(porvane_wire_replay PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(porvane_wire_replay PRIVATE pemu_platform)
+add_test(NAME usbshare_porvane_wire_corpus COMMAND porvane_wire_replay ${PORVANE_FUZZ_CORPUS})
 
 set(PEMU_FUZZ_SECONDS 60 CACHE STRING "How long the fuzz test fuzzes (libFuzzer builds)")
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND PEMU_FUZZ)
-  add_executable(zamp_frame_reader_fuzzer ${ZAMP_FUZZ_SOURCES})
-  target_include_directories(zamp_frame_reader_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
-  target_compile_options(zamp_frame_reader_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(zamp_frame_reader_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+  add_executable(porvane_wire_fuzzer ${PORVANE_FUZZ_SOURCES})
+  target_include_directories(porvane_wire_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(porvane_wire_fuzzer PRIVATE pemu_platform)
+  target_compile_options(porvane_wire_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(porvane_wire_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
   # Fuzzes from a scratch copy of the corpus, so the committed one stays as it is.
-  add_test(NAME usbshare_zamp_frame_reader_fuzz
+  add_test(NAME usbshare_porvane_wire_fuzz
     COMMAND ${CMAKE_COMMAND} -E env
-      sh -c "rm -rf work && mkdir work && cp ${CMAKE_CURRENT_LIST_DIR}/corpus/* work/ && $<TARGET_FILE:zamp_frame_reader_fuzzer> -max_total_time=${PEMU_FUZZ_SECONDS} -max_len=4096 -timeout=10 work"
+      sh -c "rm -rf work && mkdir work && cp ${CMAKE_CURRENT_LIST_DIR}/corpus/* work/ && $<TARGET_FILE:porvane_wire_fuzzer> -max_total_time=${PEMU_FUZZ_SECONDS} -max_len=4096 -timeout=10 work"
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
-  set_tests_properties(usbshare_zamp_frame_reader_fuzz PROPERTIES LABELS fuzz TIMEOUT 600)
+  set_tests_properties(usbshare_porvane_wire_fuzz PROPERTIES LABELS fuzz TIMEOUT 600)
 endif()
