@@ -39,10 +39,7 @@ public:
         }
         return m_bus.PlugIn(record, &m_fd);
     }
-    int StartDetach(int port) override {
-        m_bus.Note("start-detach " + std::to_string(port));
-        return 0;
-    }
+    int StartDetach(int port) override { return m_bus.StartDetach(port); }
     int Unplug(int port) override { return m_bus.Unplug(port); }
     int Fd() const override { return m_fd; }
 
@@ -86,19 +83,26 @@ int InMemoryUsbBus::PlugIn(const usbip::PlugInRecord& record, int* deviceFd) {
     return 0;
 }
 
-void InMemoryUsbBus::SetUnplugHeld(bool held) {
+void InMemoryUsbBus::SetStartDetachHeld(bool held) {
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_unplugHeld = held;
+        m_startDetachHeld = held;
     }
     m_changed.notify_all();
 }
 
-int InMemoryUsbBus::Unplug(int port) {
+int InMemoryUsbBus::StartDetach(int port) {
     std::unique_lock<std::mutex> hold(m_lock);
+    m_calls.push_back("start-detach " + std::to_string(port));
+    m_changed.notify_all();
+    m_changed.wait(hold, [this] { return !m_startDetachHeld; });
+    return 0;
+}
+
+int InMemoryUsbBus::Unplug(int port) {
+    std::lock_guard<std::mutex> hold(m_lock);
     m_calls.push_back("unplug " + std::to_string(port));
     m_changed.notify_all();
-    m_changed.wait(hold, [this] { return !m_unplugHeld; });
     if (m_unplugTimesOut) {
         return -1;  // the bus did not finish within its bound
     }

@@ -3,7 +3,7 @@
 // back the replies the forwarding writes, to check them. Each plugged port is
 // a message socket pair: one request or reply per message, like the bus
 // driver's reads and writes. It can also misbehave: refuse to be opened, show
-// every port used, let an unplug run out of time, or hold unplugs back.
+// every port used, let an unplug run out of time, or hold start-detaches back.
 #pragma once
 
 #include <sys/socket.h>
@@ -33,8 +33,9 @@ public:
     void SetAvailable(bool available) { m_available = available; }
     void SetAllPortsUsed(bool used) { m_allUsed = used; }
     void SetUnplugTimesOut(bool timesOut) { m_unplugTimesOut = timesOut; }
-    // While held, an unplug is noted and then waits until released.
-    void SetUnplugHeld(bool held);
+    // While held, a start-detach is noted and then waits until released
+    // (the forwarding it ends can't finish meanwhile).
+    void SetStartDetachHeld(bool held);
 
     // Waits until `n` devices have been plugged in (in all); the ports in
     // plug-in order.
@@ -64,6 +65,7 @@ private:
     };
     int PlugIn(const usbip::PlugInRecord& record, int* deviceFd);
     int Unplug(int port);
+    int StartDetach(int port);
     void Note(const std::string& call);
     int HostFd(int port);
 
@@ -75,7 +77,7 @@ private:
     std::atomic<bool> m_available{true};
     std::atomic<bool> m_allUsed{false};
     std::atomic<bool> m_unplugTimesOut{false};
-    bool m_unplugHeld = false;  // guarded by m_lock
+    bool m_startDetachHeld = false;  // guarded by m_lock
 };
 
 }  // namespace porvane_test

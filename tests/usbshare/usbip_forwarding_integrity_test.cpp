@@ -95,19 +95,19 @@ TEST_P(UsbIpForwardingTest, SecondDetachLeavesAReusedPortAlone) {
 
 TEST_P(UsbIpForwardingTest, DetachesAtOnceUnplugAndReportOnce) {
     Share({Device("12-1", 0x0c01)});
-    const std::string unplug = "unplug " + std::to_string(PortOf(0x0c01, 1));
-    m_bus.SetUnplugHeld(true);
+    const std::string port = std::to_string(PortOf(0x0c01, 1));
+    // The first detach waits for the forwarding to end, which is held up.
+    m_bus.SetStartDetachHeld(true);
     auto first = std::async(std::launch::async, [&] { return m_control->DetachDeviceByIndex(0); });
-    ASSERT_TRUE(m_bus.WaitForCalls(unplug, 1));
-    // Another thread detaches everything (as the keep-alive's give-up does)
-    // while the first detach is still unplugging: it waits for it, and then
-    // has nothing left to do.
+    ASSERT_TRUE(m_bus.WaitForCalls("start-detach " + port, 1));
+    // Another thread detaches everything meanwhile (as the keep-alive's
+    // give-up does): it waits for the first, and then has nothing to do.
     auto all = std::async(std::launch::async, [&] { return m_control->DetachAllDevice(); });
-    EXPECT_FALSE(m_bus.WaitForCalls(unplug, 2, 300));
-    m_bus.SetUnplugHeld(false);
+    EXPECT_FALSE(m_bus.WaitForCalls("unplug " + port, 1, 200));
+    m_bus.SetStartDetachHeld(false);
     EXPECT_EQ(first.get(), 0);
     EXPECT_EQ(all.get(), 0);
-    EXPECT_EQ(BusCalls(unplug), 1u);
+    EXPECT_EQ(BusCalls("unplug " + port), 1u);
     EXPECT_EQ(CountOf(Calls(), {2, "12-1"}), 1u);
 }
 
