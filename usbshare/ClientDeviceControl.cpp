@@ -205,6 +205,7 @@ int CClientDeviceControl::Connect() {
 
 void CClientDeviceControl::Shutdown() {
     m_bShuttingDown = true;
+    m_ReplyEvent.Set();  // a request waiting on another thread gives up
     // Wake every thread that waits on the connection before joining any.
     if (m_pSocketClient) {
         m_pSocketClient->RequestStop();

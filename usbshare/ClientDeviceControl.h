@@ -58,7 +58,7 @@ public:
     CClientDeviceControl();
     // Ends the requests that wait on other threads, stops every thread of the
     // object (reader, keep-alive, forwarding) and closes the connection.
-    // Sends nothing to the receiver and reports nothing.
+    // Sends nothing to the receiver.
     ~CClientDeviceControl();
     CClientDeviceControl(const CClientDeviceControl&) = delete;
     CClientDeviceControl& operator=(const CClientDeviceControl&) = delete;

@@ -86,7 +86,9 @@ void CClientDeviceControl::Dispatch(const zamp::ZampHeader& header,
 
 void CClientDeviceControl::StoreReply(uint16_t code, std::span<const uint8_t> message) {
     const uint16_t waiting = m_WaitingFor.load();
-    if (waiting != code) {
+    if (waiting == 0) {
+        WriteLog("Reply 0x%04x set aside: no request waits\n", code);
+    } else if (waiting != code) {
         WriteLog("Reply 0x%04x set aside: the request waiting is for 0x%04x\n", code, waiting);
     }
     {
