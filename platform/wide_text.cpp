@@ -78,53 +78,94 @@ std::string WideToUtf8(std::wstring_view text) {
     return out;
 }
 
+namespace {
+
+// Decodes the sequence at text[i]: its code point and length, or 0 when
+// the bytes there are no well-formed sequence (truncated, overlong, a
+// surrogate or above U+10FFFF).
+size_t DecodeOne(std::string_view text, size_t i, char32_t* out) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t extra = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        *out = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        c = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        c = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        c = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    size_t k = 1;
+    for (; k <= extra && i + k < text.size(); ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80) {
+            break;
+        }
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (k <= extra || c < minimum || !IsEncodable(c)) {
+        return 0;
+    }
+    *out = c;
+    return extra + 1;
+}
+
+}  // namespace
+
 std::wstring Utf8ToWide(std::string_view text) {
     std::wstring out;
     out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t extra = 0;
         char32_t c = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1;
-            c = lead & 0x1F;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2;
-            c = lead & 0x0F;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3;
-            c = lead & 0x07;
-            minimum = 0x10000;
-        } else {
-            out.push_back(static_cast<wchar_t>(kReplacement));
-            ++i;
-            continue;
-        }
-        size_t k = 1;
-        for (; k <= extra && i + k < text.size(); ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                break;
-            }
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (k <= extra || c < minimum || !IsEncodable(c)) {
-            // A truncated, overlong or out-of-range sequence: replace its
-            // lead byte and go on with the byte after it.
+        const size_t length = DecodeOne(text, i, &c);
+        if (length == 0) {
+            // Replace the lead byte of a malformed sequence and go on with
+            // the byte after it.
             out.push_back(static_cast<wchar_t>(kReplacement));
             ++i;
             continue;
         }
         out.push_back(static_cast<wchar_t>(c));
-        i += extra + 1;
+        i += length;
     }
     return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        char32_t c = 0;
+        const size_t length = DecodeOne(text, i, &c);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string TruncateUtf8(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) {
+        return std::string(text);
+    }
+    size_t end = maxBytes;
+    // Back off the continuation bytes of a character cut in two.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return std::string(text.substr(0, end));
 }
 
 }  // namespace platform

@@ -23,5 +23,12 @@ std::string Utf16ToUtf8(std::u16string_view text);
 
 // UTF-16 text of a wide string (code points above U+FFFF as surrogate pairs).
 std::u16string WideToUtf16(std::wstring_view text);
+// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
+// code points above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
+// The longest prefix of `text` of at most `maxBytes` bytes that does not cut
+// a UTF-8 character in two.
+std::string TruncateUtf8(std::string_view text, size_t maxBytes);
 
 }  // namespace platform

@@ -68,3 +68,30 @@ TEST(WideTextTest, ReplacesWhatCannotBeEncoded) {
         EXPECT_EQ(wide.find(L'/'), std::wstring::npos);
     }
 }
+
+TEST(WideTextTest, ValidatesAndTruncatesUtf8) {
+    struct Case {
+        const char* bytes;
+        bool valid;
+    } cases[] = {
+        {"", true},
+        {"plain", true},
+        {"\xc3\xa9t\xc3\xa9", true},
+        {"\xff", false},
+        {"\xc3", false},
+        {"\xc0\xaf", false},
+        {"\xed\xa0\x80", false},
+        {"\xf4\x90\x80\x80", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        EXPECT_EQ(platform::IsValidUtf8(c.bytes), c.valid);
+    }
+    // "a" then three-byte characters: a cut inside one drops all of it.
+    const std::string text = "a\xe6\xbc\x94\xe7\xa4\xba";
+    EXPECT_EQ(platform::TruncateUtf8(text, 7), text);
+    EXPECT_EQ(platform::TruncateUtf8(text, 6), "a\xe6\xbc\x94");
+    EXPECT_EQ(platform::TruncateUtf8(text, 4), "a\xe6\xbc\x94");
+    EXPECT_EQ(platform::TruncateUtf8(text, 3), "a");
+    EXPECT_EQ(platform::TruncateUtf8(text, 0), "");
+}
