@@ -153,7 +153,9 @@ int Startup::SendToRunningCopy(const char* command,
         if (rc == 0) {
             return 0;
         }
-        *reason = platform::SystemErrorText(-rc);
+        *reason = rc == -ENOENT || rc == -ECONNREFUSED ? "it does not listen for commands"
+                  : rc == -ETIMEDOUT                   ? "it gave no answer"
+                                                       : platform::SystemErrorText(-rc);
         if (rc == -ENOENT || rc == -ECONNREFUSED) {
             // No socket: the copy is starting, or has just ended.
             if (platform::SingleInstanceLock::TryAcquire(kInstanceName, m_env.instanceFolder,

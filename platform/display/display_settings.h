@@ -2,8 +2,9 @@
 // bit depth) and the mode changes that make projection cheaper (a smaller
 // size, 16-bit colour, no desktop composition, no hardware acceleration).
 //
-// The X11 implementation reads the screen through the resize-and-rotate
-// extension and changes its size when the server offers that size. What X
+// The X11 implementation reads the screen, its outputs and their modes
+// through the resize-and-rotate extension and changes its size when the
+// server offers that size. What X
 // cannot do (change the colour depth of a running server, switch composition,
 // acceleration or DirectDraw) is recorded and reported as done, so that the
 // caller's flow stays the same on every system; Recorded() lists it.
@@ -18,6 +19,24 @@
 #include <vector>
 
 namespace platform {
+
+// One mode an output offers.
+struct DisplayMode {
+    int width = 0;
+    int height = 0;
+    int refresh = 0;  // Hz, 0 when unknown
+
+    bool operator==(const DisplayMode&) const = default;
+};
+
+// An output attached to the desktop.
+struct DisplayOutput {
+    std::string name;
+    bool primary = false;
+    bool mirroring = false;  // shows another output's picture
+
+    bool operator==(const DisplayOutput&) const = default;
+};
 
 struct DesktopConfig {
     int width = 0;
@@ -52,6 +71,16 @@ public:
     virtual bool SetDisplay(int mode, int width, int height, int depth) = 0;
     // The same with `flags`; 0 on success, else the reason.
     virtual int SetDisplayEx(int mode, int width, int height, int depth, int flags) = 0;
+
+    // The modes of attached output `index` (0: the first, the primary one
+    // first), one per size and refresh rate in the system's order: a size
+    // offered at several rates appears once per rate.
+    virtual std::vector<DisplayMode> GetModes(int index) = 0;
+    // The outputs attached to the desktop, the primary one first.
+    virtual std::vector<DisplayOutput> AttachedOutputs() = 0;
+    // Puts back the size the screen had before the first change made
+    // through this object; nothing when none was made.
+    virtual void RestoreAll() = 0;
 
     // The changes reported as done that the window system could not make,
     // one line each, oldest first.

@@ -36,6 +36,17 @@ public:
         Call("SetDisplayEx " + Args(mode, width, height, depth) + " " + std::to_string(flags));
         return setDisplayExResult;
     }
+    std::vector<DisplayMode> GetModes(int index) override {
+        Call("GetModes " + std::to_string(index));
+        std::lock_guard<std::mutex> guard(m_lock);
+        return index == 0 ? modes : std::vector<DisplayMode>();
+    }
+    std::vector<DisplayOutput> AttachedOutputs() override {
+        Call("AttachedOutputs");
+        std::lock_guard<std::mutex> guard(m_lock);
+        return outputs;
+    }
+    void RestoreAll() override { Call("RestoreAll"); }
     std::vector<std::string> Recorded() override { return {}; }
 
     std::vector<std::string> Calls() {
@@ -44,6 +55,8 @@ public:
     }
 
     DesktopConfig screen{1920, 1080, 32, 60, 0};
+    std::vector<DisplayMode> modes{{1920, 1080, 60}, {1280, 720, 60}};
+    std::vector<DisplayOutput> outputs{{"screen", true, false}};
     int accel = kFullAccel;
     bool setDisplayResult = true;
     int setDisplayExResult = 0;

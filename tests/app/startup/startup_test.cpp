@@ -18,6 +18,7 @@
 
 #include "platform/child_process.h"
 #include "platform/window/single_instance_lock.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 namespace pemuapp {
@@ -98,19 +99,8 @@ protected:
         Set("XDG_DATA_HOME", dir.File("data"));
         paths = SenderPaths::Under(dir.File("config"), dir.File("data"));
     }
-    void TearDown() override {
-        for (const auto& [name, value] : saved) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
     void Set(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
+        env.push_back(std::make_unique<testsupport::ScopedEnv>(name, value));
     }
 
     // Starts the first copy and waits until it runs.
@@ -129,7 +119,7 @@ protected:
 
     testsupport::TempDir dir;
     SenderPaths paths;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    std::vector<std::unique_ptr<testsupport::ScopedEnv>> env;
 };
 
 TEST_F(StartupTest, APlainSecondStartEndsAndTheFirstIsAskedToShowItself) {

@@ -76,6 +76,28 @@ TEST(DisplaySettingsX11, ReadsTheScreenAndRecordsWhatXCannotChange) {
     EXPECT_TRUE(Has(settings->Recorded(), "SetComposition 0"));
 }
 
+// The virtual server has one output, "screen", with one mode of no known
+// rate: what a real server lists per output comes back the same way.
+TEST(DisplaySettingsX11, ListsTheOutputsAndTheirModes) {
+    testsupport::XvfbServer x("320x240x24");
+    ASSERT_FALSE(x.Display().empty());
+    ScopedDisplay display(x.Display());
+    auto settings = platform::DisplaySettings::Create();
+    ASSERT_NE(settings, nullptr);
+    const std::vector<platform::DisplayOutput> outputs = settings->AttachedOutputs();
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_TRUE(outputs[0].primary);
+    EXPECT_FALSE(outputs[0].mirroring);
+    EXPECT_EQ(outputs[0].name, "screen");
+    EXPECT_EQ(settings->GetModes(0), (std::vector<platform::DisplayMode>{{320, 240, 0}}));
+    EXPECT_TRUE(settings->GetModes(1).empty());
+    // Nothing changed yet: nothing to put back.
+    settings->RestoreAll();
+    platform::DesktopConfig config;
+    ASSERT_TRUE(settings->GetDesktopConfig(0, &config));
+    EXPECT_EQ(config.width, 320);
+}
+
 TEST(DisplaySettingsX11, NoDisplayMeansNoSettings) {
     ScopedDisplay display(":99999");
     EXPECT_EQ(platform::DisplaySettings::Create(), nullptr);
