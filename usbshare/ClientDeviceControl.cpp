@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/dynload.h"
 #include "platform/syserror.h"
+#include "platform/user_folders.h"
 #include "usbshare/IniFile.h"
 #include "usbshare/SocketClient.h"
 #include "usbshare/UsbIpDeviceForwarder.h"
@@ -76,13 +77,8 @@ std::string CClientDeviceControl::AppDataFolder() const {
     if (!m_AppDataForTest.empty()) {
         return m_AppDataForTest;
     }
-    // The local application-data folder of this system.
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.local/share";
+    // The local application-data folder of this system (logs).
+    return platform::UserFolder(platform::UserFolderKind::kData);
 }
 
 int CClientDeviceControl::Init(char* ip, DeviceNotifyWindow hwnd, CallBackMsgFuntion callback,
@@ -139,7 +135,11 @@ int CClientDeviceControl::Init(char* ip, DeviceNotifyWindow hwnd, CallBackMsgFun
 }
 
 bool CClientDeviceControl::LoadIniFile() {
-    const std::string folder = AppDataFolder() + "/" + kSettingsFolder;
+    // The sender keeps its settings file in the user's config folder.
+    const std::string base = m_AppDataForTest.empty()
+                                 ? platform::UserFolder(platform::UserFolderKind::kConfig)
+                                 : m_AppDataForTest;
+    const std::string folder = base + "/" + kSettingsFolder;
     m_SettingsPath = folder + "/" + kSettingsFile;
     IniFile ini;
     ini.Load(m_SettingsPath);
