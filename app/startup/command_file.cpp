@@ -54,8 +54,8 @@ bool ParseCommandFile(std::string_view text, CommandAction* action, std::string*
             end = text.size();
         }
         std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);  // CR LF line ends, and stray CRs before them
         }
         if (line.size() > kMaxCommandLineBytes) {
             *reason = "a line of " + std::to_string(line.size()) + " bytes (at most " +

@@ -10,7 +10,7 @@
 //   StopAll, Exit Action=StopAll|Exit
 // The reader is positional: one line per expected key, in this order; a line
 // that does not start with its key gives an empty value and is consumed all
-// the same. A CR before a line end is dropped. A line longer than
+// the same. CRs at a line's end are dropped. A line longer than
 // kMaxCommandLineBytes makes the whole file invalid: no part of it is read
 // as a value of another line.
 //

@@ -11,6 +11,8 @@
 
 #include "app/startup/command_file.h"
 #include "platform/wide_text.h"
+#include "tests/support/TempDir.h"
+#include "vrxclientsdk/VRPClient/Logger.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 
 namespace pemuapp {
@@ -274,6 +276,24 @@ TEST_F(CommandRunnerTest, AFifthPresentationAndASecondVideoDoNothing) {
         expected.push_back(std::string(a) + " StopPlayImage");
     }
     EXPECT_EQ(Take(), expected);
+}
+
+TEST_F(CommandRunnerTest, LoginCodesNeverReachTheLog) {
+    testsupport::TempDir dir;
+    Logger log;
+    ASSERT_EQ(log.Open(dir.File("log").c_str(), LOG_DEBUG, false), 0);
+    CommandRunner::Hooks hooks;
+    hooks.makeClient = [this] { return std::make_unique<ScriptedClient>(&calls, &receivers); };
+    hooks.userName = "ann";
+    CommandRunner logged(std::move(hooks), &log);
+    logged.Run({"Login", "10.0.0.1", "", "", "4821", ""});
+    logged.Run({"Presentation", "10.0.0.1", "7", "", "9356", ""});
+    logged.Run({"Login", "10.0.0.2", "", "", "12x4", ""});  // refused, still not shown
+    const std::string text = testsupport::ReadFile(dir.File("log"));
+    EXPECT_NE(text.find("LoginCode=xxxx"), std::string::npos) << text;
+    for (const char* code : {"4821", "9356", "12x4"}) {
+        EXPECT_EQ(text.find(code), std::string::npos) << code;
+    }
 }
 
 // An action that arrives while a facade call pumps messages waits for the
