@@ -42,7 +42,9 @@ protected:
 };
 
 TEST_F(SettingsFileTest, NoFileAnywhereGivesTheTableDefaults) {
+    const fs::path workingFolder = fs::current_path();
     const SenderSettings s = Load();
+    EXPECT_EQ(fs::current_path(), workingFolder);  // never changed to test a folder
     EXPECT_FALSE(loaded);
     const SenderSettings defaults;
     EXPECT_EQ(s.volume, 80);  // the table's default, whatever a constructor held

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "platform/child_process.h"
@@ -151,6 +152,21 @@ TEST_F(StartupTest, AHandedActionArrivesOnceAndItsFileIsGone) {
     EXPECT_EQ(first->NextLine(),
               "action Video ip=10.0.0.7 id= name= code= path=/tmp/My -C clip.mp4");
     EXPECT_EQ(first->NextLine(300), "");  // nothing twice
+    EndFirst(*first);
+}
+
+// The running copy is signalled only after a good write.
+TEST_F(StartupTest, AFailedWriteSignalsNothing) {
+    auto first = StartFirst();
+    fs::create_directories(dir.File("data"));
+    std::ofstream(paths.commandFolder) << "a file where the folder belongs";
+    Probe start({"-X", "10.0.0.1"});
+    EXPECT_EQ(start.ExitStatus(), 1);
+    fs::remove(paths.commandFolder);
+    Probe next({"-F", "10.0.0.1"});
+    EXPECT_EQ(next.ExitStatus(), 0);
+    // The first line it gets is the later, good hand-off.
+    EXPECT_EQ(first->NextLine(), "action Pause ip=10.0.0.1 id= name= code= path=");
     EndFirst(*first);
 }
 
