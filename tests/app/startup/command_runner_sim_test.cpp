@@ -24,11 +24,12 @@ constexpr int kWaitMs = 10000;
 // The command port a client connects to when it only has an address.
 constexpr uint16_t kCommandPort = 3268;
 
-// 127.28.x.y from the process id: the fixed command port is then never
-// shared with another test process.
+// A loopback address made of the whole process id (up to 22 bits): the
+// fixed command port is then never shared with another test process.
 std::string OwnLoopbackAddress() {
     const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127.28." + std::to_string((pid >> 8) & 0xff) + "." + std::to_string((pid & 0xff) | 1);
+    return "127." + std::to_string(28 + ((pid >> 16) & 0x3f)) + "." +
+           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
 }
 
 class CommandRunnerSimTest : public testing::Test {
