@@ -136,14 +136,21 @@ void Painter::DrawImage(const Image& image, const Rect& src, Point dst,
     cairo_fill(m_cr);
 }
 
-void Painter::DrawImageScaled(const Image& image, const Rect& src, const Rect& dst) {
+void Painter::DrawImageScaled(const Image& image, const Rect& src, const Rect& dst,
+                              std::optional<Argb> colourKey) {
     const Rect part = src.Intersect(Rect{0, 0, image.Width(), image.Height()});
     if (part.IsEmpty() || dst.IsEmpty())
         return;
+    const Surface* pixels = &image.Pixels();
+    if (colourKey && image.TakesColourKey()) {
+        pixels = image.KeyedPixels(*colourKey);
+        if (!pixels)
+            return;
+    }
     // A sub-surface limits the filter's reach to `part`, and PAD repeats its
     // edge pixels, so the outer pixels are neither faded nor bled into.
     cairo_surface_t* sub = cairo_surface_create_for_rectangle(
-        image.Pixels().CairoSurface(), part.left, part.top, part.Width(), part.Height());
+        pixels->CairoSurface(), part.left, part.top, part.Width(), part.Height());
     cairo_save(m_cr);
     cairo_rectangle(m_cr, dst.left, dst.top, dst.Width(), dst.Height());
     cairo_clip(m_cr);

@@ -67,8 +67,11 @@ public:
                    std::optional<Argb> colourKey = std::nullopt);
 
     // Draws the part `src` of `image` scaled into `dst` (bilinear; the edge
-    // pixels of `src` are repeated outward, never its neighbours).
-    void DrawImageScaled(const Image& image, const Rect& src, const Rect& dst);
+    // pixels of `src` are repeated outward, never its neighbours). A colour
+    // key applies as in DrawImage, before scaling, so key pixels leave no
+    // tinted fringe.
+    void DrawImageScaled(const Image& image, const Rect& src, const Rect& dst,
+                         std::optional<Argb> colourKey = std::nullopt);
 
     // Copies the part `srcRect` of `source` to `dst`, replacing the pixels
     // there (alpha included) instead of blending. `source` may be the target

@@ -241,6 +241,42 @@ TEST(PainterTest, DrawImageScaledKeepsEdgeColoursAndDoesNotBleed) {
     ExpectPixels(*one, [&](int x, int y) { return dst.Contains(x, y) ? kGreen : kNone; });
 }
 
+// A stretched bitmap with key pixels at its corners: keyed, the corners show
+// what lies below and no pink reaches the stretched body; a PNG keeps them.
+TEST(PainterTest, DrawImageScaledKeysBitmapsBeforeScaling) {
+    const uint32_t m = kMagentaKey.value;
+    const uint32_t g = kGreen.value;
+    const std::vector<uint32_t> px = {m, g, g, m, g, g, g, g, m, g, g, m};  // 4x3
+    struct Case {
+        const char* name;
+        ImageFormat format;
+        bool keyed;
+        bool pinkShows;
+    } cases[] = {
+        {"bitmap keyed", ImageFormat::kBmp, true, false},
+        {"bitmap unkeyed", ImageFormat::kBmp, false, true},
+        {"PNG keyed", ImageFormat::kPng, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto image = MakeImage(4, 3, px, c.format);
+        auto s = MakeSurface(40, 30, kBlue);
+        Painter(*s).DrawImageScaled(*image, {0, 0, 4, 3}, {0, 0, 40, 30},
+                                    c.keyed ? std::optional<Argb>(kMagentaKey) : std::nullopt);
+        EXPECT_EQ(s->PixelAt(0, 0), c.pinkShows ? kMagentaKey : kBlue);
+        EXPECT_EQ(s->PixelAt(39, 29), c.pinkShows ? kMagentaKey : kBlue);
+        EXPECT_EQ(s->PixelAt(20, 15), kGreen);
+        int pinkish = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const Argb p = s->PixelAt(x, y);
+                pinkish += p.Red() > 0x40 && p.Blue() > 0x40 && p.Green() < 0x40;
+            }
+        }
+        EXPECT_EQ(pinkish > 0, c.pinkShows);
+    }
+}
+
 TEST(PainterTest, CopyFromReplacesPixelsIncludingAlpha) {
     auto src = MakeSurface(4, 4, Argb(0x80FF0000));
     Painter(*src).FillRect({0, 0, 1, 1}, kBlue);
