@@ -33,6 +33,10 @@ constexpr int kAnnounceTimeoutSeconds = 10;
 
 CQKLoginItem::CQKLoginItem() : ListRow("CQKLoginItem") {}
 
+CQKLoginItem::~CQKLoginItem() {
+    *m_alive = false;
+}
+
 void CQKLoginItem::Bind(VRXClient* client, uint32_t ipv4NetworkOrder, std::string name) {
     m_client = client;
     m_address = ipv4NetworkOrder;
@@ -153,7 +157,14 @@ int CQKLoginItem::RefreshLoginState() {
     }
     m_loggedIn = true;
     DevAnnounce record;
-    if (m_client->ConnectToDeviceThruIP(m_address, &record, kAnnounceTimeoutSeconds) >= 0) {
+    // The request pumps window messages while it waits; the row may be gone
+    // when it returns.
+    const std::shared_ptr<bool> alive = m_alive;
+    const int rc = m_client->ConnectToDeviceThruIP(m_address, &record, kAnnounceTimeoutSeconds);
+    if (!*alive) {
+        return 0;
+    }
+    if (rc >= 0) {
         std::string name = record.GetName();
         if (!name.empty()) {
             m_name = std::move(name);
@@ -235,8 +246,10 @@ int CQKLoginItem::DrawToBackBuffer() {
     if (!VisibleFlag()) {
         return 0;
     }
+    // Keyed like every other bitmap frame: the skin's key pixels at the
+    // background's corners never show.
     const platform::Point at = DrawingPosition();
-    DrawFrameUnkeyed(DrawingFrames(), *back, 0, at.x, at.y);
+    DrawFrame(DrawingFrames(), *back, 0, platform::kMagentaKey, at.x, at.y);
     for (const WidgetPtr<CQKin>& child : Children()) {
         if (auto* button = dynamic_cast<CQKButton*>(child.get())) {
             button->Redraw();

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "ui/widgets/list_row.h"
@@ -37,6 +38,7 @@ public:
     static constexpr uint32_t kOddBackground = 5112;
 
     CQKLoginItem();
+    ~CQKLoginItem() override;
 
     // The row's binding, set before CreateChildren.
     void Bind(VRXClient* client, uint32_t ipv4NetworkOrder, std::string name);
@@ -95,6 +97,9 @@ private:
     uint32_t m_address = 0;
     VRXClient* m_client = nullptr;
     const SettingsReader* m_settings = nullptr;
+    // Cleared when the row goes: a refresh that pumped messages looks at it
+    // before it touches the row again.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace ui

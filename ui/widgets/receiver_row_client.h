@@ -42,9 +42,10 @@ public:
 // A SettingsReader over a map, for tests and fixed settings.
 class MapSettingsReader final : public SettingsReader {
 public:
+    using Values = std::map<std::string, std::string, std::less<>>;
+
     MapSettingsReader() = default;
-    explicit MapSettingsReader(std::map<std::string, std::string, std::less<>> values)
-        : m_values(std::move(values)) {}
+    explicit MapSettingsReader(Values values) : m_values(std::move(values)) {}
     std::optional<std::string> ReadSetting(std::string_view key) const override {
         auto it = m_values.find(key);
         return it == m_values.end() ? std::nullopt : std::optional<std::string>(it->second);
@@ -52,7 +53,7 @@ public:
     void Set(std::string key, std::string value) { m_values[std::move(key)] = std::move(value); }
 
 private:
-    std::map<std::string, std::string, std::less<>> m_values;
+    Values m_values;
 };
 
 }  // namespace ui

@@ -13,7 +13,8 @@ int ClampFirstVisible(int firstVisible, int rowCount, int visibleRows) {
 }
 
 float PixelsPerRow(int clientHeight, int rowCount) {
-    return static_cast<float>(clientHeight - 2 * kTrackInset) /
+    // A scrollbar shorter than its two insets has no track to divide.
+    return static_cast<float>(std::max(clientHeight - 2 * kTrackInset, 0)) /
            static_cast<float>(std::max(rowCount, 1));
 }
 

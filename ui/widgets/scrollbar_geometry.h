@@ -22,7 +22,7 @@ int LastPage(int rowCount, int visibleRows);
 // `firstVisible` kept within 0 .. LastPage.
 int ClampFirstVisible(int firstVisible, int rowCount, int visibleRows);
 
-// Pixels per row while drawing: (height - 30) / rows.
+// Pixels per row while drawing: (height - 30) / rows, never negative.
 float PixelsPerRow(int clientHeight, int rowCount);
 // The thumb the scrollbar draws for `firstVisible`: it starts at
 // 15 + pixels per row x first visible and spans the visible rows; the whole

@@ -121,6 +121,7 @@ public:
 
     // Widgets the host redraws, in order, on RepaintAll.
     void AddPainted(ui::CQKin* widget) { m_painted.push_back(widget); }
+    void ClearPainted() { m_painted.clear(); }
     void RepaintAll() {
         m_back->Clear(kBackground);
         for (ui::CQKin* w : m_painted) {

@@ -12,6 +12,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/ui/widgets/widget_test_support.h"
 #include "ui/widgets/drawing_functions.h"
+#include "ui/widgets/element_fields.h"
 #include "ui/widgets/qk_button.h"
 #include "ui/widgets/qk_image.h"
 #include "ui/widgets/widget_events.h"
@@ -232,6 +233,44 @@ TEST_F(WidgetBaseTest, PicturesThatCannotBeHadLeaveNoImage) {
     host.BackBuffer()->Clear(FakeHost::kBackground);
     pngOnly->DrawToBackBuffer();
     EXPECT_EQ(host.BackPixel({41, 1}), FakeHost::kBackground);
+}
+
+// A record's caption is translated when it is not empty, and its tooltip
+// id becomes the string table's text, translated.
+TEST_F(WidgetBaseTest, RecordFieldsWithTranslatedCaptionAndTooltip) {
+    FakeMainHost& host = Main();
+    std::vector<std::string> asked;
+    host.translate = [&asked](std::string_view english) {
+        asked.emplace_back(english);
+        return "<" + std::string(english) + ">";
+    };
+    struct Row {
+        ui::LayoutElement record;
+        std::string caption;
+        std::string tooltip;
+        bool visible;
+    } rows[] = {
+        {ui::MakeLayoutElement(11, u"B", u"CQKButton", 1, 2, 30, 20, u"BMP", 5120, 1, u"Connect",
+                               65228, 1),
+         "<Connect>", "<Search Remote Box>", true},
+        {ui::MakeLayoutElement(12, u"T", u"CQKText", 1, 2, 30, 20, u"", 0, 0, u"", 0, 0), "", "",
+         false},
+        {ui::MakeLayoutElement(13, u"T", u"CQKText", 1, 2, 30, 20, u"", 0, 0, u"", 99999, 1), "",
+         "", true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.record.id);
+        CQKButton b;
+        ui::ApplyLayoutElement(b, r.record, &host);
+        EXPECT_EQ(b.ControlId(), r.record.id);
+        EXPECT_EQ(b.GetRect(), Rect::FromXywh(1, 2, 30, 20));
+        EXPECT_EQ(b.Caption(), r.caption);
+        EXPECT_EQ(b.TooltipText(), r.tooltip);
+        EXPECT_EQ(b.VisibleFlag(), r.visible);
+        EXPECT_EQ(b.FrameCount(), static_cast<int>(r.record.frames));
+    }
+    // Empty texts and unknown ids are never looked up.
+    EXPECT_EQ(asked, (std::vector<std::string>{"Connect", "Search Remote Box"}));
 }
 
 // A button whose click makes the dialog let it go: its window goes at once,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/res/skin_marker.h"
+#include "platform/window/window_limits.h"
 #include "tests/platform/window/window_test_support.h"
 #include "tests/ui/widgets/fake_widget_hosts.h"
 
@@ -74,7 +75,9 @@ protected:
         headless->MoveMouse(ScreenOf(w, local));
         Pump();
     }
+    // A press long enough after the last one not to make a double click.
     void PressOn(const ui::CQKin& w, Point local) {
+        clock.Advance(platform::kDoubleClickMs + 1);
         headless->PressButton(platform::MouseButton::kLeft, ScreenOf(w, local));
         Pump();
     }
