@@ -78,6 +78,7 @@ bool CQKScrollbar::CreateChildren() {
         ApplyLayoutElement(*part, record, Host());
         part->SetVisibleFlag(true);
         const int resource = static_cast<int>(record.resourceId);
+        part->SetImageId(record.resourceId);
         if (button) {
             made = part->CreateWidgetWithBitmap(resource) && made;
         } else {
@@ -172,7 +173,7 @@ int CQKScrollbar::DrawToBackBuffer() {
     const Point at = DrawingPosition();
     DrawStretched(*back, at.x, at.y, r.Width(), h);
     if (CQKin* track = Part(kScrollbarBackgroundId)) {
-        track->LoadBitmapResource(static_cast<int>(ScrollbarLayout()[0].resourceId));
+        track->LoadBitmapResource(static_cast<int>(track->ImageId()));
         track->DrawStretched(*back, at.x, at.y, r.Width(), h - 1);
     }
     for (const WidgetPtr<CQKin>& part : m_parts) {

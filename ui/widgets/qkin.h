@@ -24,9 +24,9 @@
 // WidgetPtr. Letting one go destroys its window at once and frees the
 // object only once the window layer can no longer call it, so a widget
 // deleted while its own handler is on the stack is never touched after it
-// is freed. A widget's raw parent pointer is its owner and outlives it;
-// widgets that are not each other's owners refer to each other by window
-// (FromWindow).
+// is freed. A widget with a live window is never deleted any other way. A widget's raw parent
+// pointer is its owner and outlives it; widgets that are not each other's owners refer to each
+// other by window (FromWindow).
 //
 // THREADING: user-interface thread only.
 #pragma once

@@ -196,6 +196,11 @@ TEST_F(WidgetBaseTest, WindowIsAChildShownByTheVisibleFlag) {
     EXPECT_EQ(wm->ControlId(shown->Window()), 11u);
     EXPECT_EQ(wm->ClassName(button->Window()), "CQKButton");
     EXPECT_EQ(CQKin::FromWindow(button->Window()), button);
+    // Buttons show the hand, other widgets the arrow.
+    MoveTo(*button, {5, 5});
+    EXPECT_EQ(headless->State(host.Window())->cursor, platform::CursorShape::kHand);
+    MoveTo(*shown, {5, 5});
+    EXPECT_EQ(headless->State(host.Window())->cursor, platform::CursorShape::kArrow);
     // A widget with no host has no window to live in.
     auto* orphan = Add<CQKImage>(nullptr, 14, {0, 0, 5, 5});
     EXPECT_FALSE(orphan->CreateWidget());
