@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/draw/painter.h"
+
 namespace platform {
 
 HeadlessBackend::HeadlessBackend(Rect screen) : HeadlessBackend(screen, screen) {}
@@ -327,12 +329,25 @@ const HeadlessBackend::TrayIcon* HeadlessBackend::Tray(WindowId owner, uint32_t 
 
 // --- Tray ----------------------------------------------------------------------
 
+namespace {
+
+// What the tray keeps of a picture: its own copy, as a tray would.
+std::unique_ptr<Surface> CopyPicture(const Surface& picture) {
+    std::unique_ptr<Surface> copy = Surface::Create(picture.Width(), picture.Height());
+    if (copy) {
+        Painter(*copy).CopyFrom(picture, picture.Bounds(), {0, 0});
+    }
+    return copy;
+}
+
+}  // namespace
+
 bool HeadlessBackend::AddTrayIcon(WindowId owner, uint32_t iconId, const Surface* icon,
                                   const std::string& tip) {
-    if (m_windows.count(owner) == 0 || Tray(owner, iconId)) {
+    if (!m_trayAvailable || m_windows.count(owner) == 0 || Tray(owner, iconId)) {
         return false;
     }
-    m_tray.push_back(TrayIcon{owner, iconId, tip, icon != nullptr});
+    m_tray.push_back(TrayIcon{owner, iconId, tip, icon ? CopyPicture(*icon) : nullptr});
     return true;
 }
 
@@ -341,7 +356,9 @@ bool HeadlessBackend::ModifyTrayIcon(WindowId owner, uint32_t iconId, const Surf
     for (TrayIcon& t : m_tray) {
         if (t.owner == owner && t.iconId == iconId) {
             t.tip = tip;
-            t.hasPicture = t.hasPicture || icon != nullptr;
+            if (icon) {
+                t.picture = CopyPicture(*icon);
+            }
             return true;
         }
     }

@@ -41,7 +41,7 @@ public:
         WindowId owner;
         uint32_t iconId = 0;
         std::string tip;
-        bool hasPicture = false;
+        std::unique_ptr<Surface> picture;  // a copy of the last picture given; null: none yet
     };
 
     explicit HeadlessBackend(Rect screen = {0, 0, 1920, 1080});
@@ -67,6 +67,9 @@ public:
     // none). Borrowed callbacks stay until replaced.
     void SetIdleHandler(std::function<void(int timeoutMs)> handler);
     void SetLayeredSupport(bool supported) { m_layered = supported; }
+    // Without a tray (no notification area runs) adding an icon fails; the
+    // icons already added stay.
+    void SetTrayAvailable(bool available) { m_trayAvailable = available; }
     // Makes CreateTopLevel fail, as a display out of resources would.
     void SetRefuseTopLevels(bool refuse) { m_refuseTopLevels = refuse; }
 
@@ -129,6 +132,7 @@ private:
     int m_bells = 0;
     std::optional<std::string> m_clipboard;
     bool m_layered = true;
+    bool m_trayAvailable = true;
     bool m_refuseTopLevels = false;
 
     std::mutex m_wakeLock;

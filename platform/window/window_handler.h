@@ -38,4 +38,18 @@ public:
     }
 };
 
+// Watches the messages of one window without being its handler: a drop
+// shadow follows its parent's moves, shows and minimising this way.
+// Registered with WindowManager::AddMessageObserver; it sees every message
+// dispatched to that window (sent or posted, input included) just before
+// the window's handler and pre-translation, and cannot change or consume
+// it. kFinalRelease is not shown. Borrowed: it must stay alive until it is
+// removed or the window is destroyed (the registration ends with kDestroy).
+// User-interface thread only.
+class MessageObserver {
+public:
+    virtual ~MessageObserver() = default;
+    virtual void OnObservedMessage(WindowId window, const Message& msg) = 0;
+};
+
 }  // namespace platform

@@ -142,6 +142,7 @@ void WindowManager::DestroyTree(WindowId id) {
     if (!node) {
         return;
     }
+    node->observers.clear();  // kDestroy was their last message
     std::vector<WindowId> children = node->children;
     for (WindowId child : children) {
         DestroyTree(child);
@@ -419,11 +420,17 @@ bool WindowManager::Minimize(WindowId id) {
     if (!node || node->child) {
         return false;
     }
+    if (node->minimized) {
+        return true;
+    }
     node->minimized = true;
     m_backend->Minimize(id);
     if (m_active == id) {
         SetActive({});
     }
+    Message minimized;
+    minimized.kind = MessageKind::kMinimize;
+    Send(id, minimized);
     return true;
 }
 

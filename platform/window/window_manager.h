@@ -112,6 +112,8 @@ public:
     bool SetTopmost(WindowId id, bool topmost);     // top-levels
     // Top-levels: to the front, and active unless a popup or click-through.
     bool Raise(WindowId id);
+    // Minimises a top-level; the window gets kMinimize (once, until it is
+    // shown again).
     bool Minimize(WindowId id);
     bool IsMinimized(WindowId id) const;
     WindowId ActiveTopLevel() const { return m_active; }
@@ -124,6 +126,12 @@ public:
     // id is dead; a window destroyed before the message is taken drops it.
     bool Post(WindowId id, Message msg);
     bool PostCommand(WindowId id, uint32_t commandId, int64_t param = 0);
+    // Lets `observer` (borrowed) see every later message of `id`, before
+    // its handler; see MessageObserver. False for a dead id or a null
+    // observer; adding one twice keeps one registration.
+    bool AddMessageObserver(WindowId id, MessageObserver* observer);
+    // Ends the registration; false when there was none (or the id is dead).
+    bool RemoveMessageObserver(WindowId id, MessageObserver* observer);
     // Dispatches `msg` to `id` now and returns the handler's result; 0 for
     // a dead id. User-interface thread only.
     int64_t Send(WindowId id, Message msg);
@@ -140,6 +148,13 @@ public:
     // and hides the window. Returns the result, or kModalAborted.
     int RunModal(WindowId id);
     bool EndModal(WindowId id, int result);
+    // Runs a nested loop until `done` returns true (it is asked after every
+    // message) or a quit, which then also ends the loops around this one.
+    // Unlike RunModal it shows, disables and hides nothing: popup menus and
+    // the common dialogs run their own windows inside it. True when `done`
+    // ended it, false on a quit (also one already unwinding) or off the
+    // user-interface thread.
+    bool RunUntil(const std::function<bool()>& done);
     // Dispatches what is pending without waiting: everything (kAll), or only
     // due timers and then paints (kTimerAndPaint; other messages stay
     // queued). This is the pump installed for PumpMessages and
@@ -209,7 +224,9 @@ private:
     // Takes and dispatches one message; false when nothing was pending.
     bool ProcessOne(PumpKind kind);
     void RunLoop(const std::function<bool()>& done);
+    void EndNestedLoop();
     int64_t Dispatch(const Message& msg);
+    void NotifyObservers(const Message& msg);
     void DefaultHandling(const Message& msg);
     bool DialogKeys(const Message& msg);
     void DestroyTree(WindowId id);

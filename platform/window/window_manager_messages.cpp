@@ -50,6 +50,9 @@ int64_t WindowManager::Dispatch(const Message& msg) {
         return 0;
     }
     ++m_dispatchDepth;
+    if (!node->observers.empty()) {
+        NotifyObservers(msg);
+    }
     int64_t result = 0;
     bool consumed = false;
     if (IsInputMessage(msg.kind)) {
@@ -76,6 +79,43 @@ int64_t WindowManager::Dispatch(const Message& msg) {
     }
     --m_dispatchDepth;
     return result;
+}
+
+// Observers may remove themselves (or others) while they are told; each is
+// told only while it is still registered. The node itself stays valid for
+// the whole dispatch.
+void WindowManager::NotifyObservers(const Message& msg) {
+    std::vector<MessageObserver*> observers = m_tree.Find(msg.target)->observers;
+    for (MessageObserver* o : observers) {
+        const WindowNode* node = m_tree.Find(msg.target);
+        if (node &&
+            std::find(node->observers.begin(), node->observers.end(), o) != node->observers.end()) {
+            o->OnObservedMessage(msg.target, msg);
+        }
+    }
+}
+
+bool WindowManager::AddMessageObserver(WindowId id, MessageObserver* observer) {
+    if (!CheckUi("AddMessageObserver")) {
+        return false;
+    }
+    WindowNode* node = m_tree.Find(id);
+    if (!node || !observer || node->destroying) {
+        return false;
+    }
+    if (std::find(node->observers.begin(), node->observers.end(), observer) ==
+        node->observers.end()) {
+        node->observers.push_back(observer);
+    }
+    return true;
+}
+
+bool WindowManager::RemoveMessageObserver(WindowId id, MessageObserver* observer) {
+    if (!CheckUi("RemoveMessageObserver")) {
+        return false;
+    }
+    WindowNode* node = m_tree.Find(id);
+    return node && std::erase(node->observers, observer) > 0;
 }
 
 // Dialog navigation for top-levels made with dialogKeys: Tab and Shift+Tab
@@ -276,11 +316,25 @@ int WindowManager::RunModal(WindowId id) {
             Raise(owner);
         }
     }
+    EndNestedLoop();
+    return result;
+}
+
+bool WindowManager::RunUntil(const std::function<bool()>& done) {
+    if (!CheckUi("RunUntil") || !done || m_quitting) {
+        return false;
+    }
+    RunLoop(done);
+    bool ended = !m_quitting;
+    EndNestedLoop();
+    return ended;
+}
+
+void WindowManager::EndNestedLoop() {
     if (m_loopDepth == 0 && m_quitting) {
-        // A quit that ended an outermost modal loop has nothing left to end.
+        // A quit that ended an outermost nested loop has nothing left to end.
         m_quitting = false;
     }
-    return result;
 }
 
 bool WindowManager::EndModal(WindowId id, int result) {

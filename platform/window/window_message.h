@@ -40,6 +40,7 @@ enum class MessageKind : uint16_t {
     kMove,      // rect = the new rectangle (parent or screen coordinates)
     kActivate,  // code = 1 activated, 0 deactivated (top-levels)
     kTray,      // code = TrayAction, param = icon id, point = screen point
+    kMinimize,  // the top-level was minimised; it comes back with kShow 1
     kQuit,      // internal: ends the message loops; never reaches a handler
 };
 

@@ -14,6 +14,7 @@
 
 namespace platform {
 
+class MessageObserver;
 class WindowHandler;
 
 struct WindowNode {
@@ -43,7 +44,8 @@ struct WindowNode {
     std::optional<Region> region;  // own coordinates; restricts hits and the shape
     uint8_t opacity = 255;
     WindowHandler* handler = nullptr;
-    std::vector<WindowId> children;  // creation order
+    std::vector<MessageObserver*> observers;  // borrowed, in registration order
+    std::vector<WindowId> children;           // creation order
 
     // Modal state.
     bool modal = false;
