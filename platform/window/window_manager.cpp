@@ -371,6 +371,11 @@ bool WindowManager::SetRegion(WindowId id, std::optional<Region> region) {
     return true;
 }
 
+std::optional<Region> WindowManager::GetRegion(WindowId id) const {
+    const WindowNode* node = IsUiThread() ? m_tree.Find(id) : nullptr;
+    return node ? node->region : std::nullopt;
+}
+
 bool WindowManager::SetOpacity(WindowId id, uint8_t opacity) {
     if (!CheckUi("SetOpacity")) {
         return false;

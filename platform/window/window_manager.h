@@ -108,8 +108,9 @@ public:
     // The window's shape in its own coordinates (nullopt: its rectangle).
     // Restricts hits; a top-level is also cut to it on screen.
     bool SetRegion(WindowId id, std::optional<Region> region);
-    bool SetOpacity(WindowId id, uint8_t opacity);  // top-levels
-    bool SetTopmost(WindowId id, bool topmost);     // top-levels
+    std::optional<Region> GetRegion(WindowId id) const;  // nullopt: none, or a dead id
+    bool SetOpacity(WindowId id, uint8_t opacity);       // top-levels
+    bool SetTopmost(WindowId id, bool topmost);          // top-levels
     // Top-levels: to the front, and active unless a popup or click-through.
     bool Raise(WindowId id);
     // Minimises a top-level; the window gets kMinimize (once, until it is

@@ -101,6 +101,17 @@ TEST_F(MessageObserverTest, MinimisingTellsTheWindowOnceUntilItIsShownAgain) {
     EXPECT_EQ(h.Of(MessageKind::kMinimize).size(), 1u);
 }
 
+TEST_F(MessageObserverTest, TheRegionReadsBackAsSet) {
+    RecordingHandler& h = NewHandler();
+    WindowId w = TopLevel(Rect::FromXywh(0, 0, 50, 50), &h);
+    EXPECT_EQ(wm->GetRegion(w), std::nullopt);
+    Region round = Region::FromRoundRect({0, 0, 50, 50}, 20, 20);
+    ASSERT_TRUE(wm->SetRegion(w, round));
+    EXPECT_EQ(wm->GetRegion(w), round);
+    wm->Destroy(w);
+    EXPECT_EQ(wm->GetRegion(w), std::nullopt);
+}
+
 TEST_F(MessageObserverTest, HeadlessTrayKeepsACopyOfEachPictureAndCanBeAbsent) {
     RecordingHandler& h = NewHandler();
     WindowId main = TopLevel(Rect::FromXywh(0, 0, 10, 10), &h);
