@@ -44,4 +44,7 @@ public:
 // starting with '-', no control characters (below 0x20, and 0x7F).
 bool IsSafeOpenerArgument(const std::string& target);
 
+// `target` as one log line: at most 200 bytes, control characters as '?'.
+std::string TargetForLog(const std::string& target);
+
 }  // namespace platform

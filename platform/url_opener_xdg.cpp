@@ -37,7 +37,7 @@ public:
     bool Open(const std::string& target) override {
         ReapFinished();
         if (!IsSafeOpenerArgument(target)) {
-            OpenerLog("refused to open", target.substr(0, 200));
+            OpenerLog("refused to open", TargetForLog(target));
             return false;
         }
         int error = 0;
@@ -73,6 +73,16 @@ bool IsSafeOpenerArgument(const std::string& target) {
         }
     }
     return true;
+}
+
+std::string TargetForLog(const std::string& target) {
+    std::string shown = target.substr(0, 200);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return shown;
 }
 
 std::unique_ptr<UrlOpener> UrlOpener::Create() {

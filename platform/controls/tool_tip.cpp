@@ -25,6 +25,13 @@ constexpr int kBelowPointer = 20;
 constexpr ColorRef kTipFill = ColorRef::FromRgb(255, 255, 225);
 constexpr ColorRef kTipInk = ColorRef::FromRgb(0, 0, 0);
 
+TextStyle TipStyle(const ControlFont& font) {
+    TextStyle style = font.Style(TextAlign::kNear, TextAlign::kNear);
+    style.singleLine = false;
+    style.wordWrap = true;
+    return style;
+}
+
 struct Tool {
     WindowId window;
     uint32_t id = 0;
@@ -40,6 +47,19 @@ struct ToolKey {
 };
 
 }  // namespace
+
+Size ToolTipBoxSize(std::string_view text, const ControlFont& font) {
+    Size size = MeasureText(text, TipStyle(font), ToolTip::kMaxWidth);
+    return {size.width + 2 * kInset, size.height + 2 * kInset};
+}
+
+void PaintToolTipBox(Painter& painter, const Rect& box, std::string_view text,
+                     const ControlFont& font) {
+    painter.FillRect(box, Opaque(kTipFill));
+    painter.FrameRect(box, Opaque(kTipInk));
+    Rect inner{box.left + kInset, box.top + kInset, box.right - kInset, box.bottom - kInset};
+    painter.DrawText(text, inner, TipStyle(font), Opaque(kTipInk));
+}
 
 // The popup's handler and all the tooltip's state; let go only once the
 // window layer is done with the popup (see ReleaseAfterWindows).
@@ -216,12 +236,9 @@ private:
     }
 
     void ShowTip(const Tool& tool) {
-        TextStyle style = font.Style(TextAlign::kNear, TextAlign::kNear);
-        style.singleLine = false;
-        style.wordWrap = true;
-        Size text = MeasureText(tool.text, style, ToolTip::kMaxWidth);
-        int w = text.width + 2 * kInset;
-        int h = text.height + 2 * kInset;
+        Size box = ToolTipBoxSize(tool.text, font);
+        int w = box.width;
+        int h = box.height;
         Point p = m_wm.CursorPos();
         Rect work = m_wm.WorkArea();
         int x = std::clamp(p.x, work.left, std::max(work.left, work.right - w));
@@ -244,22 +261,12 @@ private:
         if (!r || !t) {
             return;
         }
-        if (!m_surface || m_surface->Width() != r->Width() || m_surface->Height() != r->Height()) {
-            m_surface = Surface::Create(r->Width(), r->Height());
-            if (!m_surface) {
-                return;
-            }
+        if (!ReuseOrCreate(m_surface, r->Width(), r->Height())) {
+            return;
         }
         {
             Painter painter(*m_surface);
-            Rect all = m_surface->Bounds();
-            painter.FillRect(all, Opaque(kTipFill));
-            painter.FrameRect(all, Opaque(kTipInk));
-            TextStyle style = font.Style(TextAlign::kNear, TextAlign::kNear);
-            style.singleLine = false;
-            style.wordWrap = true;
-            Rect box{kInset, kInset, all.right - kInset, all.bottom - kInset};
-            painter.DrawText(t->text, box, style, Opaque(kTipInk));
+            PaintToolTipBox(painter, m_surface->Bounds(), t->text, font);
         }
         m_wm.Present(m_popup, *m_surface, area);
     }

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/controls/control.h"
 #include "platform/draw/geometry.h"
@@ -28,8 +29,17 @@
 
 namespace platform {
 
+class Painter;
 class ToolTipWindow;
 class WindowManager;
+
+// The tooltip's look, shared with the program's own tip window: the box a
+// text needs (wrapped at ToolTip::kMaxWidth, three pixels inside the border
+// on each side) and the box drawn at `box`: pale yellow, a black one-pixel
+// border and black text.
+Size ToolTipBoxSize(std::string_view text, const ControlFont& font);
+void PaintToolTipBox(Painter& painter, const Rect& box, std::string_view text,
+                     const ControlFont& font);
 
 class ToolTip {
 public:

@@ -64,6 +64,13 @@ void Surface::Clear(Argb colour) {
     MarkDirty();
 }
 
+Surface* ReuseOrCreate(std::unique_ptr<Surface>& surface, int width, int height) {
+    if (!surface || surface->Width() != width || surface->Height() != height) {
+        surface = Surface::Create(width, height);
+    }
+    return surface.get();
+}
+
 uint32_t PremultiplyArgb(Argb c) {
     const uint32_t a = c.Alpha();
     if (a == 0xFF)

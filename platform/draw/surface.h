@@ -63,6 +63,11 @@ private:
     int m_height;
 };
 
+// Keeps `surface` at width x height, as a window's back buffer: reuses it
+// when it has that size, else replaces it with a new transparent one.
+// Returns it, or nullptr (and `surface` empty) when it cannot be made.
+Surface* ReuseOrCreate(std::unique_ptr<Surface>& surface, int width, int height);
+
 // Converts between premultiplied pixel words and plain Argb.
 uint32_t PremultiplyArgb(Argb colour);
 Argb UnpremultiplyPixel(uint32_t pixel);

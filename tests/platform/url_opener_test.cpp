@@ -86,6 +86,8 @@ TEST(UrlOpenerTest, UnsafeTargetsNeverStartTheOpener) {
         EXPECT_FALSE(fake.Open(target));
     }
     EXPECT_TRUE(fake.Opened().empty());
+    EXPECT_EQ(platform::TargetForLog("a\nb\x7f" + std::string(300, 'x')),
+              "a?b?" + std::string(196, 'x'));
     opener.reset();
     EXPECT_FALSE(std::filesystem::exists(record));
     EXPECT_TRUE(NoChildLeft());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/controls/release_after_windows.h"
 #include "platform/window/window_log.h"
 #include "ui/widgets/menu_layout.h"
 #include "ui/widgets/menu_notices.h"
@@ -58,7 +59,7 @@ int CGradientMenu::TrackPopupMenu(platform::WindowId owner, platform::Point at,
     }
     m_open->Close();
     wm->RemoveMessageObserver(owner, this);
-    ReleasePopup(wm, std::move(m_open));
+    platform::ReleaseAfterWindows(wm, std::move(m_open));
     m_session = nullptr;
     g_tracking = false;
     if (session.chosen && wm->IsAlive(owner)) {

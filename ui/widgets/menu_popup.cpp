@@ -1,5 +1,6 @@
 #include "ui/widgets/menu_popup.h"
 
+#include "platform/controls/release_after_windows.h"
 #include "platform/draw/painter.h"
 #include "platform/window/window_log.h"
 #include "ui/widgets/menu_layout.h"
@@ -24,21 +25,11 @@ bool IsPress(MessageKind kind) {
 
 }  // namespace
 
-void ReleasePopup(platform::WindowManager* wm, std::unique_ptr<MenuPopup> popup) {
-    if (!popup || !wm || platform::WindowManager::Current() != wm) {
-        return;  // no layer (any more) that could call it: freed here
-    }
-    MenuPopup* raw = popup.release();
-    wm->DeleteSoon([raw] { delete raw; });
-}
-
 MenuPopup::MenuPopup(MenuSession& session, MenuPopup* parent, const std::vector<MenuItem>& items,
                      const MenuAppearance& look, int level)
     : m_session(session), m_parent(parent), m_bar(items), m_look(look), m_level(level) {}
 
-MenuPopup::~MenuPopup() {
-    // Reached only through ReleasePopup, after Close.
-}
+MenuPopup::~MenuPopup() = default;
 
 Point MenuPopup::BarOrigin() const {
     return {kMenuFrame + m_look.bandWidth, kMenuFrame};
@@ -339,7 +330,7 @@ void MenuPopup::CloseSubmenu() {
         return;
     }
     m_submenu->Close();
-    ReleasePopup(&m_session.wm, std::move(m_submenu));
+    platform::ReleaseAfterWindows(&m_session.wm, std::move(m_submenu));
     m_openIndex = -1;
     m_pressed = -1;
 }
@@ -349,11 +340,8 @@ void MenuPopup::Paint(const Rect& area) {
     if (!r) {
         return;
     }
-    if (!m_buffer || m_buffer->Width() != r->Width() || m_buffer->Height() != r->Height()) {
-        m_buffer = platform::Surface::Create(r->Width(), r->Height());
-        if (!m_buffer) {
-            return;
-        }
+    if (!platform::ReuseOrCreate(m_buffer, r->Width(), r->Height())) {
+        return;
     }
     {
         platform::Painter painter(*m_buffer);

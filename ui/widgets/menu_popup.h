@@ -14,7 +14,7 @@
 // Ownership: the first popup belongs to CGradientMenu::TrackPopupMenu, each
 // submenu to the popup that opened it. A popup is the handler of its window,
 // so a closed popup is deleted only after the window layer's last call
-// (ReleasePopup).
+// (platform::ReleaseAfterWindows).
 // THREADING: user-interface thread only.
 #pragma once
 
@@ -122,9 +122,5 @@ private:
     int m_pressed = -1;       // the row a press started on
     int m_lastSelected = -1;  // the row kMenuSelect last named
 };
-
-// Deletes `popup` once the window layer can no longer call it: after the
-// releases of its (destroyed) windows, or at once when no manager runs.
-void ReleasePopup(platform::WindowManager* wm, std::unique_ptr<MenuPopup> popup);
 
 }  // namespace ui
