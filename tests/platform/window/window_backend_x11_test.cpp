@@ -3,9 +3,6 @@
 // arrives once, shapes reach the server, and a test tray owner gets the
 // dock request and forwards a click. Screenshots go to the test artefacts.
 #include <gtest/gtest.h>
-#include <poll.h>
-
-#include <chrono>
 
 #include "platform/draw/surface.h"
 #include "tests/platform/window/window_test_support.h"
@@ -58,55 +55,6 @@ protected:
     // A shown child of `dialog` whose messages buttonHandler records.
     WindowId ButtonChild(WindowId dialog, Rect rect) {
         return wm->Create(ChildWindowOptions(dialog, rect, &buttonHandler));
-    }
-
-    // A tray owner on the peer connection: a window that takes the tray
-    // selection and announces itself on the root, as a starting tray does.
-    Window StartTray(Point at) {
-        Window root = DefaultRootWindow(peer);
-        Window tray = XCreateSimpleWindow(peer, root, at.x, at.y, 40, 40, 0, 0, 0);
-        XMapWindow(peer, tray);
-        Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
-        XSetSelectionOwner(peer, selection, tray, CurrentTime);
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = root;
-        e.xclient.message_type = XInternAtom(peer, "MANAGER", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = CurrentTime;
-        e.xclient.data.l[1] = static_cast<long>(selection);
-        e.xclient.data.l[2] = static_cast<long>(tray);
-        XSendEvent(peer, root, False, StructureNotifyMask, &e);
-        XSync(peer, False);
-        EXPECT_EQ(XGetSelectionOwner(peer, selection), tray);
-        return tray;
-    }
-
-    // The icon window of the next dock request sent to `tray` (0 when none
-    // comes); our loop runs meanwhile, as the request may answer a MANAGER.
-    unsigned long AwaitDockRequest(Window tray) {
-        Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
-        unsigned long icon = kNoWindow;
-        PumpUntil([&] {
-            while (XPending(peer) > 0) {
-                XEvent e;
-                XNextEvent(peer, &e);
-                if (e.type == ClientMessage && e.xclient.message_type == opcode &&
-                    e.xclient.window == tray && e.xclient.data.l[1] == 0) {  // REQUEST_DOCK
-                    icon = static_cast<unsigned long>(e.xclient.data.l[2]);
-                }
-            }
-            return icon != kNoWindow;
-        });
-        return icon;
-    }
-
-    void Embed(Window tray, unsigned long icon) {
-        XReparentWindow(peer, icon, tray, 8, 8);
-        XMapWindow(peer, icon);
-        XSync(peer, False);
-        ASSERT_TRUE(PumpUntil([&] { return Viewable(icon); }));
-        Settle();
     }
 
     // The tray messages of the painted dialog other than pointer moves.
@@ -346,24 +294,10 @@ TEST_F(WindowBackendX11Test, PopupWithCaptureGrabsPointerAndKeyboard) {
 // wants per-pixel alpha gets a 32-bit visual and keeps the alpha it is
 // given, and constant opacity reaches the compositor's property.
 TEST_F(WindowBackendX11Test, LayeredWindowsWhereACompositorRuns) {
-    Atom cm = XInternAtom(peer, "_NET_WM_CM_S0", False);
-    if (XGetSelectionOwner(peer, cm) == 0 && !s_server->StartCompositor()) {
-        GTEST_SKIP() << "cannot start xcompmgr";
+    if (std::string why = EnsureCompositor(); !why.empty()) {
+        GTEST_SKIP() << why;
     }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (XGetSelectionOwner(peer, cm) == 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd none{-1, 0, 0};
-        ::poll(&none, 0, 20);  // xcompmgr starts in another process
-    }
-    if (XGetSelectionOwner(peer, cm) == 0) {
-        GTEST_SKIP() << "xcompmgr did not take the compositor selection (no Composite extension?)";
-    }
-    // A backend made now sees the compositor.
-    wm.reset();
-    auto backend = WindowBackendX11::Create(s_server->Display());
-    ASSERT_NE(backend, nullptr);
-    x11 = backend.get();
-    wm = WindowManager::Create(std::move(backend));
+    RestartWindowLayer();
     ASSERT_TRUE(wm->SupportsLayered());
 
     auto shadow = Surface::Create(64, 32);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <chrono>
 #include <functional>
@@ -139,6 +140,85 @@ protected:
             XTestFakeKeyEvent(peer, XKeysymToKeycode(peer, *it), False, 0);
         }
         XSync(peer, False);
+    }
+
+    // A tray owner on the peer connection: a window that takes the tray
+    // selection and announces itself on the root, as a starting tray does.
+    Window StartTray(Point at) {
+        Window root = DefaultRootWindow(peer);
+        Window tray = XCreateSimpleWindow(peer, root, at.x, at.y, 40, 40, 0, 0, 0);
+        XMapWindow(peer, tray);
+        Atom selection = XInternAtom(peer, "_NET_SYSTEM_TRAY_S0", False);
+        XSetSelectionOwner(peer, selection, tray, CurrentTime);
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = root;
+        e.xclient.message_type = XInternAtom(peer, "MANAGER", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = CurrentTime;
+        e.xclient.data.l[1] = static_cast<long>(selection);
+        e.xclient.data.l[2] = static_cast<long>(tray);
+        XSendEvent(peer, root, False, StructureNotifyMask, &e);
+        XSync(peer, False);
+        EXPECT_EQ(XGetSelectionOwner(peer, selection), tray);
+        return tray;
+    }
+
+    // The icon window of the next dock request sent to `tray` (0 when none
+    // comes); our loop runs meanwhile, as the request may answer a MANAGER.
+    unsigned long AwaitDockRequest(Window tray) {
+        Atom opcode = XInternAtom(peer, "_NET_SYSTEM_TRAY_OPCODE", False);
+        unsigned long icon = kNoWindow;
+        PumpUntil([&] {
+            while (XPending(peer) > 0) {
+                XEvent e;
+                XNextEvent(peer, &e);
+                if (e.type == ClientMessage && e.xclient.message_type == opcode &&
+                    e.xclient.window == tray && e.xclient.data.l[1] == 0) {  // REQUEST_DOCK
+                    icon = static_cast<unsigned long>(e.xclient.data.l[2]);
+                }
+            }
+            return icon != kNoWindow;
+        });
+        return icon;
+    }
+
+    void Embed(Window tray, unsigned long icon) {
+        XReparentWindow(peer, icon, tray, 8, 8);
+        XMapWindow(peer, icon);
+        XSync(peer, False);
+        ASSERT_TRUE(PumpUntil([&] { return Viewable(icon); }));
+        Settle();
+    }
+
+    // Runs a compositing manager on the server (once per server) and waits
+    // until it holds the compositor selection. Empty when it runs, else why
+    // not (the caller skips).
+    std::string EnsureCompositor() {
+        Atom cm = XInternAtom(peer, "_NET_WM_CM_S0", False);
+        if (XGetSelectionOwner(peer, cm) == 0 && !s_server->StartCompositor()) {
+            return "cannot start xcompmgr";
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (XGetSelectionOwner(peer, cm) == 0 && std::chrono::steady_clock::now() < deadline) {
+            pollfd none{-1, 0, 0};
+            ::poll(&none, 0, 20);  // xcompmgr starts in another process
+        }
+        if (XGetSelectionOwner(peer, cm) == 0) {
+            return "xcompmgr did not take the compositor selection (no Composite extension?)";
+        }
+        return {};
+    }
+
+    // A new backend and window manager, which see the display as it is now
+    // (a compositor started since).
+    void RestartWindowLayer() {
+        wm.reset();
+        auto backend = WindowBackendX11::Create(s_server->DisplayName());
+        ASSERT_NE(backend, nullptr);
+        x11 = backend.get();
+        wm = WindowManager::Create(std::move(backend));
+        ASSERT_NE(wm, nullptr);
     }
 
     // Saves what the server shows of `window` as a PNG artefact.
