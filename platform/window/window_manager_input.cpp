@@ -77,7 +77,10 @@ void WindowManager::OnBackendEvent(const BackendEvent& event) {
             }
             break;
         case BackendEventKind::kActivated:
-            if (m_tree.Find(event.topLevel)) {
+            // A popup that holds the keyboard (an open menu) gets the display's
+            // focus, but never the activation: its owner stays the active window.
+            if (const WindowNode* t = m_tree.Find(event.topLevel);
+                t && !t->popup && !t->clickThrough) {
                 SetActive(event.topLevel);
             }
             break;

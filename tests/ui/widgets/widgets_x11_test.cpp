@@ -8,7 +8,9 @@
 #include "app/res/skin_marker.h"
 #include "platform/draw/image_loader.h"
 #include "platform/draw/painter.h"
+#include "tests/platform/window/window_test_support.h"
 #include "tests/platform/window/x11_test_support.h"
+#include "ui/widgets/gradient_menu.h"
 #include "ui/widgets/menu_look.h"
 #include "ui/widgets/menu_notices.h"
 #include "ui/widgets/tray_dialog.h"
@@ -17,6 +19,7 @@
 // Xlib last: its macros clash with names above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace ui {
 namespace {
@@ -147,6 +150,46 @@ TEST_F(WidgetsX11Test, TheTrayIconDocksAndItsMenuBringsExit) {
               kMenuPalette.menu);
     XDestroyWindow(peer, tray);
     XSync(peer, False);
+}
+
+// A menu of a visible, active dialog stays open while the X server moves
+// the focus and grabs for it, until the user presses Escape.
+TEST_F(WidgetsX11Test, AnActiveDialogsMenuStaysUpUntilEscape) {
+    platform::RecordingHandler owner;
+    platform::WindowOptions o;
+    o.rect = Rect::FromXywh(100, 100, 300, 200);
+    o.visible = true;
+    o.handler = &owner;
+    WindowId dialog = wm->Create(o);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(x11->NativeWindow(dialog)); }));
+    Settle();
+    bool openAfterWait = false;
+    WindowId menuWindow;
+    owner.on[MessageKind::kUser] = [&](WindowId self, const Message& m) -> int64_t {
+        if (m.code == kMenuEnterLoop && !menuWindow) {
+            menuWindow = WindowId::FromValue(static_cast<uint64_t>(m.param2));
+            wm->SetTimer(self, 1, 400);
+        }
+        return 0;
+    };
+    owner.on[MessageKind::kTimer] = [&](WindowId self, const Message& m) -> int64_t {
+        wm->KillTimer(self, m.code);
+        if (m.code == 1) {
+            openAfterWait = wm->IsAlive(menuWindow);
+            TypeKey(XK_Escape);
+        } else {
+            wm->PostQuit(-1);  // the watchdog
+        }
+        return 0;
+    };
+    wm->SetTimer(dialog, 2, 10000);
+    CGradientMenu menu(*MenuModel::FromResource(kTrayMenuId));
+    EXPECT_EQ(menu.TrackPopupMenu(dialog, {150, 150}), 1);
+    EXPECT_TRUE(openAfterWait);
+    EXPECT_FALSE(wm->IsQuitting());
+    Settle();
+    EXPECT_TRUE(owner.Of(MessageKind::kCommand).empty());
+    wm->Destroy(dialog);
 }
 
 // A window that presents one colour everywhere.
