@@ -18,7 +18,9 @@
 //
 // A derived dialog handles its own messages and passes the rest to
 // CTrayDialog::OnMessage. Ownership: the dialog owns its window, icon
-// picture and menu; the loaders are the creator's.
+// picture and menu; the loaders are the creator's. The dialog is the
+// window's handler: delete it outside message handling (or through
+// WindowManager::DeleteSoon), as the program does at its end.
 // THREADING: user-interface thread only.
 #pragma once
 

@@ -313,6 +313,18 @@ TEST_F(GradientMenuTest, KeysWalkTheRowsAndOpenAndLeaveSubmenus) {
                                     MenuSelectParam(301, 0)}));
 }
 
+TEST_F(GradientMenuTest, OpenedAsByKeyTheFirstItemIsHot) {
+    CGradientMenu menu(SampleMenu(), 0, false, kMenuFirstItemHot);
+    Then([&] {
+        EXPECT_EQ(menu.OpenMenu()->Bar().Hot(), 0);
+        headless->PressKey(Key::kReturn);
+    });
+    EXPECT_EQ(menu.TrackPopupMenu(owner, {100, 100}), 1);
+    Pump();
+    EXPECT_EQ(Commands(), (std::vector<uint32_t>{101}));
+    EXPECT_EQ(SelectParams(), (std::vector<int64_t>{MenuSelectParam(101, 0)}));
+}
+
 TEST_F(GradientMenuTest, MnemonicsChooseOpenOrCycle) {
     struct Row {
         const char* what;
