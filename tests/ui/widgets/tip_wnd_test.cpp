@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/draw/surface.h"
-#include "tests/ui/widgets/widget_test_support.h"
+#include "tests/ui/widgets/menu_loop_test_support.h"
 
 namespace ui {
 namespace {

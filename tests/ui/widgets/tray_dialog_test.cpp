@@ -10,7 +10,7 @@
 
 #include "app/res/skin_marker.h"
 #include "platform/draw/image_loader.h"
-#include "tests/ui/widgets/widget_test_support.h"
+#include "tests/ui/widgets/menu_loop_test_support.h"
 #include "ui/widgets/gradient_menu.h"
 
 namespace ui {

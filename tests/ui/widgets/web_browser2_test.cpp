@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_url_opener.h"
-#include "tests/ui/widgets/widget_test_support.h"
+#include "tests/ui/widgets/menu_loop_test_support.h"
 
 namespace ui {
 namespace {
