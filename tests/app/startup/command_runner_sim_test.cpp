@@ -14,7 +14,7 @@
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/FrawlPool.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
 namespace pemuapp {
 namespace {

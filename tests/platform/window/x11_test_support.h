@@ -214,7 +214,7 @@ protected:
     // (a compositor started since).
     void RestartWindowLayer() {
         wm.reset();
-        auto backend = WindowBackendX11::Create(s_server->DisplayName());
+        auto backend = WindowBackendX11::Create(s_server->Display());
         ASSERT_NE(backend, nullptr);
         x11 = backend.get();
         wm = WindowManager::Create(std::move(backend));
