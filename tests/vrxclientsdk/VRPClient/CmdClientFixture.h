@@ -79,8 +79,11 @@ public:
     std::string forwardReply;  // what OnForwardMessage answers
 
     int OnLogin(const std::string& code) override {
+        // Recorded after the default handler wrote its log line, so a test that
+        // waited for the call finds the line in the log.
+        const int result = CmdClient::OnLogin(code);
         Record("login:" + code);
-        return CmdClient::OnLogin(code);
+        return result;
     }
     int OnStartPlayImage(const ByteString& p) override {
         Record("start:" + HexOf(p));
