@@ -71,10 +71,14 @@ public:
         m_jobs.push_back({std::move(rects), std::move(picture), false});
         m_wake.notify_all();
     }
-    // Waits until every queued frame was delivered.
+    // Waits until every queued frame and a requested refresh were delivered
+    // (at once when the source's thread does not run).
     void WaitIdle() {
         std::unique_lock<std::mutex> guard(m_lock);
-        m_idle.wait(guard, [&] { return m_jobs.empty() && !m_busy; });
+        m_idle.wait(guard, [&] {
+            return m_stop || !m_thread.joinable() ||
+                   (m_jobs.empty() && !m_busy && !m_refreshPending);
+        });
     }
 
     // --- CFrameBufferBase ---

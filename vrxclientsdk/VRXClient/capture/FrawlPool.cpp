@@ -191,7 +191,6 @@ int FrawlPool::Open(ClientId client, CaptureCallback callback, void* context, in
         }
         if (!present) {
             list->entries.push_back({client, c.live});
-            list->scratch.reserve(list->entries.size());
         }
     }
 
@@ -353,22 +352,33 @@ std::shared_ptr<CaptureClientState> FrawlPool::LiveState(ClientId client) {
 
 unsigned long FrawlPool::OnBlock(IMAGE_BLOCK* block, void* context) {
     auto* list = static_cast<SubscriberList*>(context);
+    // Every delivering thread fans out from a snapshot of its own: a capture object may
+    // deliver from more than one thread. The snapshot's buffer stays with the thread, so a
+    // block allocates nothing once the thread has seen the list at its size. It is taken out
+    // while in use: a delivery nested on the same thread starts from an empty one.
+    static thread_local std::vector<SubscriberEntry> t_spare;
+    std::vector<SubscriberEntry> snapshot = std::move(t_spare);
     {
         boost::lock_guard<boost::mutex> fan(list->lock);
-        list->scratch = list->entries;  // capacity reserved by Open: no allocation
+        snapshot.assign(list->entries.begin(), list->entries.end());
     }
-    for (const SubscriberEntry& e : list->scratch) {
+    for (const SubscriberEntry& e : snapshot) {
         CaptureClientState& live = *e.live;
         live.inDelivery.fetch_add(1);
         const int state = live.state.load();
-        const bool deliver = state == STATUS_RUNNING || (state == STATUS_PAUSED && block->refresh &&
-                                                         live.refreshRequested.load());
+        bool deliver = state == STATUS_RUNNING;
         if (deliver) {
             live.refreshRequested.store(false);
+        } else if (state == STATUS_PAUSED && block->refresh) {
+            // Exactly one thread takes the refresh a paused channel asked for.
+            deliver = live.refreshRequested.exchange(false);
+        }
+        if (deliver) {
             live.callback(block, live.context);
         }
         live.inDelivery.fetch_sub(1);
     }
-    list->scratch.clear();
+    snapshot.clear();
+    t_spare = std::move(snapshot);
     return 0;
 }

@@ -6,8 +6,9 @@
 // first channel creates the pool with Acquire(), the last releases it.
 //
 // THREADING: the operations run on callers' threads under the pool lock.
-// The block callback runs on each capture object's thread, holds the
-// fan-out lock only while copying the subscriber list, and calls the
+// The block callback runs on each capture object's thread (any number of
+// threads may deliver at once), holds the fan-out lock only while copying
+// the subscriber list into a snapshot of that thread, and calls the
 // channels without any pool lock. Detach waits until deliveries to that
 // channel in progress have returned, so a channel may be destroyed right
 // after it detached.
@@ -101,7 +102,6 @@ private:
     struct SubscriberList {
         boost::mutex lock;                     // the fan-out lock of this key
         std::vector<SubscriberEntry> entries;  // guarded by lock
-        std::vector<SubscriberEntry> scratch;  // the capture thread's copy
     };
 
     static unsigned long OnBlock(IMAGE_BLOCK* block, void* context);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <latch>
+#include <thread>
 #include <vector>
 
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
@@ -20,6 +23,21 @@ struct Channel {
         return 0;
     }
 };
+
+// Runs fn on `count` threads released at the same moment; returns when all ended.
+void OnThreadsAtOnce(int count, const std::function<void()>& fn) {
+    std::latch go(count);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t) {
+        threads.emplace_back([&] {
+            go.arrive_and_wait();
+            fn();
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+}
 
 class FrawlPoolTest : public testing::Test {
 protected:
@@ -102,6 +120,46 @@ TEST_F(FrawlPoolTest, APausedChannelGetsTheNextRefreshBlockItAskedForOnce) {
     source->DeliverNow(0, 0, 63, 31, 1, 1, true);  // a second refresh: not asked for
     EXPECT_EQ(a.refreshBlocks.load(), 1);
     EXPECT_EQ(a.blocks.load(), 1);
+    pool.RemoveClient(&a);
+}
+
+// Capture objects deliver on threads of their own, and more than one thread
+// may deliver at the same time: each block reaches every running channel.
+TEST_F(FrawlPoolTest, BlocksDeliveredFromSeveralThreadsAtOnceReachEveryChannel) {
+    ASSERT_EQ(Open(a), 0);
+    ASSERT_EQ(Open(b), 0);
+    pool.Start(&a);
+    pool.Start(&b);
+    FakeCaptureSource* source = sources.back();
+    source->SetPicture(std::vector<uint8_t>(64 * 32 * 4));
+    constexpr int kThreads = 4, kBlocks = 2000;
+    OnThreadsAtOnce(kThreads, [&] {
+        for (int i = 0; i < kBlocks; ++i) {
+            source->DeliverNow(0, 0, 63, 31, 1, 1);
+        }
+    });
+    EXPECT_EQ(a.blocks.load(), kThreads * kBlocks);
+    EXPECT_EQ(b.blocks.load(), kThreads * kBlocks);
+    pool.RemoveClient(&a);
+    pool.RemoveClient(&b);
+}
+
+// A refresh asked for while paused is handed over once, however many threads
+// deliver refresh blocks at that moment (the source's own among them).
+TEST_F(FrawlPoolTest, APausedChannelGetsOneRefreshWhenSeveralThreadsDeliverRefreshBlocks) {
+    ASSERT_EQ(Open(a), 0);
+    pool.Start(&a);
+    pool.Pause(&a);
+    FakeCaptureSource* source = sources.back();
+    source->SetPicture(std::vector<uint8_t>(64 * 32 * 4));
+    constexpr int kRounds = 50, kThreads = 4;
+    for (int round = 1; round <= kRounds; ++round) {
+        pool.RefreshScreen(&a);
+        OnThreadsAtOnce(kThreads, [&] { source->DeliverNow(0, 0, 63, 31, 1, 1, true); });
+        source->WaitIdle();
+        ASSERT_EQ(a.refreshBlocks.load(), round);
+    }
+    EXPECT_EQ(a.blocks.load(), kRounds);
     pool.RemoveClient(&a);
 }
 
