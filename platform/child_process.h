@@ -22,11 +22,14 @@ public:
     // Starts the program `path`, which must be absolute, with `args` (argv[1]
     // onwards; argv[0] is `path`). With `stdoutFd` >= 0 the child's standard
     // output is that descriptor (the caller keeps and closes its own copy).
-    // nullptr when it cannot be started; the error number goes to *error when
-    // error is not null.
+    // With a `workingFolder` the child starts in that folder (else in ours).
+    // nullptr when it cannot be started (a working folder that cannot be
+    // entered included); the error number goes to *error when error is not
+    // null.
     static std::unique_ptr<ChildProcess> Start(const std::string& path,
                                                const std::vector<std::string>& args,
-                                               int* error = nullptr, int stdoutFd = -1);
+                                               int* error = nullptr, int stdoutFd = -1,
+                                               const std::string& workingFolder = {});
 
     // Stops the child as Terminate() does when it is still running.
     ~ChildProcess();

@@ -36,7 +36,7 @@ public:
 
     // Empty signal mask and default dispositions for the signals a
     // parent commonly blocks or ignores; standard input from /dev/null.
-    int Prepare(int stdoutFd) {
+    int Prepare(int stdoutFd, const std::string& workingFolder) {
         if (!m_attrOk || !m_actionsOk) {
             return ENOMEM;
         }
@@ -66,6 +66,9 @@ public:
                 rc = ::posix_spawn_file_actions_addclose(&m_actions, stdoutFd);
             }
         }
+        if (rc == 0 && !workingFolder.empty()) {
+            rc = ::posix_spawn_file_actions_addchdir_np(&m_actions, workingFolder.c_str());
+        }
         return rc;
     }
 
@@ -83,7 +86,7 @@ private:
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& path,
                                                   const std::vector<std::string>& args, int* error,
-                                                  int stdoutFd) {
+                                                  int stdoutFd, const std::string& workingFolder) {
     auto fail = [error](int code) -> std::unique_ptr<ChildProcess> {
         if (error) {
             *error = code;
@@ -94,7 +97,7 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& path,
         return fail(EINVAL);  // never searched through PATH
     }
     SpawnSetup setup;
-    if (int rc = setup.Prepare(stdoutFd); rc != 0) {
+    if (int rc = setup.Prepare(stdoutFd, workingFolder); rc != 0) {
         return fail(rc);
     }
     std::vector<char*> argv;
@@ -104,8 +107,9 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::string& path,
     }
     argv.push_back(nullptr);
     pid_t pid = 0;
-    // posix_spawn reports a failed exec as its result, so a missing or
-    // non-executable program never leaves a child behind.
+    // posix_spawn reports a failed exec (or change of folder) as its
+    // result, so a missing or non-executable program never leaves a child
+    // behind.
     if (int rc =
             ::posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attr(), argv.data(), environ);
         rc != 0) {

@@ -2,7 +2,8 @@
 // UrlOpener.
 //
 // This is the one seam through which the programs open things outside
-// themselves (web pages now; the log tool adds folders and mail links). The
+// themselves: web pages, folders (in the file manager) and mailto: links
+// (a new message in the mail program). The
 // Linux implementation runs xdg-open, found by absolute path, with the
 // target as its only argument: no shell ever sees the text. A target that
 // is empty, starts with '-' (it would read as an option) or holds control
@@ -30,6 +31,17 @@ public:
     // false (logged) when the target is refused or nothing could be started.
     // Whether the browser then shows the page is the desktop's business.
     virtual bool Open(const std::string& target) = 0;
+
+    // Opens the folder `path` in the file manager: Open(path) for an
+    // absolute path that names a folder (a link to one counts); anything
+    // else is refused (false, logged) and nothing is started.
+    bool OpenFolder(const std::string& path);
+
+    // Starts a new mail message: Open(link) for a "mailto:" link (the
+    // scheme in any case) whose other characters are all printable ASCII
+    // without blanks, as a percent-encoded link is; anything else is
+    // refused (false, logged) and nothing is started.
+    bool OpenMailLink(const std::string& link);
 
     // The desktop's opener: xdg-open from /usr/local/bin, /usr/bin or /bin.
     // nullptr (logged) when none is installed.

@@ -92,4 +92,20 @@ TEST(ChildProcessTest, WritesToTheGivenOutput) {
     EXPECT_EQ(testsupport::ReadFile(file), "hello\n");
 }
 
+TEST(ChildProcessTest, StartsInTheGivenWorkingFolder) {
+    testsupport::TempDir dir;
+    const std::string file = dir.File("out");
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    auto child = platform::ChildProcess::Start("/bin/pwd", {}, nullptr, fd, dir.Path().string());
+    ::close(fd);
+    ASSERT_NE(child, nullptr);
+    child->Wait();
+    EXPECT_EQ(testsupport::ReadFile(file), dir.Path().string() + "\n");
+
+    int error = 0;
+    EXPECT_EQ(platform::ChildProcess::Start("/bin/pwd", {}, &error, -1, dir.File("missing")),
+              nullptr);
+    EXPECT_EQ(error, ENOENT) << "a folder that cannot be entered starts nothing";
+}
+
 }  // namespace

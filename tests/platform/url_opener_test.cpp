@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "platform/fake_url_opener.h"
@@ -102,6 +103,65 @@ TEST(UrlOpenerTest, ARunningOpenerIsEndedAndReapedWithTheObject) {
     auto start = std::chrono::steady_clock::now();
     opener.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(NoChildLeft());
+}
+
+// Folders and mail links reach the opener program as its one argument;
+// what is not an existing folder or a plain mailto: link never starts it.
+TEST(UrlOpenerTest, FoldersAndMailLinksAreCheckedThenOpened) {
+    testsupport::TempDir dir;
+    const std::string record = dir.File("record");
+    const std::string folder = dir.File("log folder");
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory_symlink(folder, dir.File("link"));
+    std::ofstream(dir.File("file")) << "x";
+    {
+        auto opener = platform::UrlOpener::CreateWithProgramForTest(WriteRecorder(dir, record));
+        ASSERT_NE(opener, nullptr);
+        struct Case {
+            const char* name;
+            std::string target;
+            bool folder;  // else a mail link
+            bool opened;
+        } cases[] = {
+            {"a folder with a blank", folder, true, true},
+            {"a link to a folder", dir.File("link"), true, true},
+            {"a file", dir.File("file"), true, false},
+            {"a missing folder", dir.File("missing"), true, false},
+            {"a relative path", "log", true, false},
+            {"empty", "", true, false},
+            {"an encoded link", "mailto:help@example.com?subject=Pemu%20Test%20Log", false, true},
+            {"the scheme in capitals, no address", "MAILTO:?body=%0D%0A", false, true},
+            {"a web address", "https://example.com/", false, false},
+            {"a blank in the link", "mailto:a@b?subject=a b", false, false},
+            {"a raw line break", "mailto:a@b?body=a\r\nb", false, false},
+            {"a byte above ASCII", "mailto:a@b?body=\xC3\xA9", false, false},
+        };
+        std::vector<std::string> expected;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(c.folder ? opener->OpenFolder(c.target) : opener->OpenMailLink(c.target),
+                      c.opened);
+            if (c.opened) {
+                expected.push_back("1|" + c.target);
+            }
+        }
+        // The openers run side by side: their lines come in any order.
+        std::istringstream lines(AwaitRecord(record, expected.size()));
+        std::vector<std::string> recorded;
+        for (std::string line; std::getline(lines, line);) {
+            recorded.push_back(line);
+        }
+        std::sort(recorded.begin(), recorded.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(recorded, expected);
+
+        platform::FakeUrlOpener fake;
+        EXPECT_TRUE(fake.OpenFolder(folder));
+        EXPECT_FALSE(fake.OpenFolder(dir.File("file")));
+        EXPECT_TRUE(fake.OpenMailLink("mailto:?subject=x"));
+        EXPECT_EQ(fake.Opened(), (std::vector<std::string>{folder, "mailto:?subject=x"}));
+    }
     EXPECT_TRUE(NoChildLeft());
 }
 
