@@ -129,9 +129,6 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         return true;
     }
     const std::string end = LineEnd();
-    if (!m_lines.empty() && m_lines.back().end.empty()) {
-        m_lines.back().end = end;
-    }
     Line added = ParseLine(std::string(key) + "=" + stored, end);
     // After the last non-blank line of the first matching section.
     size_t insertAt = std::string::npos;
@@ -149,6 +146,11 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         } else if (inSection && !Trim(line.text).empty()) {
             insertAt = i + 1;
         }
+    }
+    // A last line without a line end gets one only when something follows it.
+    if ((insertAt == std::string::npos || insertAt == m_lines.size()) && !m_lines.empty() &&
+        m_lines.back().end.empty()) {
+        m_lines.back().end = end;
     }
     if (insertAt == std::string::npos) {
         m_lines.push_back(ParseLine("[" + std::string(section) + "]", end));
