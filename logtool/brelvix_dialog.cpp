@@ -170,13 +170,9 @@ void CBrelvixDlg::OnTimer(uint32_t timerId) {
     m_wm.Show(m_window, true);
     m_wm.Raise(m_window);
     SetWatching(false);
-    const CollectionResult result = m_session.Finish();
-    std::string text = result.Text();
-    if (!result.finish.opened && !result.finish.target.empty() &&
-        text.find(result.finish.target) == std::string::npos) {
-        text += "\n" + result.finish.target;
-    }
-    SetStatus(text, false);
+    // The result names the log folder or the log file whether or not it
+    // could be opened.
+    SetStatus(m_session.Finish().Text(), false);
 }
 
 void CBrelvixDlg::OnClose() {

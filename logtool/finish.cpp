@@ -40,7 +40,9 @@ FinishResult SendLogByMail(platform::UrlOpener* opener, const std::string& mailT
                                            " lines are in it; the whole log is " + sdkLog + ")"
                                      : "";
     if (!open) {
-        result.message = "The mail link" + cut + ":";
+        result.message =
+            "The log is " + sdkLog + "; a mail link holds " +
+            (mail.cut ? "its first " + std::to_string(mail.lines) + " lines" : "all of it");
     } else if (!opener) {
         result.message = "No mail program is installed; the log is " + sdkLog;
     } else if (opener->OpenMailLink(mail.link)) {

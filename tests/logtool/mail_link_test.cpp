@@ -168,6 +168,8 @@ TEST(MailLinkTest, ACutLinkIsStillOpenedAndAnUnreadableLogSaysWhy) {
     EXPECT_FALSE(named.opened);
     EXPECT_EQ(named.target.rfind("mailto:?subject=Pemu%20Test%20Log&body=", 0), 0u);
     EXPECT_EQ(opener.Opened().size(), 1u) << "named, not opened";
+    EXPECT_TRUE(named.message.starts_with("The log is " + sdk + "; a mail link holds its first "))
+        << named.message;
 
     const FinishResult missing =
         SendLogByMail(&opener, "", "Pemu", world.Folder("missing.log"), true);
