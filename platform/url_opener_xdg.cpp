@@ -1,10 +1,10 @@
 // UrlOpener on Linux desktops: xdg-open, started without a shell.
 #include <unistd.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/child_process.h"
+#include "platform/log.h"
 #include "platform/url_opener.h"
 
 namespace platform {
@@ -19,7 +19,7 @@ constexpr const char* kOpenerPaths[] = {"/usr/local/bin/xdg-open", "/usr/bin/xdg
 constexpr uint32_t kOpenerGraceMs = 500;
 
 void OpenerLog(const char* text, const std::string& detail) {
-    std::fprintf(stderr, "url: %s: %s\n", text, detail.c_str());
+    Log(LogLevel::kWarning, "url", "%s: %s", text, detail.c_str());
 }
 
 class XdgUrlOpener final : public UrlOpener {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/startup/command_checks.h"
+#include "platform/socket.h"
 #include "platform/user_name.h"
 #include "platform/wide_text.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
@@ -27,14 +28,6 @@ bool IsRegularFile(const std::string& path) {
 uint32_t ParseAddress(const std::string& text) {
     in_addr a{};
     return ::inet_pton(AF_INET, text.c_str(), &a) == 1 ? a.s_addr : 0;
-}
-
-std::string Dotted(uint32_t address) {
-    char text[INET_ADDRSTRLEN] = {};
-    in_addr a{};
-    a.s_addr = address;
-    ::inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
 }
 
 const char* Masked(const std::string& code) {
@@ -110,7 +103,7 @@ int CommandRunner::Run(const CommandAction& a) {
 
 int CommandRunner::FindClientByAddress(const std::string& address) const {
     for (size_t i = 0; i < m_clients.size(); ++i) {
-        if (Dotted(m_clients[i].address) == address) {
+        if (platform::FormatIPv4(m_clients[i].address) == address) {
             return static_cast<int>(i);
         }
     }
@@ -155,13 +148,13 @@ bool CommandRunner::EnsureLoggedIn(ClientEntry& entry, const std::string& user,
     }
     if (entry.codeMode == 0 && code.empty()) {
         QK_LOG(m_log, LOG_DEBUG, "ProcessCommandLineFile: %s asks for a login code; none given",
-               Dotted(entry.address).c_str());
+               platform::FormatIPv4(entry.address).c_str());
         return false;
     }
     const int rc = entry.client->Login(entry.address, user.c_str(), code.c_str());
     if (rc < 0) {
         QK_LOG(m_log, LOG_DEBUG, "ProcessCommandLineFile: login to %s failed (%d)",
-               Dotted(entry.address).c_str(), rc);
+               platform::FormatIPv4(entry.address).c_str(), rc);
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/socket.h"
 #include "platform/wide_text.h"
 #include "ui/widgets/receiver_row_client.h"
 
@@ -25,10 +26,7 @@ bool IsControl(wchar_t c) {
 }  // namespace
 
 std::string DottedIPv4(uint32_t networkOrder) {
-    const auto* b = reinterpret_cast<const uint8_t*>(&networkOrder);
-    char text[16];
-    std::snprintf(text, sizeof(text), "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-    return text;
+    return platform::FormatIPv4(networkOrder);
 }
 
 int LogLevelFromWord(std::string_view word) {
