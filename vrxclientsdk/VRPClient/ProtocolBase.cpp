@@ -95,7 +95,7 @@ int ProtocolBase::ReadExact(void* buffer, size_t length) {
     }
     if (static_cast<size_t>(n) < length) {
         // A short payload is never a complete one: the stream is out of step.
-        // errno 0 means the peer closed in the middle of the payload.
+        // (A peer that closed in the middle of it was reported as 0 above.)
         const int err = errno;
         QK_LOGF(LOG_NOTICE, "Short read %d of %d bytes sock:%d this:%p", n, ToInt(length),
                 m_Socket.handle.load(), static_cast<void*>(this));
