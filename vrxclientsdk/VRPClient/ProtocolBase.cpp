@@ -318,6 +318,12 @@ void ProtocolBase::CloseConnect() {
     m_Events.Wake();
     m_AnswerCondition.notify_all();
     boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    // A connect on another thread (a reconnect after a loss) may have
+    // finished while this close waited for the lock, and started threads on
+    // a new socket: they end too.
+    m_Running = false;
+    socketio::Shutdown(m_Socket);
+    m_Events.Wake();
     if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
         m_pThreadGroup->join_all();
         m_pThreadGroup.reset();

@@ -25,6 +25,8 @@ public:
 class HandshakeProbe : public IBClient {
 public:
     HandshakeProbe() : IBClient(m_modules) {}
+    // The most-derived destructor ends the connection's threads first.
+    ~HandshakeProbe() override { ShutdownConnection(); }
     using IBClient::Handshake;
 
 private:
