@@ -28,6 +28,7 @@ bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string
         const std::string value = argv[++i];
         if (name == "--coding") {
             options->coding = value;
+            options->codingGiven = true;
         } else if (name == "--scene") {
             if (!ScenePlayer::Parse(value, &options->scene)) {
                 *error = "unknown scene " + value;
@@ -53,6 +54,8 @@ bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string
             options->display = value;
         } else if (name == "--receiver") {
             options->receiver = value;
+        } else if (name == "--code") {
+            options->code = value;
         } else if (name == "--out") {
             options->out = value;
         } else {

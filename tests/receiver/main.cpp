@@ -204,6 +204,10 @@ bool StartSides(const Options& o, Sides* sides) {
         receiver::ImageReceiver::Options io;
         io.width = o.caps.width;
         io.height = o.caps.height;
+        // A sender above 0x11B opens each image connection with its SenderId.
+        io.expectSenderId = o.version > 0x011B;
+        // A sender that re-opened a lost connection goes on with its serials.
+        io.continuedSerials = true;
         sides->image = std::make_unique<receiver::ImageReceiver>(io);
         if (!sides->image->Start()) {
             std::fprintf(stderr, "receiver-sim: the image side cannot start\n");
@@ -339,10 +343,15 @@ int main(int argc, char** argv) {
     for (const std::string& e : sides.command->Errors()) {
         std::fprintf(stderr, "receiver-sim: protocol error: %s\n", e.c_str());
     }
-    const bool clean = sides.command->Errors().empty();
-    if (sides.image && !sides.image->Error().empty()) {
-        std::fprintf(stderr, "receiver-sim: image protocol error: %s\n",
-                     sides.image->Error().c_str());
+    bool clean = sides.command->Errors().empty();
+    if (sides.image) {
+        std::fprintf(stderr, "receiver-sim: %zu image messages decoded on %zu connections\n",
+                     sides.image->MessageCount(), sides.image->Connections());
+        if (!sides.image->Error().empty()) {
+            std::fprintf(stderr, "receiver-sim: image protocol error: %s\n",
+                         sides.image->Error().c_str());
+            clean = false;
+        }
     }
     return clean ? 0 : 3;
 }

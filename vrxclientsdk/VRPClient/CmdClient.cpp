@@ -17,6 +17,7 @@
 #include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRPClient/PortConnector.h"
 
 namespace {
 
@@ -165,12 +166,12 @@ int CmdClient::Handshake(platform::SocketHandle socket) {
         if (static_cast<size_t>(n) != sizeof rock) {
             // Half a ROCK went out: this socket can never shake hands.
             m_HandshakeReply[socket].assign(cmd::kAliveMessageSize, '\0');
-            return -1;
+            return PortConnector::kHandshakeRejected;
         }
     }
     ByteString& got = m_HandshakeReply[socket];
     if (got.size() >= cmd::kAliveMessageSize) {
-        return -1;  // a complete but wrong reply stays wrong
+        return PortConnector::kHandshakeRejected;  // a complete but wrong reply stays wrong
     }
     char buf[cmd::kAliveMessageSize];
     ssize_t n = ::recv(socket, buf, cmd::kAliveMessageSize - got.size(), MSG_DONTWAIT);
@@ -184,7 +185,7 @@ int CmdClient::Handshake(platform::SocketHandle socket) {
     if (std::memcmp(got.data(), cmd::kAlivePrefix, cmd::kPrefixSize) != 0 ||
         std::memcmp(got.data() + cmd::kPrefixSize, cmd::kRoll, cmd::kAliveWordSize) != 0) {
         QK_LOGF(LOG_NOTICE, "Handshake wrong reply sock:%d", socket);
-        return -1;
+        return PortConnector::kHandshakeRejected;
     }
     m_LastAliveMs = platform::NowMs();
     return 0;

@@ -35,6 +35,11 @@ public:
     platform::SocketHandle Adopt(size_t i) {
         return std::exchange(sockets[i], platform::kInvalidSocket);
     }
+    // Gives one port up: its socket leaves the wait at once.
+    void Fail(size_t i) {
+        states[i] = platform::ConnectState::kFailed;
+        platform::CloseSocketHandle(std::exchange(sockets[i], platform::kInvalidSocket));
+    }
     bool AllFailed() const {
         return std::all_of(states.begin(), states.end(), [](platform::ConnectState s) {
             return s == platform::ConnectState::kFailed;
@@ -45,6 +50,14 @@ public:
     std::vector<platform::ConnectState> states;
     std::vector<int> errors;
 };
+
+// True when a connected socket's peer closed or the socket failed: its
+// handshake can never progress.
+bool PeerGone(platform::SocketHandle s) {
+    char byte;
+    const ssize_t n = ::recv(s, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
 
 }  // namespace
 
@@ -96,11 +109,17 @@ PortConnector::Result PortConnector::Connect(in_addr address, const std::vector<
                 continue;
             }
             anyConnected = true;
-            if (!hooks.handshake || hooks.handshake(attempts.sockets[i]) >= 0) {
+            const int handshake = hooks.handshake ? hooks.handshake(attempts.sockets[i]) : 0;
+            if (handshake >= 0) {
                 result.outcome = Outcome::kConnected;
                 result.socket = attempts.Adopt(i);
                 result.portIndex = i;
                 return result;
+            }
+            // A socket left readable would wake the next poll at once: a wrong
+            // reply, a closed peer or a socket error ends that port's attempt.
+            if (handshake == kHandshakeRejected || PeerGone(attempts.sockets[i])) {
+                attempts.Fail(i);
             }
         }
         if (hooks.betweenSteps) {

@@ -22,12 +22,17 @@
 
 class PortConnector {
 public:
+    // What a handshake answers when its port can never succeed.
+    static constexpr int kHandshakeRejected = -2;
+
     struct Hooks {
         // Sets the options of each new socket (non-blocking among them)
         // before it connects.
         std::function<void(platform::SocketHandle)> configure;
-        // Checks a connected socket; >= 0 accepts it. Called once per step
-        // until it accepts; must not block.
+        // Checks a connected socket; >= 0 accepts it, kHandshakeRejected
+        // gives that port up (a complete but wrong reply), any other negative
+        // value asks to be called again once the socket has news. Must not
+        // block. A port whose peer closed or failed is given up as well.
         std::function<int(platform::SocketHandle)> handshake;
         // Runs between two steps (the caller pumps its messages there).
         std::function<void()> betweenSteps;
@@ -38,7 +43,7 @@ public:
     enum class Outcome {
         kConnected,        // `socket` is the caller's now
         kNoConnection,     // no port connected within the time-out, or every port refused
-        kHandshakeFailed,  // some port connected, but no handshake passed
+        kHandshakeFailed,  // some port connected, but no handshake passed (in time)
         kSystemError,      // a socket could not be made or waited on: `systemError`
     };
 

@@ -95,7 +95,7 @@ int ProtocolBase::ReadExact(void* buffer, size_t length) {
     }
     if (static_cast<size_t>(n) < length) {
         // A short payload is never a complete one: the stream is out of step.
-        // errno 0 means the peer closed in the middle of the payload.
+        // (A peer that closed in the middle of it was reported as 0 above.)
         const int err = errno;
         QK_LOGF(LOG_NOTICE, "Short read %d of %d bytes sock:%d this:%p", n, ToInt(length),
                 m_Socket.handle.load(), static_cast<void*>(this));
@@ -318,6 +318,12 @@ void ProtocolBase::CloseConnect() {
     m_Events.Wake();
     m_AnswerCondition.notify_all();
     boost::recursive_mutex::scoped_lock connect(m_ConnectLock);
+    // A connect on another thread (a reconnect after a loss) may have
+    // finished while this close waited for the lock, and started threads on
+    // a new socket: they end too.
+    m_Running = false;
+    socketio::Shutdown(m_Socket);
+    m_Events.Wake();
     if (m_pThreadGroup && !m_pThreadGroup->is_this_thread_in()) {
         m_pThreadGroup->join_all();
         m_pThreadGroup.reset();

@@ -114,8 +114,10 @@ protected:
     virtual int OnCustCommand();
     // Runs on the network thread after the prefix of every frame.
     virtual void OnPeerAlive();
-    // Checks a freshly connected non-blocking socket; >= 0 accepts it. May be
-    // called once per 30 ms step until it succeeds; must not block.
+    // Checks a freshly connected non-blocking socket; >= 0 accepts it,
+    // PortConnector::kHandshakeRejected gives the port up, another negative
+    // value asks to be called again (once per 30 ms step at most, and only
+    // while the peer is still there). Must not block.
     virtual int Handshake(platform::SocketHandle socket);
     // Polled by the network thread before every wait; false ends the connection.
     virtual bool IsPeerAlive();
@@ -134,6 +136,10 @@ protected:
     int ReadExact(void* buffer, size_t length);
 
     bool IsRunning() const { return m_Running.load(std::memory_order_acquire); }
+    // Shuts the socket down after part of a frame went out: the stream can't
+    // be trusted any more, and the network thread ends the connection
+    // through the ordinary loss path.
+    void MarkBroken();
 
     // The payload of the last answer; valid in the requester once
     // RequestCommand returned 0 for a request that waited.
@@ -150,7 +156,6 @@ private:
     int StartThreads(bool noDispatcher);
     int SendFrame(uint8_t code, const void* payload, size_t length, int flags);
     int SendPrefixed(const void* bytes, size_t length, int flags);
-    void MarkBroken();
     void DispatcherThread();
     void RunNetworkThread();
     void StartCloserThread();

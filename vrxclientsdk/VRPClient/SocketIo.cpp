@@ -84,7 +84,7 @@ int RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
         const platform::SocketHandle s = socket.handle.load();
         if (s == platform::kInvalidSocket) {
             errno = EBADF;
-            return got > 0 ? ToInt(got) : -1;
+            return -1;
         }
         ssize_t n = ::recv(s, out + got, count - got, recvFlags);
         if (n > 0) {
@@ -94,12 +94,14 @@ int RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
             got += static_cast<size_t>(n);
             continue;
         }
+        // The rest can never come once the peer closed or the socket failed:
+        // the bytes already delivered are no use to the caller then.
         if (n == 0) {
             errno = 0;  // the peer closed: no socket error to report
-            return ToInt(got);
+            return 0;
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return got > 0 ? ToInt(got) : -1;
+            return -1;
         }
         const uint64_t elapsed = platform::NowMs() - start;
         if (elapsed >= deadlineMs || (keepGoing && !keepGoing->load())) {

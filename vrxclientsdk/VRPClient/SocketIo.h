@@ -46,9 +46,10 @@ int SendAll(SocketHolder& socket, const void* bytes, size_t length, int flags, b
             uint32_t deadlineMs);
 
 // Receives `count` bytes under the receive lock, first from the peek stash.
-// flags kRecvPeek keeps the bytes. Returns the bytes delivered (possibly
-// fewer than count after the deadline or when `keepGoing` turns false), 0
-// when the peer closed before any byte (errno 0), -1 on a socket error.
+// flags kRecvPeek keeps the bytes. Returns the bytes delivered (fewer than
+// count only after the deadline or when `keepGoing` turned false, the peer
+// still connected), 0 when the peer closed before all of them came (errno 0),
+// -1 on a socket error; a partial count never stands for a closed peer.
 int RecvAll(SocketHolder& socket, void* buffer, size_t count, int flags,
             const std::atomic<bool>* keepGoing, uint32_t deadlineMs);
 

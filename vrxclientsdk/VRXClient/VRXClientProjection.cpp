@@ -159,10 +159,17 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     // The screen video stream and a served media file give way.
     StopK7RM();
     StopVideoFile();
-    if (mode != m_PlayMode.load() && !inEvent) {
+    const uint16_t preBufTime = m_Settings.PreBufTime();
+    const bool viewChanges = mode != m_PlayMode.load() && !inEvent;
+    if (viewChanges || preBufTime != 0) {
+        // The old view's messages still queued on the image socket drain
+        // now, or go with the connection: none may reach the receiver after
+        // it granted the new start.
+        m_IB.Stop(true);
+    }
+    if (viewChanges) {
         StopPlayImage();
     }
-    const uint16_t preBufTime = m_Settings.PreBufTime();
     if (preBufTime != 0) {
         StopPlayImage();
     }

@@ -11,6 +11,7 @@
 #include "tests/support/LoopbackPeer.h"
 #include "tests/support/TempDir.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRPClient/PortConnector.h"
 
 namespace {
 
@@ -250,6 +251,42 @@ TEST(ProtocolBaseConnectTest, CloseConnectEndsAConnectWait) {
     EXPECT_FALSE(ch.IsConnected());
 }
 
+TEST(ProtocolBaseConnectTest, APortWhoseHandshakeCannotProgressIsGivenUpAtOnce) {
+    // A peer that closes, or answers with wrong bytes and goes on talking,
+    // leaves its socket readable for ever: the wait must not spin on it.
+    struct Case {
+        const char* name;
+        bool close;
+    } cases[] = {{"peer closes during the handshake", true},
+                 {"complete wrong reply, more bytes after it", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackPeer peer;
+        TestChannel ch;
+        std::atomic<int> tries{0};
+        ch.handshake = [&](platform::SocketHandle s) {
+            ++tries;
+            char reply[4];
+            const ssize_t n = ::recv(s, reply, sizeof reply, MSG_DONTWAIT);
+            return n == static_cast<ssize_t>(sizeof reply) ? PortConnector::kHandshakeRejected : -1;
+        };
+        std::thread serve([&] {
+            ASSERT_TRUE(peer.Accept());
+            if (c.close) {
+                peer.CloseClient();
+            } else {
+                peer.Send("WXYZ" + std::string(64, 'q'));
+            }
+        });
+        EXPECT_EQ(ch.Connect("127.0.0.1", {peer.Port()}, false, 5), qkerr::kHandshakeFailed);
+        serve.join();
+        EXPECT_FALSE(ch.IsConnected());
+        // A handful of 30 ms steps at most, where a spinning wait makes
+        // thousands of tries before the time-out.
+        EXPECT_LT(tries.load(), 20);
+    }
+}
+
 TEST(ProtocolBaseConnectTest, InitSocketAdoptsAnAcceptedSocket) {
     LoopbackPeer listener;
     int client = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -432,6 +469,18 @@ TEST(ProtocolBaseFramingTest, HalfFrameThenCloseReportsGracefulClose) {
     EXPECT_EQ(c.ch->EventCount(), 0u);
     EXPECT_EQ(c.ch->GetErrorCode(), qkerr::kGracefullyClosed);
     EXPECT_EQ(c.ch->closeCount, 1);
+}
+
+TEST(ProtocolBaseFramingTest, PartOfAPrefixThenCloseIsALossAtOnce) {
+    for (size_t bytes = 1; bytes < kPrefix.size(); ++bytes) {
+        SCOPED_TRACE(bytes);
+        Connected c;
+        ASSERT_TRUE(c.peer.Send(kPrefix.substr(0, bytes)));
+        c.peer.CloseClient();
+        ASSERT_TRUE(c.ch->WaitClosed());
+        EXPECT_EQ(c.ch->GetErrorCode(), qkerr::kGracefullyClosed);
+        EXPECT_EQ(c.ch->closeCount, 1);
+    }
 }
 
 TEST(ProtocolBaseFramingTest, SendThatStallsAfterPartOfAFrameBreaksTheConnection) {

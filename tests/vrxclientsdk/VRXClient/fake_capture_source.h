@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -252,4 +253,33 @@ private:
     bool m_refreshPending = false;
     std::vector<Rect> m_refreshRect;
     std::thread m_thread;
+};
+
+// The pool's handle on a fake source that the test holds too: the pool frees
+// its capture objects on Stop, and the test's pointer must stay valid after
+// that (a use of it then finds a closed source, not freed memory). Closing
+// or dropping this handle ends the source's thread.
+class SharedCaptureSource : public CFrameBufferBase {
+public:
+    explicit SharedCaptureSource(std::shared_ptr<FakeCaptureSource> source)
+        : m_source(std::move(source)) {}
+    ~SharedCaptureSource() override { m_source->Close(); }
+
+    int Open(CaptureCallback callback, void* context, int width, int height) override {
+        return m_source->Open(callback, context, width, height);
+    }
+    void GetFrameBufSize(int& width, int& height) override {
+        m_source->GetFrameBufSize(width, height);
+    }
+    void GetWindowSize(int& width, int& height) override { m_source->GetWindowSize(width, height); }
+    bool Start() override { return m_source->Start(); }
+    void RefreshScreen() override { m_source->RefreshScreen(); }
+    void Pause() override { m_source->Pause(); }
+    STATUS GetStatus() override { return m_source->GetStatus(); }
+    void SetBitCount(unsigned short bits) override { m_source->SetBitCount(bits); }
+    void Set16BitRGB(bool rgb565) override { m_source->Set16BitRGB(rgb565); }
+    void Close() override { m_source->Close(); }
+
+private:
+    std::shared_ptr<FakeCaptureSource> m_source;
 };

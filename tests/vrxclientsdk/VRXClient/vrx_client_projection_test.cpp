@@ -443,6 +443,19 @@ TEST_F(ProjectionTest, LostImageConnectionReopensOncePer30Seconds) {
     EXPECT_EQ(rx->Connections(), 3u);
 }
 
+TEST_F(ProjectionTest, BothConnectionsLostAtOnceEndTheSessionOnce) {
+    // The image side's closer and the command side's logout both end the
+    // image channel: one after the other, never on two threads at once.
+    Connect();
+    ASSERT_EQ(client->StartPlayImage(0x80), 0);
+    ASSERT_TRUE(PicturesArrive(3));
+    rx->DropConnection();
+    sim->sim->CloseClient();
+    ASSERT_TRUE(WaitUntil([&] { return client->closeEvents.load() == 1; }, kWaitMs));
+    EXPECT_EQ(client->GetStatus(), 200);
+    EXPECT_FALSE(ActivityMonitor::Instance().IsRegistered(client.get()));
+}
+
 TEST_F(ProjectionTest, LostCommandConnectionReportsClose) {
     Connect();
     ASSERT_EQ(client->StartPlayImage(0x80), 0);

@@ -1,16 +1,20 @@
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/byte_order.h"
 #include "platform/clock.h"
 #include "platform/syserror.h"
 #include "platform/thread.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRPClient/PortConnector.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 #include "vrxclientsdk/VRXClient/imagechannel/BlockEncoder.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBGeometry.h"
@@ -23,8 +27,11 @@ namespace {
 constexpr uint64_t kSendDeadlineMs = 30000;
 // Between retries the thread waits this long for room in the socket buffer.
 constexpr int kSendRetryMs = 15;
-// A graceful stop lets the last big message drain for up to this long.
-constexpr uint64_t kGracefulDrainMs = 1000;
+// A graceful stop lets the queued bytes drain for up to this long.
+constexpr uint32_t kGracefulDrainMs = 1000;
+// A message that a stop finds half sent may finish for this many retry steps
+// (about a second) before the connection is given up.
+constexpr int kStopFinishSteps = 1000 / kSendRetryMs;
 // JPEG blocks are widened to the whole output until this many frames came.
 constexpr int kWideFrames = 5;
 // The encode thread asks for full refreshes until this many refresh blocks came.
@@ -83,11 +90,7 @@ int IBClient::OpenConnect(const std::string& address, const std::vector<uint16_t
     if (Connect(address, ports, false, 10) != 0) {
         return GetErrorCode();
     }
-    const int size = ibwire::kSendBufferBytes;
-    if (::setsockopt(m_Socket.handle.load(), SOL_SOCKET, SO_SNDBUF, &size, sizeof size) != 0) {
-        QK_LOGF(LOG_WARN, "OpenConnect setsockopt(SO_SNDBUF) failed %d",
-                -platform::LastSystemError());
-    }
+    SizeSendBuffer(m_Socket.handle.load(), "OpenConnect");
     QK_CLEAR_ERROR();
     return 0;
 }
@@ -101,13 +104,30 @@ int IBClient::InitSocket(platform::SocketHandle socket) {
     if (ProtocolBase::InitSocket(socket, false) != 0) {
         return GetErrorCode();
     }
-    const int size = ibwire::kSendBufferBytes;
-    if (::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size) != 0) {
-        QK_LOGF(LOG_WARN, "InitSocket setsockopt(SO_SNDBUF) failed %d",
-                -platform::LastSystemError());
-    }
+    SizeSendBuffer(socket, "InitSocket");
     QK_CLEAR_ERROR();
     return 0;
+}
+
+void IBClient::SizeSendBuffer(platform::SocketHandle socket, const char* caller) {
+    // Linux doubles the size asked for (its own bookkeeping counts against
+    // the buffer): half of it gives the buffer the channel means to have.
+    const int size = ibwire::kSendBufferBytes / 2;
+    if (::setsockopt(socket, SOL_SOCKET, SO_SNDBUF, &size, sizeof size) != 0) {
+        QK_LOGF(LOG_WARN, "%s setsockopt(SO_SNDBUF) failed %d", caller,
+                -platform::LastSystemError());
+    }
+}
+
+int IBClient::GetSendBufferBytes() {
+    const platform::SocketHandle s = m_Socket.handle.load();
+    int size = 0;
+    socklen_t length = sizeof size;
+    if (s == platform::kInvalidSocket ||
+        ::getsockopt(s, SOL_SOCKET, SO_SNDBUF, &size, &length) != 0) {
+        return 0;
+    }
+    return size;
 }
 
 int IBClient::Handshake(platform::SocketHandle socket) {
@@ -126,21 +146,25 @@ int IBClient::Handshake(platform::SocketHandle socket) {
         }
         got.append(buf, static_cast<size_t>(n));
     }
-    if (got.size() < ibwire::kHandshakeBytes ||
-        std::memcmp(got.data(), kExpected, ibwire::kHandshakeBytes) != 0) {
+    if (got.size() < ibwire::kHandshakeBytes) {
         return -1;
+    }
+    if (std::memcmp(got.data(), kExpected, ibwire::kHandshakeBytes) != 0) {
+        return PortConnector::kHandshakeRejected;  // a complete but wrong reply stays wrong
     }
     QK_LOGF(LOG_INFO, "IB connection handshake OK!");
     return 0;
 }
 
 void IBClient::CloseConnect() {
+    boost::recursive_mutex::scoped_lock channel(m_channelLock);
     QK_LOGF(LOG_DEBUG, "CloseConnect sock:%d", m_Socket.handle.load());
     Stop(false);
     ProtocolBase::CloseConnect();
 }
 
 void IBClient::OnConnectClose() {
+    boost::recursive_mutex::scoped_lock channel(m_channelLock);
     QK_LOGF(LOG_ERROR, "IB socket disconnected! sock:%d", m_Socket.handle.load());
     QK_LOGF(LOG_DEBUG, "OnConnectClose sock:%d this:%p", m_Socket.handle.load(),
             static_cast<void*>(this));
@@ -289,6 +313,7 @@ int IBClient::SizeBuffers() {
 
 int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha32, float scale,
                     boost::logic::tribool aspect, int dow, int doh) {
+    boost::recursive_mutex::scoped_lock channel(m_channelLock);
     dow &= ~1;
     QK_LOGF(LOG_DEBUG,
             "Start devw:%d devh:%d bpp:%d split:0x%02X fmt:%d 32alpha:%d dow:%d doh:%d sock:%d",
@@ -415,27 +440,48 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
 }
 
 void IBClient::Stop(bool graceful) {
+    boost::recursive_mutex::scoped_lock channel(m_channelLock);
     const int state = m_live->state.load();
     QK_LOGF(LOG_DEBUG, "Stop %d sock:%d", state, m_Socket.handle.load());
     if (state != STATUS_STOPPED) {
         // After Detach no capture callback runs on this channel any more.
         m_pPool->Detach(this);
-        if (graceful) {
-            const uint64_t until = m_lastBigSendMs.load() + kGracefulDrainMs;
-            const uint64_t now = platform::NowMs();
-            if (until > now) {
-                platform::SleepMs(static_cast<uint32_t>(until - now));
-            }
-        }
     }
     m_stopEncode.store(true);
     m_queue.Wake();
-    if (m_pEncodeThread) {
-        m_pEncodeThread->join();
-        m_pEncodeThread.reset();
+    if (std::unique_ptr<boost::thread> encode = std::exchange(m_pEncodeThread, nullptr)) {
+        encode->join();
     }
-    m_encoder.reset();  // the encode thread has ended: nothing uses it any more
+    // The encode thread has ended: nothing uses the encoder any more.
+    std::exchange(m_encoder, nullptr).reset();
+    // The next projection must not find this one's messages still queued:
+    // what cannot reach the receiver in time goes with the connection.
+    bool discard = m_streamBroken.exchange(false);
+    if (!discard && graceful && !WaitSocketDrained()) {
+        QK_LOGF(LOG_NOTICE, "Stop: queued image data did not drain sock:%d",
+                m_Socket.handle.load());
+        discard = true;
+    }
+    if (discard && m_Socket.handle.load() != platform::kInvalidSocket) {
+        QK_LOGF(LOG_NOTICE, "Stop closes the image connection sock:%d", m_Socket.handle.load());
+        ProtocolBase::CloseConnect();
+    }
     QK_CLEAR_ERROR();
+}
+
+bool IBClient::WaitSocketDrained() {
+    for (uint32_t waited = 0;; waited += kSendRetryMs) {
+        const platform::SocketHandle s = m_Socket.handle.load();
+        int queued = 0;
+        if (s == platform::kInvalidSocket || !IsRunning() || ::ioctl(s, SIOCOUTQ, &queued) != 0 ||
+            queued == 0) {
+            return true;  // nothing left that could follow
+        }
+        if (waited >= kGracefulDrainMs) {
+            return false;
+        }
+        platform::SleepMs(kSendRetryMs);
+    }
 }
 
 void IBClient::Pause() {
@@ -697,7 +743,11 @@ int IBClient::SendMessageBuffer() {
     const uint8_t* data = m_message.Data();
     const size_t size = m_message.Size();
     size_t sent = 0;
+    int stopSteps = 0;
     boost::recursive_mutex::scoped_lock guard(m_Socket.sendLock);
+    if (m_streamBroken.load()) {
+        return QK_ERROR(qkerr::kSendImageBlock);  // behind a cut message: never
+    }
     for (;;) {
         const platform::SocketHandle s = m_Socket.handle.load();
         if (s == platform::kInvalidSocket) {
@@ -705,7 +755,11 @@ int IBClient::SendMessageBuffer() {
         }
         const ssize_t n = platform::SendNoSignal(s, data + sent, size - sent, MSG_DONTWAIT);
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            return QK_ERROR(-platform::LastSystemError());
+            // The connection is gone: end it, so that the loss is reported
+            // and handled instead of every later message failing the same way.
+            const int err = platform::LastSystemError();
+            MarkBroken();
+            return QK_ERROR(-err);
         }
         if (n > 0) {
             sent += static_cast<size_t>(n);
@@ -713,10 +767,24 @@ int IBClient::SendMessageBuffer() {
                 return static_cast<int>(size);
             }
         }
-        // Stop (or a lost connection) ends the retries at once, so that Stop
-        // returns quickly even when the receiver has stopped reading.
-        if (m_stopEncode.load() || !IsRunning() || !IsCapturing() ||
+        if (!IsRunning()) {
+            return QK_ERROR(qkerr::kSendImageBlock);
+        }
+        // A receiver reads a message whole or loses its place in the stream:
+        // a message not begun is simply dropped; one begun may finish for a
+        // short while on a stop, else nothing may follow it on this socket.
+        const bool stopping = m_stopEncode.load() || !IsCapturing();
+        if (stopping && sent == 0) {
+            return QK_ERROR(qkerr::kSendImageBlock);
+        }
+        if ((stopping && ++stopSteps > kStopFinishSteps) ||
             platform::NowMs() - start >= kSendDeadlineMs) {
+            QK_LOGF(LOG_NOTICE, "Image message cut after %zu of %zu bytes sock:%d", sent, size, s);
+            if (sent > 0 && stopping) {
+                m_streamBroken.store(true);  // Stop closes the connection
+            } else if (sent > 0) {
+                MarkBroken();  // the ordinary loss path ends the connection
+            }
             return QK_ERROR(qkerr::kSendImageBlock);
         }
         pollfd p{s, POLLOUT, 0};

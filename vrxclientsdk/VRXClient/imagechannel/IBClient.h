@@ -86,8 +86,10 @@ public:
     virtual int Start(int devw, int devh, int bpp, int split, int fmt, bool alpha32, float scale,
                       boost::logic::tribool aspect, int dow, int doh);
     // Stops mirroring and joins the encode thread; returns within about 2 s
-    // even when the receiver stopped reading. `graceful` lets the last big
-    // message drain for up to a second.
+    // even when the receiver stopped reading. `graceful` lets the bytes
+    // already queued on the socket drain for up to a second; what cannot
+    // drain, or a message that went out only in part, is discarded with the
+    // connection, so that nothing of this projection follows on the socket.
     virtual void Stop(bool graceful);
     virtual void Pause();
     virtual void RefreshScreenImage();
@@ -96,6 +98,8 @@ public:
 
     // 200 without a socket, else 0 stopped, 1 running, 2 paused.
     virtual int GetState();
+    // The socket's send buffer as the system reports it (0 without a socket).
+    int GetSendBufferBytes();
     virtual int GetFrameCount() { return m_frameCount.load(); }
     virtual double GetBytesSent() { return m_bytesSent.load(); }
     virtual int GetLinkScore() { return m_flow.LinkScore(); }
@@ -119,6 +123,8 @@ private:
     static unsigned long CaptureTrampoline(IMAGE_BLOCK* block, void* context);
 
     bool IsCapturing() const;
+    void SizeSendBuffer(platform::SocketHandle socket, const char* caller);
+    bool WaitSocketDrained();
     int LoadEncoder(int coding);
     int SizeBuffers();
     void QueueBlock(IMAGE_BLOCK block);
@@ -127,6 +133,10 @@ private:
     void EncodeThread();
     void EncodeOne(const IMAGE_BLOCK& block);
     int SendMessageBuffer();
+
+    // Start, Stop, CloseConnect and OnConnectClose run one at a time: the
+    // owner and the closer thread may both end the channel.
+    boost::recursive_mutex m_channelLock;
 
     FrawlPool* m_pPool;
     std::shared_ptr<CaptureClientState> m_live;
@@ -171,6 +181,9 @@ private:
     std::unique_ptr<boost::thread> m_pEncodeThread;
     std::atomic<bool> m_stopEncode{false};
     std::atomic<bool> m_busy{false};
+    // Set by the encode thread when a message went out only in part on a
+    // stop: nothing more may follow it, and Stop closes the connection.
+    std::atomic<bool> m_streamBroken{false};
     ImageBlockMessage m_message;
     uint32_t m_serial = 0;
     std::atomic<double> m_bytesSent{0};

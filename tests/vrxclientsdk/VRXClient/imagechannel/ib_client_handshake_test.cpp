@@ -2,11 +2,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <string>
+#include <thread>
 #include <vector>
 
-#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
-
+#include "tests/support/LoopbackPeer.h"
+#include "vrxclientsdk/VRPClient/PortConnector.h"
 #include "vrxclientsdk/VRXClient/imagechannel/EncoderModuleSource.h"
+#include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
 
 namespace {
 
@@ -21,6 +25,8 @@ public:
 class HandshakeProbe : public IBClient {
 public:
     HandshakeProbe() : IBClient(m_modules) {}
+    // The most-derived destructor ends the connection's threads first.
+    ~HandshakeProbe() override { ShutdownConnection(); }
     using IBClient::Handshake;
 
 private:
@@ -64,8 +70,13 @@ TEST(IBClientHandshakeTest, CollectsTwelveBytesAcrossReadsAndChecksThem) {
         {"eleven, then one more",
          {std::vector<uint8_t>(kHandshake.begin(), kHandshake.begin() + 11), {0}},
          {-1, 0}},
-        {"non-zero serial", {{'v', 'r', 'p', 'i', 'b', 0, 0, 0x10, 0, 0, 0, 7}}, {-1}},
-        {"wrong prefix", {{'v', 'r', 'p', 'c', 'm', 'd', 0, 0x10, 0, 0, 0, 0}}, {-1}},
+        // A complete wrong reply gives the port up: it can never pass.
+        {"non-zero serial",
+         {{'v', 'r', 'p', 'i', 'b', 0, 0, 0x10, 0, 0, 0, 7}, {}},
+         {PortConnector::kHandshakeRejected, PortConnector::kHandshakeRejected}},
+        {"wrong prefix",
+         {{'v', 'r', 'p', 'c', 'm', 'd', 0, 0x10, 0, 0, 0, 0}},
+         {PortConnector::kHandshakeRejected}},
         {"nothing yet", {{}}, {-1}},
     };
     for (const Case& c : cases) {
@@ -89,4 +100,31 @@ TEST(IBClientHandshakeTest, APeerThatClosedFails) {
     ::close(pair.fd[1]);
     pair.fd[1] = -1;
     EXPECT_EQ(client.Handshake(pair.fd[0]), -1);
+}
+
+TEST(IBClientHandshakeTest, PartOfAnAcknowledgementPrefixThenCloseEndsTheConnection) {
+    // The handshake passes, then a few bytes of a prefix come and the peer
+    // closes: the channel must notice the loss instead of waiting for the
+    // rest for ever.
+    const std::string handshake(kHandshake.begin(), kHandshake.end());
+    for (size_t bytes : {1, 4, 6}) {  // of the 7-byte prefix
+        SCOPED_TRACE(bytes);
+        testsupport::LoopbackPeer peer;
+        HandshakeProbe client;
+        client.SetWaitHandshake(true);
+        std::thread serve([&] {
+            ASSERT_TRUE(peer.Accept());
+            peer.Send(handshake);
+        });
+        ASSERT_EQ(client.OpenConnect("127.0.0.1", {peer.Port()}), 0) << client.GetErrorMessage();
+        serve.join();
+        EXPECT_EQ(client.GetState(), 0);
+        ASSERT_TRUE(peer.Send(handshake.substr(0, bytes)));
+        peer.CloseClient();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (client.GetState() != 200 && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_EQ(client.GetState(), 200);
+    }
 }
