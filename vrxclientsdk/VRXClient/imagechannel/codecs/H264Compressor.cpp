@@ -1,7 +1,10 @@
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/H264Compressor.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
@@ -41,25 +44,92 @@ void BgraToI420(const unsigned char* src, int width, int height, x264_image_t& i
     }
 }
 
+// The buffer of an exempt picture, in picture times: about a second of the
+// cap, more than any single picture needs.
+constexpr int kUncappedPictures = 64;
+
+// The PSNR tally of all encoders of the process.
+std::atomic<bool> g_measurePsnr{false};
+std::mutex g_tallyLock;
+double g_squaredError = 0;  // sum over pictures of the mean squared error times samples
+double g_samples = 0;
+long long g_pictures = 0;
+
 }  // namespace
 
 float H264Compressor::RateFactor(int quality) {
-    // Quality 100 gives CRF 10 (visually lossless for screen content), 85
-    // gives 16, and every 10 points below adds 4; 51 is x264's worst.
+    // Quality 100 gives CRF 12 (near lossless for screen content), 85 gives
+    // 23 (x264's own default), and every 15 points below add 11; 51 is
+    // x264's worst.
     const int q = std::clamp(quality, 1, 100);
-    return std::min(51.0f, 10.0f + (100 - q) * 0.4f);
+    return std::min(51.0f, 12.0f + static_cast<float>(100 - q) * (11.0f / 15.0f));
+}
+
+int H264Compressor::MaxBitRateKbit(int width, int height) {
+    const double pixels = static_cast<double>(width) * height;
+    const double kbit = kVemrinCapKbitAt1080p * pixels / (1920.0 * 1080.0);
+    return std::max(100, static_cast<int>(kbit));
+}
+
+int H264Compressor::BufferKbit(int width, int height) {
+    return std::max(1, MaxBitRateKbit(width, height) / kVemrinPictureRate);
+}
+
+void H264Compressor::MeasurePsnr(bool on) {
+    g_measurePsnr.store(on);
+}
+
+void H264Compressor::MeasuredPsnr(double* psnr, long long* pictures) {
+    std::lock_guard lock(g_tallyLock);
+    if (psnr) {
+        *psnr = g_squaredError > 0 ? 10.0 * std::log10(255.0 * 255.0 * g_samples / g_squaredError)
+                                   : 100.0;
+    }
+    if (pictures) {
+        *pictures = g_pictures;
+    }
+    g_squaredError = g_samples = 0;
+    g_pictures = 0;
+}
+
+void H264Compressor::TallyPsnr(const x264_picture_t& coded) {
+    const double luma = static_cast<double>(m_width) * m_height;
+    const double samples[3] = {luma, luma / 4, luma / 4};
+    double squared = 0;
+    for (int i = 0; i < 3; ++i) {
+        // x264 reports 10 log10(255^2 / mse) per plane.
+        squared += samples[i] * 255.0 * 255.0 / std::pow(10.0, coded.prop.f_psnr[i] / 10.0);
+    }
+    std::lock_guard lock(g_tallyLock);
+    g_squaredError += squared;
+    g_samples += luma * 1.5;
+    ++g_pictures;
 }
 
 std::unique_ptr<H264Compressor> H264Compressor::Create(int width, int height, int quality) {
     if (width <= 0 || height <= 0 || width % 2 || height % 2) {
         return nullptr;
     }
-    x264_param_t p;
-    if (x264_param_default_preset(&p, "ultrafast", "zerolatency") < 0) {
+    std::unique_ptr<H264Compressor> self(new H264Compressor(width, height));
+    self->m_quality = std::clamp(quality, 1, 100);
+    self->m_measure = g_measurePsnr.load();
+    if (!self->OpenEncoder()) {
         return nullptr;
     }
-    p.i_width = width;
-    p.i_height = height;
+    if (x264_picture_alloc(&self->m_picture, X264_CSP_I420, width, height) < 0) {
+        return nullptr;
+    }
+    self->m_pictureAllocated = true;
+    return self;
+}
+
+bool H264Compressor::OpenEncoder() {
+    x264_param_t p;
+    if (x264_param_default_preset(&p, "ultrafast", "zerolatency") < 0) {
+        return false;
+    }
+    p.i_width = m_width;
+    p.i_height = m_height;
     p.i_csp = X264_CSP_I420;
     p.i_threads = 1;  // the channel's encode thread is the only one
     p.i_log_level = X264_LOG_NONE;
@@ -68,23 +138,22 @@ std::unique_ptr<H264Compressor> H264Compressor::Create(int width, int height, in
     p.i_bframe = 0;
     p.i_keyint_max = X264_KEYINT_MAX_INFINITE;  // IDR only when the caller asks
     p.i_scenecut_threshold = 0;
-    p.i_fps_num = 30;
+    p.i_fps_num = kVemrinPictureRate;
     p.i_fps_den = 1;
     p.rc.i_rc_method = X264_RC_CRF;
-    p.rc.f_rf_constant = RateFactor(quality);
+    p.rc.f_rf_constant = RateFactor(m_quality);
+    // x264 fills the buffer only when it opens; a wide, full buffer gives the
+    // first picture its room, and Encode narrows it afterwards.
+    p.rc.i_vbv_max_bitrate = MaxBitRateKbit(m_width, m_height);
+    p.rc.i_vbv_buffer_size = BufferKbit(m_width, m_height) * kUncappedPictures;
+    p.rc.f_vbv_buffer_init = 1.0f;
+    p.analyse.b_psnr = m_measure ? 1 : 0;
     if (x264_param_apply_profile(&p, "high") < 0) {
-        return nullptr;
+        return false;
     }
-    std::unique_ptr<H264Compressor> self(new H264Compressor(width, height));
-    self->m_encoder.reset(x264_encoder_open(&p));
-    if (!self->m_encoder) {
-        return nullptr;
-    }
-    if (x264_picture_alloc(&self->m_picture, X264_CSP_I420, width, height) < 0) {
-        return nullptr;
-    }
-    self->m_pictureAllocated = true;
-    return self;
+    m_encoder.reset(x264_encoder_open(&p));
+    m_capped = false;
+    return m_encoder != nullptr;
 }
 
 H264Compressor::~H264Compressor() {
@@ -99,14 +168,31 @@ int H264Compressor::Encode(const unsigned char* pixels, unsigned char* out,
         return kVemrinBadArgument;
     }
     BgraToI420(pixels, m_width, m_height, m_picture.img);
-    m_picture.i_type = *frameType == kVemrinKeyFrame ? X264_TYPE_IDR : X264_TYPE_AUTO;
+    const bool keyAsked = *frameType == kVemrinKeyFrame;
+    m_picture.i_type = keyAsked ? X264_TYPE_IDR : X264_TYPE_AUTO;
+    // A refresh gets the room for this one picture: a new encoder, which
+    // starts with a full wide buffer (its first picture is an IDR picture).
+    if (keyAsked && m_quality == 100 && m_capped && !OpenEncoder()) {
+        return kVemrinCodecFailed;
+    }
     m_picture.i_pts = m_pts++;
     x264_nal_t* nals = nullptr;
     int nalCount = 0;
     x264_picture_t coded;
     const int bytes = x264_encoder_encode(m_encoder.get(), &nals, &nalCount, &m_picture, &coded);
+    if (!m_capped) {
+        // What the exempt picture left in the buffer may still serve the
+        // next one; x264 trims the level to the buffer after that.
+        if (Reconfigure(m_quality, true) != 0) {
+            return kVemrinCodecFailed;
+        }
+        m_capped = true;
+    }
     if (bytes < 0) {
         return kVemrinCodecFailed;
+    }
+    if (bytes > 0 && m_measure) {
+        TallyPsnr(coded);
     }
     if (bytes == 0) {
         *outLength = 0;
@@ -123,8 +209,18 @@ int H264Compressor::Encode(const unsigned char* pixels, unsigned char* out,
 }
 
 int H264Compressor::SetQuality(int quality) {
+    const int rc = Reconfigure(quality, m_capped);
+    if (rc == 0) {
+        m_quality = std::clamp(quality, 1, 100);
+    }
+    return rc;
+}
+
+int H264Compressor::Reconfigure(int quality, bool capped) {
     x264_param_t p;
     x264_encoder_parameters(m_encoder.get(), &p);
     p.rc.f_rf_constant = RateFactor(quality);
+    p.rc.i_vbv_max_bitrate = MaxBitRateKbit(m_width, m_height);
+    p.rc.i_vbv_buffer_size = BufferKbit(m_width, m_height) * (capped ? 1 : kUncappedPictures);
     return x264_encoder_reconfig(m_encoder.get(), &p) < 0 ? kVemrinCodecFailed : 0;
 }
