@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdarg>
 #include <cstring>
 #include <mutex>
 
@@ -147,7 +148,12 @@ bool H264Compressor::OpenEncoder() {
     p.rc.i_vbv_max_bitrate = MaxBitRateKbit(m_width, m_height);
     p.rc.i_vbv_buffer_size = BufferKbit(m_width, m_height) * kUncappedPictures;
     p.rc.f_vbv_buffer_init = 1.0f;
-    p.analyse.b_psnr = m_measure ? 1 : 0;
+    if (m_measure) {
+        // x264 measures only at its info log level; its lines go nowhere.
+        p.analyse.b_psnr = 1;
+        p.i_log_level = X264_LOG_INFO;
+        p.pf_log = [](void*, int, const char*, va_list) {};
+    }
     if (x264_param_apply_profile(&p, "high") < 0) {
         return false;
     }
