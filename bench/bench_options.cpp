@@ -53,6 +53,14 @@ bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string
             options->display = value;
         } else if (name == "--receiver") {
             options->receiver = value;
+        } else if (name == "--crf") {
+            char* end = nullptr;
+            const long crf = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end != 0 || crf < 0 || crf > 51) {
+                *error = "crf must be 0 to 51: " + value;
+                return false;
+            }
+            options->crf = static_cast<int>(crf);
         } else if (name == "--out") {
             options->out = value;
         } else {
