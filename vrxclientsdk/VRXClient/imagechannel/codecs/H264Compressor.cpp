@@ -7,43 +7,10 @@
 #include <cstring>
 #include <mutex>
 
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/BgraToI420.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
 namespace {
-
-// BT.601 limited-range conversion in 8-bit fixed point (the coefficients
-// scaled by 256), the matrix H.264 decoders assume when the stream carries
-// no colour description.
-inline uint8_t LumaOf(int r, int g, int b) {
-    return static_cast<uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
-}
-
-// Converts B,G,R,A rows to the three 4:2:0 planes; chroma from the average
-// of each 2 x 2 square.
-void BgraToI420(const unsigned char* src, int width, int height, x264_image_t& img) {
-    const size_t srcStride = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* s = src + y * srcStride;
-        uint8_t* yRow = img.plane[0] + y * img.i_stride[0];
-        for (int x = 0; x < width; ++x, s += 4) {
-            yRow[x] = LumaOf(s[2], s[1], s[0]);
-        }
-    }
-    for (int y = 0; y < height / 2; ++y) {
-        const unsigned char* s0 = src + (2 * y) * srcStride;
-        const unsigned char* s1 = s0 + srcStride;
-        uint8_t* uRow = img.plane[1] + y * img.i_stride[1];
-        uint8_t* vRow = img.plane[2] + y * img.i_stride[2];
-        for (int x = 0; x < width / 2; ++x, s0 += 8, s1 += 8) {
-            const int b = s0[0] + s0[4] + s1[0] + s1[4];
-            const int g = s0[1] + s0[5] + s1[1] + s1[5];
-            const int r = s0[2] + s0[6] + s1[2] + s1[6];
-            // Sums of four pixels: scale by 1/4 inside the fixed-point shift.
-            uRow[x] = static_cast<uint8_t>(((-38 * r - 74 * g + 112 * b + 512) >> 10) + 128);
-            vRow[x] = static_cast<uint8_t>(((112 * r - 94 * g - 18 * b + 512) >> 10) + 128);
-        }
-    }
-}
 
 // The buffer of an exempt picture, in picture times: about a second of the
 // cap, more than any single picture needs.
@@ -173,7 +140,9 @@ int H264Compressor::Encode(const unsigned char* pixels, unsigned char* out,
     if (!pixels || !out || !outLength || !frameType) {
         return kVemrinBadArgument;
     }
-    BgraToI420(pixels, m_width, m_height, m_picture.img);
+    x264_image_t& img = m_picture.img;
+    bgra_to_i420::Convert(pixels, m_width, m_height, img.plane[0], img.i_stride[0], img.plane[1],
+                          img.i_stride[1], img.plane[2], img.i_stride[2]);
     const bool keyAsked = *frameType == kVemrinKeyFrame;
     m_picture.i_type = keyAsked ? X264_TYPE_IDR : X264_TYPE_AUTO;
     // A refresh gets the room for this one picture: a new encoder, which
