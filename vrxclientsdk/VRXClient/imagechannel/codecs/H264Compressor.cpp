@@ -40,7 +40,7 @@ int H264Compressor::MaxBitRateKbit(int width, int height) {
 }
 
 int H264Compressor::BufferKbit(int width, int height) {
-    return std::max(1, MaxBitRateKbit(width, height) / kVemrinPictureRate);
+    return std::max(1, kVemrinBufferPictures * MaxBitRateKbit(width, height) / kVemrinPictureRate);
 }
 
 void H264Compressor::MeasurePsnr(bool on) {

@@ -27,8 +27,8 @@ public:
 
     // The constant rate factor used for a quality 1..100.
     static float RateFactor(int quality);
-    // The rate cap for width x height pictures, kbit/s, and its buffer (one
-    // picture time), kbit.
+    // The rate cap for width x height pictures, kbit/s, and its buffer
+    // (kVemrinBufferPictures picture times), kbit.
     static int MaxBitRateKbit(int width, int height);
     static int BufferKbit(int width, int height);
 
@@ -43,7 +43,7 @@ private:
     H264Compressor(int width, int height) : m_width(width), m_height(height) {}
     // Opens x264 at m_quality with the wide buffer of an exempt picture.
     bool OpenEncoder();
-    // Sets the rate factor and the buffer (one picture time when capped).
+    // Sets the rate factor and the buffer (the capped one, or the wide one).
     int Reconfigure(int quality, bool capped);
     void TallyPsnr(const x264_picture_t& coded);
 
@@ -55,5 +55,5 @@ private:
     int64_t m_pts = 0;
     int m_quality = 0;
     bool m_measure = false;  // x264 computes each picture's PSNR
-    bool m_capped = false;   // the buffer is one picture time
+    bool m_capped = false;   // the buffer is the capped one, not the wide one
 };
