@@ -56,6 +56,14 @@ bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string
             options->receiver = value;
         } else if (name == "--code") {
             options->code = value;
+        } else if (name == "--crf") {
+            char* end = nullptr;
+            const long crf = std::strtol(value.c_str(), &end, 10);
+            if (end == value.c_str() || *end != 0 || crf < 0 || crf > 51) {
+                *error = "crf must be 0 to 51: " + value;
+                return false;
+            }
+            options->crf = static_cast<int>(crf);
         } else if (name == "--out") {
             options->out = value;
         } else {

@@ -18,6 +18,7 @@ struct BenchOptions {
     std::string receiver;  // an external receiver's address instead of the simulator
     std::string out;       // the demo's PNG file
     std::string code;      // the login code for --receiver (empty: the default code)
+    int crf = 23;          // the ffmpeg baseline's x264 rate factor
 
     // The image channel's coding value: 2 raw (LZO), 4 JPEG, 7 H.264; 0 when unknown.
     int CodingValue() const;

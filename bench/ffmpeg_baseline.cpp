@@ -1,8 +1,11 @@
 // ffmpeg_baseline: the same scene captured and encoded by ffmpeg (x11grab
 // with libx264 ultrafast/zerolatency, or mjpeg), for comparison with
 // mirror_bench. Prints one JSON line with what can be measured from the
-// outside: frames per second, ffmpeg's CPU per frame and per second, and
-// bytes per frame.
+// outside: frames per second, ffmpeg's CPU per frame and per second, bytes
+// per frame and bits per second, and for H.264 x264's own PSNR of the coded
+// pictures against their input (the measure mirror_bench reports for its
+// stream). --crf N sets x264's rate factor (default 23), so that the two can
+// be compared at equal PSNR.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -28,7 +31,8 @@ int main(int argc, char** argv) {
         std::fprintf(
             stderr,
             "ffmpeg_baseline: %s\nusage: ffmpeg_baseline [--coding h264|jpeg] "
-            "[--scene static|typing|scroll|motion] [--size WxH] [--seconds N] [--display :N]\n",
+            "[--scene static|typing|scroll|motion] [--size WxH] [--seconds N] [--display :N] "
+            "[--crf N]\n",
             error.empty() ? "coding must be h264 or jpeg" : error.c_str());
         return 2;
     }
@@ -41,10 +45,11 @@ int main(int argc, char** argv) {
     testsupport::TempDir dir;
     const std::string output = dir.File(o.coding == "h264" ? "out.h264" : "out.mjpeg");
     const std::string progress = dir.File("progress.txt");
+    const std::string log = dir.File("log.txt");
     std::vector<std::string> args = {"ffmpeg",
                                      "-hide_banner",
                                      "-loglevel",
-                                     "error",
+                                     "info",
                                      "-nostdin",
                                      "-f",
                                      "x11grab",
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
                                      std::to_string(o.seconds)};
     if (o.coding == "h264") {
         args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-tune", "zerolatency",
-                                 "-f", "h264"});
+                                 "-crf", std::to_string(o.crf), "-flags", "+psnr", "-f", "h264"});
     } else {
         args.insert(args.end(), {"-c:v", "mjpeg", "-q:v", "5", "-f", "mjpeg"});
     }
@@ -73,6 +78,10 @@ int main(int argc, char** argv) {
             argv2.push_back(a.data());
         }
         argv2.push_back(nullptr);
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) {
+            dup2(fd, 2);
+        }
         execvp("ffmpeg", argv2.data());
         _exit(127);
     }
@@ -80,7 +89,8 @@ int main(int argc, char** argv) {
     rusage usage{};
     if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "ffmpeg_baseline: ffmpeg failed (status %d)\n", status);
+        std::fprintf(stderr, "ffmpeg_baseline: ffmpeg failed (status %d)\n%s", status,
+                     testsupport::ReadFile(log).c_str());
         return 1;
     }
     rig.Scene().Stop();
@@ -90,6 +100,16 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("frame=", 0) == 0) {
             frames = std::atol(line.c_str() + 6);
+        }
+    }
+    // x264's summary: "PSNR Mean Y:.. U:.. V:.. Avg:.. Global:.. kb/s:..".
+    std::string psnr = "null";
+    std::ifstream logIn(log);
+    for (std::string line; std::getline(logIn, line);) {
+        const size_t at = line.find("Global:");
+        if (line.find("PSNR Mean") != std::string::npos && at != std::string::npos) {
+            psnr = std::to_string(std::atof(line.c_str() + at + 7));
+            psnr.resize(psnr.find('.') + 3);
         }
     }
     struct stat info {};
@@ -106,9 +126,12 @@ int main(int argc, char** argv) {
     };
     std::printf(
         "{\"coding\":\"ffmpeg-%s\",\"scene\":\"%s\",\"size\":\"%dx%d\",\"fps\":%.2f,"
-        "\"cpu_ms_per_frame\":%s,\"cpu_ms_per_second\":%.2f,\"bytes_per_frame\":%s}\n",
+        "\"cpu_ms_per_frame\":%s,\"cpu_ms_per_second\":%.2f,\"bytes_per_frame\":%s,"
+        "\"mbit_per_second\":%.2f,\"crf\":%s,\"stream_psnr_db\":%s}\n",
         o.coding == "h264" ? "x264" : "mjpeg", bench::ScenePlayer::Name(o.scene), o.width, o.height,
         static_cast<double>(frames) / o.seconds, per(cpu).c_str(), cpu / o.seconds,
-        per(static_cast<double>(info.st_size)).c_str());
+        per(static_cast<double>(info.st_size)).c_str(),
+        static_cast<double>(info.st_size) * 8 / 1e6 / o.seconds,
+        o.coding == "h264" ? std::to_string(o.crf).c_str() : "null", psnr.c_str());
     return 0;
 }

@@ -1,4 +1,4 @@
-// The image channel's encode path, one 1280 x 720 frame at a time: the copy
+// The image channel's encode path, one 1920 x 1080 frame at a time: the copy
 // out of the captured frame (IBMask), each coding, and the message framing.
 // Run: <build>/bin/image_encode_bench
 #include <benchmark/benchmark.h>
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kW = 1280, kH = 720;
+constexpr int kW = 1920, kH = 1080;
 
 // A desktop-like frame: gradient, a window with text strokes, a noisy patch.
 std::vector<uint8_t> Frame(int phase) {

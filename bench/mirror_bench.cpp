@@ -4,9 +4,16 @@
 // process, runs the sender (capture, image channel) against the receiver
 // simulator in another child process (or an external receiver, --receiver),
 // and after --seconds prints one JSON line: frames per second delivered, CPU
-// of this (the sender's) process per frame and per second, bytes per frame,
-// capture-to-acknowledgement latency p50/p95 and the PSNR of the final canvas.
+// of this (the sender's) process per frame and per second, bytes per frame
+// and bits per second on the wire, capture-to-acknowledgement latency
+// p50/p95 and the PSNR of the final canvas. For H.264 also the PSNR of the
+// coded stream against the captured pictures over the measured seconds (the
+// encoder's own measure, as x264 gives it to ffmpeg); for JPEG the floor:
+// TurboJPEG's CPU time to code the final screen alone at the channel's
+// settings, and the sender's CPU per frame as a multiple of it.
 #include <sys/resource.h>
+#include <time.h>
+#include <turbojpeg.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,7 +28,9 @@
 #include "bench/mirror_rig.h"
 #include "bench/mirror_sender.h"
 #include "platform/clock.h"
+#include "platform/dynload.h"
 #include "tests/support/XScreenDrawer.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
 namespace {
 
@@ -55,6 +64,36 @@ std::optional<double> Percentile(std::vector<double> values, double p) {
     return values[i];
 }
 
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+// TurboJPEG's CPU milliseconds to code `pixels` (B, G, R, X rows) as the
+// image channel does (quality 85, 4:2:0, fast DCT); the median of some runs.
+std::optional<double> JpegFloorMs(const std::vector<uint8_t>& pixels, int width, int height) {
+    tjhandle handle = tjInitCompress();
+    if (!handle) {
+        return std::nullopt;
+    }
+    std::vector<unsigned char> out(tjBufSize(width, height, TJSAMP_420));
+    std::vector<double> times;
+    for (int i = 0; i < 41; ++i) {
+        unsigned char* dst = out.data();
+        unsigned long size = out.size();
+        const double start = ThreadCpuMs();
+        if (tjCompress2(handle, pixels.data(), width, width * 4, height, TJPF_BGRX, &dst, &size,
+                        TJSAMP_420, 85, TJFLAG_FASTDCT | TJFLAG_NOREALLOC) != 0) {
+            tjDestroy(handle);
+            return std::nullopt;
+        }
+        times.push_back(ThreadCpuMs() - start);
+    }
+    tjDestroy(handle);
+    return Percentile(times, 0.5);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +114,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string& display = rig.Display();
+    // The same module the channel loads: its PSNR tally is the channel's.
+    std::unique_ptr<platform::DynamicLibrary> vemrin;
+    VemrinMeasuredPsnrFn measuredPsnr = nullptr;
+    if (o.coding == "h264") {
+        vemrin = platform::DynamicLibrary::Load(kVemrinModuleName);
+        auto measure =
+            vemrin ? vemrin->Entry<VemrinMeasurePsnrFn>(kVemrinMeasurePsnrEntry) : nullptr;
+        measuredPsnr =
+            vemrin ? vemrin->Entry<VemrinMeasuredPsnrFn>(kVemrinMeasuredPsnrEntry) : nullptr;
+        if (measure && measuredPsnr) {
+            measure(1);
+        }
+    }
     bench::MirrorSender sender;
     if (!sender.Start(display, rig.Address(), rig.Ports(), o.CodingValue(), o.width, o.height,
                       &error)) {
@@ -86,8 +138,20 @@ int main(int argc, char** argv) {
     const double cpu0 = CpuMs();
     const int frames0 = sender.FrameCount();
     const double bytes0 = sender.BytesSent();
+    if (measuredPsnr) {
+        measuredPsnr(nullptr, nullptr);  // from here on
+    }
     SleepMs(o.seconds * 1000);
     const uint64_t t1 = platform::NowMs();
+    std::optional<double> streamPsnr;
+    if (measuredPsnr) {
+        double value = 0;
+        long long pictures = 0;
+        measuredPsnr(&value, &pictures);
+        if (pictures > 0) {
+            streamPsnr = value;
+        }
+    }
     const double cpu = CpuMs() - cpu0;
     const int senderFrames = sender.FrameCount() - frames0;
     const double senderBytes = sender.BytesSent() - bytes0;
@@ -97,7 +161,8 @@ int main(int argc, char** argv) {
     sender.Stop();
 
     const double seconds = static_cast<double>(t1 - t0) / 1000.0;
-    std::optional<double> fps, cpuPerFrame, bytesPerFrame, p50, p95, psnr;
+    std::optional<double> fps, cpuPerFrame, bytesPerFrame, mbitPerSecond, p50, p95, psnr;
+    std::optional<double> jpegFloor, floorRatio;
     if (rig.UsesSimulator()) {
         bench::ReceiverProcess::Result result;
         if (!rig.Receiver().Finish(&result)) {
@@ -146,6 +211,7 @@ int main(int argc, char** argv) {
         }
         finishBlock(last, et);
         fps = frames / seconds;
+        mbitPerSecond = bytes * 8 / 1e6 / seconds;
         if (frames > 0) {
             cpuPerFrame = cpu / static_cast<double>(frames);
             bytesPerFrame = bytes / static_cast<double>(frames);
@@ -157,6 +223,12 @@ int main(int argc, char** argv) {
         receiver::Canvas reference(o.width, o.height);
         reference.Put(0, 0, o.width, o.height, screen.data(), static_cast<size_t>(o.width) * 4);
         psnr = receiver::Psnr(result.canvas, 0, 0, reference, 0, 0, o.width, o.height);
+        if (o.coding == "jpeg") {
+            jpegFloor = JpegFloorMs(screen, o.width, o.height);
+            if (jpegFloor && cpuPerFrame && *jpegFloor > 0) {
+                floorRatio = *cpuPerFrame / *jpegFloor;
+            }
+        }
     } else {
         // An external receiver: what the sender itself can count.
         fps = senderFrames / seconds;
@@ -164,14 +236,17 @@ int main(int argc, char** argv) {
             cpuPerFrame = cpu / senderFrames;
             bytesPerFrame = senderBytes / senderFrames;
         }
+        mbitPerSecond = senderBytes * 8 / 1e6 / seconds;
     }
     std::printf(
         "{\"coding\":\"%s\",\"scene\":\"%s\",\"size\":\"%dx%d\",\"fps\":%s,\"cpu_ms_per_frame\":%s,"
-        "\"cpu_ms_per_second\":%s,\"bytes_per_frame\":%s,\"latency_p50_ms\":%s,"
-        "\"latency_p95_ms\":%s,\"psnr_db\":%s}\n",
+        "\"cpu_ms_per_second\":%s,\"bytes_per_frame\":%s,\"mbit_per_second\":%s,"
+        "\"latency_p50_ms\":%s,\"latency_p95_ms\":%s,\"psnr_db\":%s,\"stream_psnr_db\":%s,"
+        "\"jpeg_floor_ms\":%s,\"floor_ratio\":%s}\n",
         o.coding.c_str(), bench::ScenePlayer::Name(o.scene), o.width, o.height, Number(fps).c_str(),
         Number(cpuPerFrame).c_str(), Number(cpu / seconds).c_str(),
-        Number(bytesPerFrame, "%.0f").c_str(), Number(p50, "%.0f").c_str(),
-        Number(p95, "%.0f").c_str(), Number(psnr).c_str());
+        Number(bytesPerFrame, "%.0f").c_str(), Number(mbitPerSecond).c_str(),
+        Number(p50, "%.0f").c_str(), Number(p95, "%.0f").c_str(), Number(psnr).c_str(),
+        Number(streamPsnr).c_str(), Number(jpegFloor).c_str(), Number(floorRatio).c_str());
     return 0;
 }

@@ -99,13 +99,21 @@ bool ScreenCapturerX11::ResizeFrame() {
     if (width <= 0 || height <= 0) {
         return false;
     }
-    if (width != m_frame.width || height != m_frame.height) {
+    int sharedStride = 0;
+    uint8_t* shared = m_buffer.SharedPixels(&sharedStride);
+    if (shared) {
+        // The server's writes are the frame: no copy per capture.
+        m_frame.shared = shared;
+        m_frame.stride = sharedStride;
+        m_frame.pixels = {};
+    } else if (m_frame.shared || width != m_frame.width || height != m_frame.height) {
         // Only here does the frame grow or shrink: a size change.
-        m_frame.width = width;
-        m_frame.height = height;
+        m_frame.shared = nullptr;
         m_frame.stride = width * 4;
         m_frame.pixels.assign(static_cast<size_t>(m_frame.stride) * height, 0);
     }
+    m_frame.width = width;
+    m_frame.height = height;
     m_updated = UpdateRegion(CaptureRect::FromSize(width, height), m_options.blockGrid);
     m_fullFrameNeeded = true;
     return true;

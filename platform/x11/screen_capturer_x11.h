@@ -29,8 +29,11 @@ struct CapturedFrame {
     int height = 0;
     int stride = 0;  // bytes per row
     std::vector<uint8_t> pixels;
-    uint8_t* Data() { return pixels.data(); }
-    const uint8_t* Data() const { return pixels.data(); }
+    // The shared-memory image the server writes into, when it holds B, G, R,
+    // X rows: then it is the frame itself, and `pixels` stays empty.
+    uint8_t* shared = nullptr;
+    uint8_t* Data() { return shared ? shared : pixels.data(); }
+    const uint8_t* Data() const { return shared ? shared : pixels.data(); }
 };
 
 class ScreenCapturerX11 : public XDisplay::EventHandler {

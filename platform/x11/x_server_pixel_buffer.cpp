@@ -194,10 +194,19 @@ void XServerPixelBuffer::CopyFromImage(const _XImage* image, int imageX, int ima
     }
 }
 
+uint8_t* XServerPixelBuffer::SharedPixels(int* stride) const {
+    if ((m_path != Path::kShmPixmap && m_path != Path::kShmImage) || !m_image || !IsBgrx(m_image)) {
+        return nullptr;
+    }
+    *stride = m_image->bytes_per_line;
+    return reinterpret_cast<uint8_t*>(m_image->data);
+}
+
 bool XServerPixelBuffer::Capture(const CaptureRect* rects, int count, uint8_t* frame, int stride) {
     if (m_path == Path::kNone) {
         return false;
     }
+    const bool inPlace = m_image && frame == reinterpret_cast<uint8_t*>(m_image->data);
     XErrorTrap trap(m_display);
     switch (m_path) {
         case Path::kShmPixmap:
@@ -208,7 +217,7 @@ bool XServerPixelBuffer::Capture(const CaptureRect* rects, int count, uint8_t* f
                           r.left, r.top);
             }
             XSync(m_display, False);
-            for (int i = 0; i < count; ++i) {
+            for (int i = 0; !inPlace && i < count; ++i) {
                 CopyFromImage(m_image, rects[i].left, rects[i].top, rects[i], frame, stride);
             }
             break;
@@ -216,7 +225,7 @@ bool XServerPixelBuffer::Capture(const CaptureRect* rects, int count, uint8_t* f
             if (!XShmGetImage(m_display, m_window, m_image, 0, 0, AllPlanes)) {
                 return false;
             }
-            for (int i = 0; i < count; ++i) {
+            for (int i = 0; !inPlace && i < count; ++i) {
                 CopyFromImage(m_image, rects[i].left, rects[i].top, rects[i], frame, stride);
             }
             break;

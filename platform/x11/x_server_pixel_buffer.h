@@ -43,9 +43,15 @@ public:
     int Height() const { return m_height; }
     Path CurrentPath() const { return m_path; }
 
+    // The shared image's pixels, when the server writes B, G, R, X rows
+    // there (`*stride` bytes each): a frame may be those pixels, valid until
+    // the next Init or Release. nullptr otherwise.
+    uint8_t* SharedPixels(int* stride) const;
+
     // Copies the rectangles (already clipped to the drawable) from the
     // server into `frame` (B, G, R, X, `stride` bytes per row, the
-    // drawable's size). False on an X error; the frame is then partly old.
+    // drawable's size). When `frame` is SharedPixels() the server's write
+    // is all there is to it. False on an X error; the frame is then partly old.
     bool Capture(const CaptureRect* rects, int count, uint8_t* frame, int stride);
 
 private:

@@ -75,11 +75,14 @@ TEST(ScreenCapturerX11Test, EveryPixelPathReadsTheSameColours) {
         bool useShm;
         XServerPixelBuffer::Path path;
         uint32_t tolerance;  // per channel, for servers with fewer bits
+        bool shared;         // the frame is the server's shared image: no copy
     } cases[] = {
-        {"shared pixmap, 24 bits", "320x240x24", true, XServerPixelBuffer::Path::kShmPixmap, 0},
-        {"XGetImage, 24 bits", "320x240x24", false, XServerPixelBuffer::Path::kGetImage, 0},
-        {"shared pixmap, 16 bits", "320x240x16", true, XServerPixelBuffer::Path::kShmPixmap, 8},
-        {"XGetImage, 16 bits", "320x240x16", false, XServerPixelBuffer::Path::kGetImage, 8},
+        {"shared pixmap, 24 bits", "320x240x24", true, XServerPixelBuffer::Path::kShmPixmap, 0,
+         true},
+        {"XGetImage, 24 bits", "320x240x24", false, XServerPixelBuffer::Path::kGetImage, 0, false},
+        {"shared pixmap, 16 bits", "320x240x16", true, XServerPixelBuffer::Path::kShmPixmap, 8,
+         false},
+        {"XGetImage, 16 bits", "320x240x16", false, XServerPixelBuffer::Path::kGetImage, 8, false},
     };
     const uint32_t colours[] = {0xFFFFFF, 0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x80C040};
     for (const Case& c : cases) {
@@ -106,6 +109,12 @@ TEST(ScreenCapturerX11Test, EveryPixelPathReadsTheSameColours) {
             }
         }
         // Full white stays full white on every path.
+        EXPECT_EQ(PixelAt(capturer->Frame(), 20, 20), 0xFFFFFFu);
+        EXPECT_EQ(capturer->Frame().shared != nullptr, c.shared);
+        // A later change reaches the frame as well, and the rest stays.
+        drawer.Fill(100, 100, 20, 20, 0xFFFFFF);
+        ASSERT_EQ(capturer->CaptureFrame(), ScreenCapturerX11::Result::kSuccess);
+        EXPECT_EQ(PixelAt(capturer->Frame(), 110, 110), 0xFFFFFFu);
         EXPECT_EQ(PixelAt(capturer->Frame(), 20, 20), 0xFFFFFFu);
     }
 }

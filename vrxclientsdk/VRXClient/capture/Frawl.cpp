@@ -409,13 +409,19 @@ bool CFrawl::CaptureAndDeliver(const Settings& settings, bool refresh, uint64_t 
     // The cursor comes out of the picture before anything is written to it.
     const CaptureRect oldCursor = m_cursorPainter.Restore(
         m_transformer.Stage32(frame.Data()), m_transformer.Stage32Stride(frame.stride));
+    // A whole picture goes out after a refresh, a start, a resume or a size
+    // change (marked as a refresh: the receiver starts over from it), and
+    // when the changes cover the screen (not marked: full motion is ordinary
+    // content, which the encoders code at the channel's quality).
     bool whole = false;
+    bool fresh = false;
     if (captureScreen) {
         bool fullDue = false;
         {
             std::lock_guard lock(m_lock);
             fullDue = m_fullFrameDue;
         }
+        fresh = fullDue;
         if (refresh || fullDue) {
             m_capturer->RequestFullFrame();
         }
@@ -439,7 +445,7 @@ bool CFrawl::CaptureAndDeliver(const Settings& settings, bool refresh, uint64_t 
                 return false;
             }
             m_cursorPainter.Forget();
-            whole = true;
+            whole = fresh = true;
             std::lock_guard lock(m_lock);
             m_windowWidth = m_transformer.RotatedWidth();
             m_windowHeight = m_transformer.RotatedHeight();
@@ -496,7 +502,7 @@ bool CFrawl::CaptureAndDeliver(const Settings& settings, bool refresh, uint64_t 
             return true;  // paused while capturing: the change waits
         }
     }
-    Deliver(m_outputRegion, refresh || whole, static_cast<uint32_t>(now));
+    Deliver(m_outputRegion, refresh || fresh, static_cast<uint32_t>(now));
     return true;
 }
 

@@ -198,6 +198,34 @@ TEST_F(FrawlTest, RefreshGivesTheWholePictureEvenWhilePaused) {
     EXPECT_EQ(blocks[afterRefresh].ColourAt(201, 201), 0x123456u);
 }
 
+// A change over the whole screen (full motion) is a whole picture but not a
+// refresh: a refresh makes the encoders send a key frame at the top quality,
+// which every moving frame must not.
+TEST_F(FrawlTest, AChangeOverTheWholeScreenIsNoRefresh) {
+    ASSERT_EQ(m_frawl.Open(&Collector::Callback, &m_collector, 0, 0), 0);
+    ASSERT_TRUE(m_frawl.Start());
+    ASSERT_TRUE(m_collector.WaitFor(FrameAfter(0)));
+    const std::vector<Received> first = m_collector.Blocks();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first[0].block.refresh, 1);  // the start's whole picture
+    const size_t before = m_collector.Count();
+    m_drawer.Fill(0, 0, 640, 480, 0x806040);
+    ASSERT_TRUE(m_collector.WaitFor([&](const std::vector<Received>& blocks) {
+        for (size_t i = before; i < blocks.size(); ++i) {
+            if (blocks[i].Whole(640, 480)) {
+                return true;
+            }
+        }
+        return false;
+    }));
+    const std::vector<Received> blocks = m_collector.Blocks();
+    for (size_t i = before; i < blocks.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(blocks[i].block.refresh, 0);
+    }
+    EXPECT_EQ(blocks.back().ColourAt(320, 240), 0x806040u);
+}
+
 TEST_F(FrawlTest, StopEndsDeliveriesAndStartBeginsWithTheWholePicture) {
     ASSERT_EQ(m_frawl.Open(&Collector::Callback, &m_collector, 0, 0), 0);
     ASSERT_TRUE(m_frawl.Start());

@@ -8,6 +8,7 @@
 
 #include "platform/dynload.h"
 #include "tests/receiver/image/BlockDecoder.h"
+#include "tests/vrxclientsdk/VRXClient/imagechannel/vemrin_module.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/imagechannel/LzoCompressor.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
@@ -37,15 +38,6 @@ struct Pexlo {
     PexloInitFn init = lib ? lib->Entry<PexloInitFn>(kPexloInitEntry) : nullptr;
     PexloEncodeFn encode = lib ? lib->Entry<PexloEncodeFn>(kPexloEncodeEntry) : nullptr;
     PexloCloseFn close = lib ? lib->Entry<PexloCloseFn>(kPexloCloseEntry) : nullptr;
-};
-
-struct Vemrin {
-    std::unique_ptr<platform::DynamicLibrary> lib = platform::DynamicLibrary::Load("Vemrin");
-    H264EncodeInitFn init = lib ? lib->Entry<H264EncodeInitFn>(kH264EncodeInitEntry) : nullptr;
-    H264EncodeExFn encode = lib ? lib->Entry<H264EncodeExFn>(kH264EncodeExEntry) : nullptr;
-    H264EncodeReconfigQualityFn reconfig =
-        lib ? lib->Entry<H264EncodeReconfigQualityFn>(kH264EncodeReconfigQualityEntry) : nullptr;
-    H264EncodeCloseFn close = lib ? lib->Entry<H264EncodeCloseFn>(kH264EncodeCloseEntry) : nullptr;
 };
 
 }  // namespace

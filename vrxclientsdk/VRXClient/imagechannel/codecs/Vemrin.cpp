@@ -37,8 +37,18 @@ VEMRIN_EXPORT void H264_Encode_Close(void* handle) {
     delete static_cast<H264Compressor*>(handle);
 }
 
+VEMRIN_EXPORT void Vemrin_MeasurePsnr(int on) {
+    H264Compressor::MeasurePsnr(on != 0);
+}
+
+VEMRIN_EXPORT void Vemrin_MeasuredPsnr(double* psnr, long long* pictures) {
+    H264Compressor::MeasuredPsnr(psnr, pictures);
+}
+
 static_assert(std::is_same_v<decltype(&Vemrin_Version), VemrinVersionFn>);
 static_assert(std::is_same_v<decltype(&H264_Encode_Init), H264EncodeInitFn>);
 static_assert(std::is_same_v<decltype(&H264_EncodeEx), H264EncodeExFn>);
 static_assert(std::is_same_v<decltype(&H264_Encode_Reconfig_Quality), H264EncodeReconfigQualityFn>);
 static_assert(std::is_same_v<decltype(&H264_Encode_Close), H264EncodeCloseFn>);
+static_assert(std::is_same_v<decltype(&Vemrin_MeasurePsnr), VemrinMeasurePsnrFn>);
+static_assert(std::is_same_v<decltype(&Vemrin_MeasuredPsnr), VemrinMeasuredPsnrFn>);

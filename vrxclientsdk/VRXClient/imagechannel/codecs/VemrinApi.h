@@ -19,6 +19,19 @@ constexpr int kVemrinKeyFrame = 0;
 constexpr int kVemrinInterFrame = 1;
 constexpr int kVemrinAnyFrame = 3;
 
+// The stream's rate cap. Pictures are timed at kVemrinPictureRate per
+// second; the encoder holds the stream to kVemrinCapKbitAt1080p kbit/s for
+// 1920 x 1080 pictures, scaled by the pixel count for other sizes, with a
+// buffer of kVemrinBufferPictures picture times: a burst of motion lowers the
+// quality of a few pictures instead of flooding the link. (With a buffer of
+// one picture time x264 predicts screen content so cautiously that scrolling
+// lost 8 dB at a tenth of the cap.) The first picture and a key frame asked
+// for at quality 100 (a refresh) get about a second of the cap as their
+// room, and the picture after them may use what they left.
+constexpr int kVemrinPictureRate = 60;
+constexpr int kVemrinBufferPictures = 4;
+constexpr int kVemrinCapKbitAt1080p = 20000;
+
 // Results besides 0 (success).
 constexpr int kVemrinBadArgument = -1;
 constexpr int kVemrinOutputTooSmall = -2;
@@ -40,6 +53,14 @@ using H264EncodeExFn = int (*)(void* handle, const unsigned char* pixels, unsign
 using H264EncodeReconfigQualityFn = int (*)(void* handle, int quality);
 // Closes the encoder; nullptr is ignored.
 using H264EncodeCloseFn = void (*)(void* handle);
+
+// Measurement for benchmarks, absent in older modules. With on != 0,
+// encoders opened afterwards also compute the PSNR of each coded picture
+// against its input (costs CPU); Vemrin_MeasuredPsnr gives the PSNR over all
+// pictures measured since (from the summed squared error of Y, U and V) and
+// their count, and restarts the tally. Any thread.
+using VemrinMeasurePsnrFn = void (*)(int on);
+using VemrinMeasuredPsnrFn = void (*)(double* psnr, long long* pictures);
 }
 
 constexpr const char kVemrinModuleName[] = "Vemrin";
@@ -48,3 +69,5 @@ constexpr const char kH264EncodeInitEntry[] = "H264_Encode_Init";
 constexpr const char kH264EncodeExEntry[] = "H264_EncodeEx";
 constexpr const char kH264EncodeReconfigQualityEntry[] = "H264_Encode_Reconfig_Quality";
 constexpr const char kH264EncodeCloseEntry[] = "H264_Encode_Close";
+constexpr const char kVemrinMeasurePsnrEntry[] = "Vemrin_MeasurePsnr";
+constexpr const char kVemrinMeasuredPsnrEntry[] = "Vemrin_MeasuredPsnr";
