@@ -41,6 +41,14 @@ struct DiscoveredReceiver {
     std::string ip;  // dotted IPv4
 };
 
+// One access point the PC sees (access-point pages, types 1 and 19).
+struct AccessPointInfo {
+    std::string ssid;
+    std::string bssid;
+    int signal = 0;
+    int authentication = 0;  // 0 WEP, 3 WPA, 6 WPA2, others: open or unknown
+};
+
 // One connection profile of the profile pages (types 7, 14, 15).
 struct ConnectionProfile {
     std::string name, ssid, serverIp, userName, loginCode, key;
@@ -92,6 +100,23 @@ public:
     const std::vector<std::string>& ApFilterPrefixes() const { return m_apFilter; }
     bool ApFilterOn() const { return m_apFilterOn; }
 
+    // The access point chosen for the security page (type 4): its
+    // authentication value picks the key's name ("WPA", "WPA2", "WEP").
+    void SetChosenAuthentication(int value) { m_chosenAuth = value; }
+    int ChosenAuthentication() const { return m_chosenAuth; }
+    // An SSID the access-point list never shows (empty: none).
+    void SetNeverListedName(std::string name) { m_neverListed = std::move(name); }
+    const std::string& NeverListedName() const { return m_neverListed; }
+    // The update offer (type 25): whether the offered version is newer, and
+    // the caption of its download button then.
+    void SetUpdateIsNewer(bool newer) { m_updateNewer = newer; }
+    bool UpdateIsNewer() const { return m_updateNewer; }
+    void SetDownloadText(std::string text) { m_downloadText = std::move(text); }
+    const std::string& DownloadText() const { return m_downloadText; }
+    // The address field (1021) cannot be edited.
+    void SetIpReadOnly(bool readOnly) { m_ipReadOnly = readOnly; }
+    bool IpReadOnly() const { return m_ipReadOnly; }
+
     // --- Inputs and results ---------------------------------------------
     // The volume page's value (0..157).
     void SetVolume(int volume) { m_volume = volume; }
@@ -133,6 +158,9 @@ public:
     // Lists the pages fill and creators read.
     std::vector<DiscoveredReceiver>& Receivers() { return m_receivers; }
     std::vector<ConnectionProfile>& Profiles() { return m_profiles; }
+    // Every access point of the last scan, and those the list shows.
+    std::vector<AccessPointInfo>& AllAccessPoints() { return m_allAccessPoints; }
+    std::vector<AccessPointInfo>& ShownAccessPoints() { return m_shownAccessPoints; }
     ConnectionProfile& CurrentProfile() { return m_currentProfile; }
 
     // --- Running --------------------------------------------------------
@@ -170,6 +198,12 @@ private:
     int m_closeCode = 0;
     std::vector<DiscoveredReceiver> m_receivers;
     std::vector<ConnectionProfile> m_profiles;
+    std::vector<AccessPointInfo> m_allAccessPoints, m_shownAccessPoints;
+    int m_chosenAuth = -1;
+    std::string m_neverListed;
+    bool m_updateNewer = false;
+    std::string m_downloadText;
+    bool m_ipReadOnly = false;
     ConnectionProfile m_currentProfile;
     std::unique_ptr<CommonDialogWindow> m_window;
 };

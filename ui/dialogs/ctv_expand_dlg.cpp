@@ -1,10 +1,8 @@
 #include "ui/dialogs/ctv_expand_dlg.h"
 
-#include "platform/window/window_limits.h"
+#include "ui/dialogs/tv_expand_window.h"
 
 namespace ui {
-
-class TvExpandWindow {};
 
 CTVExpandDlg::CTVExpandDlg() = default;
 CTVExpandDlg::~CTVExpandDlg() = default;
@@ -14,7 +12,10 @@ DialogRecord CTVExpandDlg::Describe() const {
 }
 
 int CTVExpandDlg::RunModal() {
-    return platform::kModalAborted;
+    m_window = std::make_unique<TvExpandWindow>(*this);
+    const int result = m_window->Run();
+    m_window.reset();
+    return result;
 }
 
 }  // namespace ui

@@ -9,6 +9,10 @@
 
 #include <string>
 
+namespace platform {
+class WifiProvider;
+}
+
 namespace ui {
 
 class DialogRunner;
@@ -21,6 +25,8 @@ struct DialogEnvironment {
     MainWindowServices* mainWindow = nullptr;
     PageOperations* pages = nullptr;
     SkinImages* skin = nullptr;
+    // The access points the PC sees (access-point pages).
+    platform::WifiProvider* wifi = nullptr;
     // The skin folder (png/, bmp/, Language/locale) and the font family
     // that every text element is given.
     std::string skinFolder;
