@@ -52,10 +52,12 @@ inline constexpr uint32_t kTimerCancel = 215;          // page code: cancel
 // Commands the dialog window takes.
 inline constexpr uint32_t kCommandCheckResult = 1035;      // param: 0, 1 or 2
 inline constexpr uint32_t kCommandLanguageChosen = 10392;  // the language menu's choice
-// User message carrying a receiver client's event (code, param).
-inline constexpr uint32_t kClientEventMessage = 0xC11E;
-// The client event code of a lost connection.
-inline constexpr uint32_t kClientEventConnectClose = 1;
+// A receiver client's event as the client adapter posts it to the window
+// registered as its target: one kUser message, code kClientEventMessage,
+// param the event, param2 its argument (the adapter's ClientEvent values).
+inline constexpr uint32_t kClientEventMessage = 0x5E01;
+// The event of a lost connection (ClientEvent::kOnConnectClose).
+inline constexpr int64_t kClientEventConnectClose = 5;
 
 class CommonDialogWindow final : public platform::WindowHandler,
                                  public WidgetHost,

@@ -29,6 +29,15 @@ constexpr const char* kOwnerClass = "CQKCommonDlg";
 // The character shown for each character of the six-digit password.
 constexpr char32_t kPasswordDot = U'\u25CF';
 
+// Characters, not bytes: translations of "Cancel" are UTF-8.
+size_t Utf8Length(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
 bool IsMessageType(int type) {
     return (type >= 8 && type <= 12) || type == 20 || type == 26 || type == 34;
 }
@@ -161,7 +170,7 @@ void BuildButton(CommonBuildContext& ctx, const LayoutElement& record) {
     if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
         rect.left -= 30;
     }
-    if (id == 10253 && button->Caption().size() > 11) {
+    if (id == 10253 && Utf8Length(button->Caption()) > 11) {
         // Long translations of "Cancel" take the wider button picture.
         resource = 5171;
         r.w = 448;
