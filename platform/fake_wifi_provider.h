@@ -1,0 +1,61 @@
+// FakeWifiProvider: a WifiProvider for tests that answers with `points`.
+//
+// Block() makes the next listings wait until Release(), so that a test can
+// act while a scan is running (a second refresh, a quit); Calls() counts the
+// listings begun.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+#include "platform/wifi_provider.h"
+
+namespace platform {
+
+class FakeWifiProvider final : public WifiProvider {
+public:
+    explicit FakeWifiProvider(std::vector<WifiAccessPoint> points = {})
+        : m_points(std::move(points)) {}
+
+    bool ListAccessPoints(std::vector<WifiAccessPoint>& out) override {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_calls;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return !m_blocked; });
+        out = m_points;
+        return true;
+    }
+
+    void SetPoints(std::vector<WifiAccessPoint> points) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_points = std::move(points);
+    }
+    void Block() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_blocked = true;
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_blocked = false;
+        m_changed.notify_all();
+    }
+    // Waits until `n` listings have begun.
+    void WaitForCalls(int n) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_calls >= n; });
+    }
+    int Calls() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<WifiAccessPoint> m_points;
+    bool m_blocked = false;
+    int m_calls = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,369 @@
+// The common dialog's window on the headless backend: placement, the built
+// elements, drawing, keys, clicks, timers on the fake clock, the language
+// menu and events from other threads.
+#include <thread>
+
+#include "platform/controls/edit.h"
+#include "platform/controls/list_control.h"
+#include "platform/window/window_limits.h"
+#include "tests/ui/dialogs/common_dialog_test_support.h"
+#include "ui/dialogs/common_layout_tables.h"
+#include "ui/widgets/language_menu_hook.h"
+#include "ui/widgets/qk_text.h"
+
+namespace dialogtest {
+namespace {
+
+using platform::Argb;
+using platform::Key;
+using ui::CommonDialogWindow;
+using ui::CQKCommonDlg;
+
+constexpr Argb kBlue = platform::ToArgb(platform::ColorRef(0xBC6B1A));
+constexpr Argb kFrame = platform::ToArgb(platform::ColorRef(0xA97300));
+
+TEST_F(CommonDialogTest, MessageBoxIsAPemuCommonWindowCentredAt340x128AndOkEndsIt) {
+    CQKCommonDlg& d = Dialog(10);
+    d.SetTitleText("Warning");
+    d.SetMessageText("Something happened.");
+    CommonDialogWindow& w = Open(d);
+    EXPECT_EQ(wm->ClassName(w.Window()), "PEMU_COMMON");
+    EXPECT_EQ(wm->Title(w.Window()), "Pemu");
+    // Made at 453 x 148, shown at 340 x 128 on the middle of the screen.
+    EXPECT_EQ(*wm->ScreenRect(w.Window()),
+              Rect::FromXywh((1024 - 340) / 2, (768 - 128) / 2, 340, 128));
+    EXPECT_TRUE(headless->State(w.Window())->spec.topmost ||
+                headless->StackingOrder().back() == w.Window());
+    EXPECT_EQ(w.FindWidget(10214)->Caption(), "Warning");
+    EXPECT_EQ(w.FindWidget(10215)->Caption(), "Something happened.");
+
+    ClickWidget(w, 10218);
+    ASSERT_TRUE(w.Ended());
+    EXPECT_EQ(*w.EndResult(), ui::kIdOk);
+    EXPECT_EQ(w.ResultCode(), 1);
+}
+
+TEST_F(CommonDialogTest, BackBufferIsMadeOnceAndWidgetsAreListedInTableOrder) {
+    CommonDialogWindow& w = Open(29);
+    platform::Surface* back = w.BackBuffer();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Width(), 614);
+    EXPECT_EQ(back->Height(), 400);
+    EXPECT_TRUE(w.Create());  // initialising again keeps the buffer
+    EXPECT_EQ(w.BackBuffer(), back);
+    // Skinned records become widgets; the edit is a standard control.
+    std::vector<ui::LayoutElement> table;
+    ASSERT_TRUE(ui::GetLayoutTable(29, table));
+    std::erase_if(table,
+                  [](const ui::LayoutElement& e) { return !e.ClassName().starts_with("CQK"); });
+    ASSERT_EQ(w.Widgets().size(), table.size());
+    for (size_t i = 0; i < table.size() && i < w.Widgets().size(); ++i) {
+        EXPECT_EQ(w.Widgets()[i]->ControlId(), table[i].id) << i;
+    }
+    // A record with shown = 0 is listed but its window stays hidden.
+    ui::CQKin* play = w.FindWidget(30135);
+    ASSERT_NE(play, nullptr);
+    EXPECT_FALSE(play->VisibleFlag());
+    EXPECT_FALSE(wm->IsVisible(play->Window()));
+}
+
+TEST_F(CommonDialogTest, TypesWithoutElementsBuildNothing) {
+    for (int type : {3, 11, 36}) {
+        CommonDialogWindow& w = Open(type);
+        EXPECT_TRUE(w.Widgets().empty()) << type;
+    }
+}
+
+TEST_F(CommonDialogTest, StripButtonsAreOneFrameWide) {
+    CommonDialogWindow& ap = Open(1);
+    // A 288-pixel PNG strip of 4 frames.
+    EXPECT_EQ(ap.FindWidget(10261)->GetRect().Width(), 72);
+    // Bitmap strips hold one frame's width in the record already.
+    CommonDialogWindow& profiles = Open(13);
+    EXPECT_EQ(profiles.FindWidget(10269)->GetRect().Width(), 27);
+}
+
+TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
+    CQKCommonDlg& d = Dialog(7);
+    d.CurrentProfile().loginCode = "6049";
+    d.CurrentProfile().userName = "someone";
+    CommonDialogWindow& w = Open(d);
+    auto edit = [&](const char* name) -> platform::Edit* {
+        std::vector<ui::LayoutElement> table;
+        ui::GetLayoutTable(7, table);
+        for (const ui::LayoutElement& e : table) {
+            if (e.Name() == name) {
+                return dynamic_cast<platform::Edit*>(w.FindControl(e.id));
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_NE(edit("PROFILE_LOGINCODE"), nullptr);
+    EXPECT_EQ(edit("PROFILE_LOGINCODE")->Text(), "****");
+    EXPECT_EQ(edit("PROFILE_LOGINCODE")->Limit(), 4u);
+    ASSERT_NE(edit("PROFILE_AP"), nullptr);
+    EXPECT_EQ(edit("PROFILE_AP")->Text(), "<<Existing Network>>");
+    EXPECT_FALSE(edit("PROFILE_AP")->IsEnabled());
+    EXPECT_EQ(edit("PROFILE_AP")->Limit(), 32u);
+    EXPECT_EQ(edit("PROFILE_USERNAME")->Text(), "someone");
+    EXPECT_EQ(edit("PROFILE_USERNAME")->Limit(), 12u);
+}
+
+TEST_F(CommonDialogTest, ReceiverListHasTheAddressInColumnZeroAndTheFirstRowSelected) {
+    CQKCommonDlg& d = Dialog(2);
+    d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+    CommonDialogWindow& w = Open(d);
+    auto* list = dynamic_cast<platform::ListControl*>(w.FindControl(1009));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->ColumnCount(), 2);
+    ASSERT_EQ(list->RowCount(), 2);
+    EXPECT_EQ(list->Cell(0, 0), "10.0.0.5");
+    EXPECT_EQ(list->Cell(0, 1), "Room A");
+    EXPECT_EQ(list->Selected(), 0);
+    // Connect takes the selected row.
+    ClickWidget(w, 10020);
+    EXPECT_EQ(d.SelectedRow(), 0);
+    EXPECT_EQ(w.EndResult(), std::optional<int>(ui::kIdOk));
+}
+
+TEST_F(CommonDialogTest, SecurityPageNamesTheKeyWithoutFormattingTheCatalogText) {
+    CQKCommonDlg& d = Dialog(4);
+    d.SetChosenAuthentication(6);
+    CommonDialogWindow& w = Open(d);
+    EXPECT_EQ(w.FindWidget(10257)->Caption(), "Please enter the WPA2 Key");
+    EXPECT_EQ(w.FindWidget(10263)->Caption(), "WPA2 Key:");
+}
+
+TEST_F(CommonDialogTest, RussianCatalogueWidensTheConfirmButtonButNotTheCancelPicture) {
+    ASSERT_TRUE(appres::Translator::Bind(PEMU_SKIN_DIR));
+    CommonDialogWindow& english = Open(31);
+    const Rect plain = english.FindWidget(10203)->GetRect();
+    appres::Translator::SelectLanguage("ru_RU");
+    CommonDialogWindow& russian = Open(31);
+    const Rect wide = russian.FindWidget(10203)->GetRect();
+    EXPECT_EQ(wide.left, plain.left - 30);
+    EXPECT_EQ(wide.Width(), plain.Width() + 30);
+    // "Cancel" in Russian is 6 characters (12 bytes): the normal picture.
+    CommonDialogWindow& profile = Open(14);
+    ui::CQKin* cancel = profile.FindWidget(10253);
+    EXPECT_EQ(cancel->GetRect().Width(), 72);
+}
+
+TEST_F(CommonDialogTest, DrawnOutlinesLinesFramesAndTheVolumeBarWidth) {
+    CommonDialogWindow& menu = Open(39);
+    const Rect bg = menu.FindWidget(20237)->GetRect();
+    EXPECT_EQ(menu.BackBuffer()->PixelAt(bg.left, bg.top + 50), kBlue);
+    EXPECT_EQ(menu.BackBuffer()->PixelAt(bg.right - 1, bg.top + 50), kBlue);
+    EXPECT_EQ(menu.BackBuffer()->PixelAt(bg.left + 50, bg.bottom - 1), kBlue);
+    wm->Destroy(menu.Window());
+    Pump();
+
+    CQKCommonDlg& d = Dialog(33);
+    d.SetVolume(20);
+    CommonDialogWindow& audio = Open(d);
+    const Rect line = audio.FindWidget(30190)->GetRect();
+    EXPECT_EQ(audio.BackBuffer()->PixelAt(line.left + 10, line.top), kBlue);
+    // The volume page's title image has the frame; the prompts' have none.
+    const Rect title = audio.FindWidget(10374)->GetRect();
+    EXPECT_EQ(audio.BackBuffer()->PixelAt(title.left + 2, title.top + 60), kFrame);
+    CommonDialogWindow& prompt = Open(6);
+    const Rect promptTitle = prompt.FindWidget(10188)->GetRect();
+    EXPECT_NE(prompt.BackBuffer()->PixelAt(promptTitle.left + 2, promptTitle.top + 60), kFrame);
+
+    // The highlight covers the bar up to volume + 3 only.
+    const Rect bar = audio.FindWidget(30194)->GetRect();
+    ui::CQKin* highlight = audio.FindWidget(30194);
+    highlight->SetVisibleFlag(true);
+    audio.BackBuffer()->Clear(Argb(0xFF00FF00));
+    audio.DrawElements();
+    const Argb inside = audio.BackBuffer()->PixelAt(bar.left + 10, bar.top + 6);
+    d.SetVolume(150);
+    audio.BackBuffer()->Clear(Argb(0xFF00FF00));
+    audio.DrawElements();
+    // With volume 150 the highlight reaches 141 at most; at 20 it stops at 23.
+    EXPECT_EQ(audio.BackBuffer()->PixelAt(bar.left + 30, bar.top + 6), inside);
+    EXPECT_NE(audio.BackBuffer()->PixelAt(bar.left + 145, bar.top + 6), inside);
+    d.SetVolume(20);
+    audio.BackBuffer()->Clear(Argb(0xFF00FF00));
+    audio.DrawElements();
+    EXPECT_NE(audio.BackBuffer()->PixelAt(bar.left + 30, bar.top + 6), inside);
+}
+
+TEST_F(CommonDialogTest, EnterAndEscapeByType) {
+    CommonDialogWindow& box = Open(10);
+    Key(Key::kReturn);
+    EXPECT_EQ(box.EndResult(), std::optional<int>(ui::kIdCancel));
+    EXPECT_EQ(box.ResultCode(), 1);
+    wm->Destroy(box.Window());
+
+    CommonDialogWindow& page = Open(28);
+    Key(Key::kReturn);
+    Key(Key::kEscape);
+    EXPECT_FALSE(page.Ended());
+    wm->Destroy(page.Window());
+
+    CommonDialogWindow& prompt = Open(20);
+    Key(Key::kEscape);
+    EXPECT_EQ(prompt.EndResult(), std::optional<int>(ui::kIdCancel));
+}
+
+TEST_F(CommonDialogTest, SecurityKeyCheckBoxesBeepsOrAccepts) {
+    CQKCommonDlg& d = Dialog(4);
+    CommonDialogWindow& w = Open(d);
+    auto* key = dynamic_cast<platform::Edit*>(w.FindControl(1012));
+    auto* again = dynamic_cast<platform::Edit*>(w.FindControl(1013));
+    ASSERT_TRUE(key && again);
+    key->SetText("abcdefgh");
+    again->SetText("abcdefgX");
+    Key(Key::kReturn);
+    ASSERT_EQ(runner.Records().size(), 1u);
+    EXPECT_EQ(runner.Records()[0].type, 10);
+    EXPECT_FALSE(w.Ended());
+    again->SetText("abcdefg");
+    key->SetText("abcdefg");  // 7 characters
+    Key(Key::kReturn);
+    EXPECT_EQ(headless->BellCount(), 1);
+    EXPECT_FALSE(w.Ended());
+    key->SetText("abcde");
+    again->SetText("abcde");
+    Key(Key::kReturn);
+    EXPECT_EQ(w.EndResult(), std::optional<int>(ui::kIdOk));
+    EXPECT_EQ(d.GetEnteredKey(), "abcde");
+}
+
+TEST_F(CommonDialogTest, DragMovesMostDialogsButNotThePrompts) {
+    // Pressed on the title text, which hands the press to the dialog.
+    for (auto [type, title, moves] : {std::tuple{10, 10214u, true}, {6, 10199u, false}}) {
+        CommonDialogWindow& w = Open(type);
+        const Rect before = *wm->ScreenRect(w.Window());
+        const Point p = WidgetPoint(w, title);
+        headless->PressButton(platform::MouseButton::kLeft, p);
+        Pump();
+        headless->MoveMouse({p.x + 40, p.y + 25});
+        Pump();
+        headless->ReleaseButton(platform::MouseButton::kLeft, {p.x + 40, p.y + 25});
+        Pump();
+        const Rect after = *wm->ScreenRect(w.Window());
+        EXPECT_EQ(after.left - before.left, moves ? 40 : 0) << type;
+        EXPECT_EQ(after.top - before.top, moves ? 25 : 0) << type;
+        wm->Destroy(w.Window());
+        Pump();
+    }
+}
+
+TEST_F(CommonDialogTest, TimersOnTheFakeClock) {
+    // 177: the dock closes itself after 2 s.
+    CommonDialogWindow& dock = Open(17);
+    clock.Advance(1999);
+    Pump();
+    EXPECT_FALSE(dock.Ended());
+    clock.Advance(1);
+    Pump();
+    EXPECT_EQ(dock.EndResult(), std::optional<int>(ui::kIdCancel));
+
+    // 252: the dots step every 200 ms, 1 to 4 and round again.
+    CommonDialogWindow& search = Open(28);
+    std::vector<int> steps;
+    for (int i = 0; i < 5; ++i) {
+        clock.Advance(200);
+        Pump();
+        steps.push_back(search.DotStep());
+    }
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 1}));
+    // 250: one search step a second, then every 5 s while none runs.
+    const auto calls = pages.Calls();
+    EXPECT_GE(std::count(calls.begin(), calls.end(), "SearchPageClients"), 1);
+    wm->Destroy(search.Window());
+
+    // 264: the prompt's edit gets the focus after 200 ms.
+    CommonDialogWindow& prompt = Open(32);
+    clock.Advance(200);
+    Pump();
+    EXPECT_EQ(wm->Focus(), prompt.FindControl(1005)->Window());
+    wm->Destroy(prompt.Window());
+
+    // 266: the language menu closes once another window is active.
+    CommonDialogWindow& other = Open(10);
+    CommonDialogWindow& menu = Open(39);
+    wm->Raise(menu.Window());
+    clock.Advance(200);
+    Pump();
+    EXPECT_FALSE(menu.Ended());
+    wm->Raise(other.Window());
+    clock.Advance(200);
+    Pump();
+    EXPECT_EQ(menu.EndResult(), std::optional<int>(ui::kIdCancel));
+}
+
+TEST_F(CommonDialogTest, APressInAnotherDialogClosesTheLanguageMenuByItsId) {
+    CommonDialogWindow& page = Open(33);
+    CommonDialogWindow& menu = Open(39);
+    EXPECT_EQ(ui::LanguageMenuHook::OpenMenu(), menu.Window());
+    const Rect r = *wm->ScreenRect(page.Window());
+    // Beside the menu, on the page's background.
+    headless->Click(platform::MouseButton::kLeft, {r.left + 5, r.bottom - 8});
+    Pump();
+    EXPECT_EQ(menu.EndResult(), std::optional<int>(ui::kIdCancel));
+}
+
+TEST_F(CommonDialogTest, LanguageChoiceGoesOnlyToALiveCaller) {
+    CQKCommonDlg& d = Dialog(33);
+    d.SetLanguage("English");
+    CommonDialogWindow& w = Open(d);
+    runner.ThenType(39, ui::kIdOk, [](ui::ModalDialog& m) {
+        static_cast<CQKCommonDlg&>(m).SetLanguage("German");
+    });
+    ClickWidget(w, 20236);
+    EXPECT_EQ(d.Language(), "German");
+    auto calls = pages.Calls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "OnLanguageSelected German"), calls.end());
+
+    // The caller's window goes while its menu is open: nothing is posted.
+    CQKCommonDlg& gone = Dialog(33);
+    CommonDialogWindow& g = Open(gone);
+    platform::WindowManager* manager = wm.get();
+    const platform::WindowId gw = g.Window();
+    runner.ThenType(39, ui::kIdOk, [manager, gw](ui::ModalDialog& m) {
+        static_cast<CQKCommonDlg&>(m).SetLanguage("French");
+        manager->Destroy(gw);
+    });
+    const size_t before = pages.Calls().size();
+    ClickWidget(g, 20236);
+    Pump();
+    EXPECT_EQ(pages.Calls().size(), before);
+}
+
+TEST_F(CommonDialogTest, ClientEventFromAnotherThreadIsHandledOnTheUiThread) {
+    CommonDialogWindow& w = Open(28);
+    const size_t before = pages.Calls().size();
+    std::thread network([&w] { w.PostClientEvent(ui::kClientEventConnectClose, 0); });
+    network.join();
+    // Nothing runs on the posting thread.
+    EXPECT_EQ(pages.Calls().size(), before);
+    Pump();
+    auto calls = pages.Calls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "OnClientEvent 5 0"), calls.end());
+    ASSERT_FALSE(runner.Records().empty());
+    EXPECT_EQ(runner.Records().back().text, "Device disconnected.");
+}
+
+TEST_F(CommonDialogTest, SemicolonsNeverStayInTheApClientEdits) {
+    CommonDialogWindow& w = Open(21);
+    auto* ssid = dynamic_cast<platform::Edit*>(w.FindControl(1005));
+    ASSERT_NE(ssid, nullptr);
+    ssid->SetText("home;net");  // set
+    Pump();
+    EXPECT_EQ(ssid->Text(), "homenet");
+    ssid->SetFocus();
+    headless->TypeChar(';');  // typed
+    Pump();
+    EXPECT_EQ(ssid->Text().find(';'), std::string::npos);
+    wm->SetClipboardText("a;b");  // pasted
+    headless->PressKey(Key::kUnknown, platform::kModControl, 'v');
+    headless->ReleaseKey(Key::kUnknown, platform::kModControl, 'v');
+    Pump();
+    EXPECT_EQ(ssid->Text().find(';'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dialogtest

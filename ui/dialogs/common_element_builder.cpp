@@ -1,0 +1,395 @@
+#include "ui/dialogs/common_element_builder.h"
+
+#include <arpa/inet.h>
+
+#include <cstdio>
+
+#include "app/res/version_info.h"
+#include "platform/controls/control_set.h"
+#include "platform/controls/edit.h"
+#include "platform/controls/ip_address_control.h"
+#include "platform/controls/list_control.h"
+#include "platform/window/window_manager.h"
+#include "ui/dialogs/access_point_scan.h"
+#include "ui/dialogs/common_layout_tables.h"
+#include "ui/dialogs/common_text_styles.h"
+#include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/widgets/element_fields.h"
+#include "ui/widgets/qk_button.h"
+#include "ui/widgets/qk_image.h"
+#include "ui/widgets/qk_list_view.h"
+#include "ui/widgets/qk_scrollbar.h"
+#include "ui/widgets/qk_text.h"
+#include "ui/widgets/widget_host.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kOwnerClass = "CQKCommonDlg";
+// The character shown for each character of the six-digit password.
+constexpr char32_t kPasswordDot = U'\u25CF';
+
+// Characters, not bytes: translations of "Cancel" are UTF-8.
+size_t Utf8Length(const std::string& text) {
+    size_t n = 0;
+    for (unsigned char c : text) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+bool IsMessageType(int type) {
+    return (type >= 8 && type <= 12) || type == 20 || type == 26 || type == 34;
+}
+
+platform::ColorRef Colour(uint32_t bgr) {
+    return platform::ColorRef::FromRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// The text a text element shows in place of its caption, if any.
+std::string TextContent(CommonBuildContext& ctx, const LayoutElement& record,
+                        const std::string& caption) {
+    CQKCommonDlg& d = ctx.dialog;
+    WidgetHost& host = ctx.host;
+    const std::string name = record.Name();
+    const int type = d.Type();
+    auto translated = [&](const std::string& text) {
+        return text.empty() ? text : host.TranslateText(text);
+    };
+    if (IsMessageType(type)) {
+        return name == "MESSAGE_TITLE_TEXT" ? translated(d.TitleText())
+                                            : translated(d.MessageText());
+    }
+    if (type == 38) {
+        if (name == "MESSAGE_TITLE_TEXT") {
+            return translated(d.TitleText());
+        }
+        if (name == "MESSAGE_RESOLUTION_SUBTITLE_TEXT") {
+            return translated(d.MessageText());
+        }
+        return caption;
+    }
+    if (type == 6 && record.id == 10387) {
+        return caption + d.ReceiverName();
+    }
+    if (type == 4) {
+        const std::string word = SecurityWord(d.ChosenAuthentication());
+        if (name == "AP_SUBTITLE_TEXT") {
+            return FillFirstPlaceholder(host.LoadTranslatedString(65259), word);
+        }
+        if (name == "AP_KEY_TEXT") {
+            return FillFirstPlaceholder(host.LoadTranslatedString(65260), word);
+        }
+        if (name == "AP_TITLE_TEXT" && !d.TitleText().empty()) {
+            return translated(d.TitleText());
+        }
+    }
+    if (name == "INFO_PRODUCT_TEXT") {
+        const appres::FileVersion v = appres::ProgramFileVersion();
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, " v%d.%d.%d.%d", v.major, v.minor, v.build,
+                      v.revision);
+        return caption + buffer;
+    }
+    if (name == "APCILENT_TV_SSID_VALUE") {
+        return d.InitialText();
+    }
+    if (name == "AUTOUPDATE_VERSION_NUMBER_TEXT") {
+        return "PEMU " + d.VersionText();
+    }
+    if (type == 27 && record.id >= 30180 && record.id <= 30183) {
+        const size_t index = record.id - 30180;
+        return index < d.Receivers().size() ? d.Receivers()[index].name : std::string();
+    }
+    return caption;
+}
+
+void BuildText(CommonBuildContext& ctx, const LayoutElement& record) {
+    auto text = MakeWidget<CQKText>();
+    text->SetOwner(&ctx.host, kOwnerClass);
+    text->SetTopLevel(true);
+    ApplyLayoutElement(*text, record, &ctx.host);
+    text->SetCaption(TextContent(ctx, record, text->Caption()));
+    const CommonTextStyle style = CommonTextStyleFor(record.id, ctx.dialog.CenterMessage());
+    text->SetFormatFlags(style.flags);
+    text->SetTextColour(Colour(style.colour));
+    text->SetSecondColour(Colour(kTextSecondColour));
+    text->SetTextSize(style.size);
+    text->SetWeight(style.weight);
+    text->SetFontFamily(ctx.dialog.Environment().fontName);
+    if (text->CreateWidget()) {
+        ctx.widgets.push_back(std::move(text));
+    }
+}
+
+// Makes the window of an image or button with the record's picture. PNG
+// strips are cut from the record's size; bitmaps are cut from their own.
+bool CreateWithPicture(CQKin& widget, const LayoutElement& record, int resourceId) {
+    if (record.LoadsPng()) {
+        widget.SetPngSize(record.w, record.h);
+        return widget.CreateWidgetWithPng(resourceId);
+    }
+    return widget.CreateWidgetWithBitmap(resourceId);
+}
+
+void BuildImage(CommonBuildContext& ctx, const LayoutElement& record) {
+    auto image = MakeWidget<CQKImage>();
+    image->SetOwner(&ctx.host, kOwnerClass);
+    image->SetTopLevel(true);
+    ApplyLayoutElement(*image, record, &ctx.host);
+    image->SetFontFamily(ctx.dialog.Environment().fontName);
+    if (CreateWithPicture(*image, record, static_cast<int>(record.resourceId))) {
+        ctx.widgets.push_back(std::move(image));
+    }
+}
+
+void BuildButton(CommonBuildContext& ctx, const LayoutElement& record) {
+    CQKCommonDlg& d = ctx.dialog;
+    auto button = MakeWidget<CQKButton>();
+    button->SetOwner(&ctx.host, kOwnerClass);
+    button->SetTopLevel(true);
+    ApplyLayoutElement(*button, record, &ctx.host);
+    button->SetFontFamily(d.Environment().fontName);
+    LayoutElement r = record;
+    // A PNG strip's record holds the whole strip; the button is one frame.
+    // Bitmap strips hold one frame's width already.
+    platform::Rect rect = record.Rect();
+    if (record.LoadsPng() && record.frames > 1) {
+        rect.right = rect.left + record.w / static_cast<int>(record.frames);
+    }
+    int resource = static_cast<int>(record.resourceId);
+    const uint32_t id = record.id;
+    if (d.Type() == 27 && id >= 30176 && id <= 30179) {
+        button->SetVisibleFlag(id - 30176 < d.Receivers().size());
+    }
+    if (id == 30188) {
+        resource = d.TurnOffAudio() ? 5218 : 5217;
+    } else if (id == 30226) {
+        resource = d.TurnOffVsync() ? 5218 : 5217;
+    }
+    if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
+        rect.left -= 30;
+    }
+    if (id == 10253 && Utf8Length(button->Caption()) > 11) {
+        // Long translations of "Cancel" take the wider button picture.
+        resource = 5171;
+        r.w = 448;
+        rect.right = rect.left + 112;
+    }
+    if (id == 20236) {
+        button->SetCaption(d.Language().empty() ? button->Caption() : d.Language());
+    }
+    if (id == 10365) {
+        button->SetCaption(d.UpdateIsNewer() ? d.DownloadText() : ctx.host.TranslateText("OK"));
+    }
+    button->SetRect(rect);
+    if (CreateWithPicture(*button, r, resource)) {
+        ctx.widgets.push_back(std::move(button));
+    }
+}
+
+void BuildListView(CommonBuildContext& ctx, const LayoutElement& record) {
+    auto list = MakeWidget<CQKListView>();
+    list->SetOwner(&ctx.host, kOwnerClass);
+    list->SetTopLevel(true);
+    ApplyLayoutElement(*list, record, &ctx.host);
+    list->SetFontFamily(ctx.dialog.Environment().fontName);
+    if (list->CreateWidget()) {
+        ctx.widgets.push_back(std::move(list));
+    }
+}
+
+void BuildScrollbar(CommonBuildContext& ctx, const LayoutElement& record) {
+    auto bar = MakeWidget<CQKScrollbar>();
+    bar->SetOwner(&ctx.host, kOwnerClass);
+    bar->SetTopLevel(true);
+    ApplyLayoutElement(*bar, record, &ctx.host);
+    if (bar->CreateWidget() && bar->CreateChildren()) {
+        ctx.widgets.push_back(std::move(bar));
+    }
+}
+
+void PlaceControl(platform::Control& control, const LayoutElement& record) {
+    control.Move(record.Rect());
+    control.Show(record.shown != 0);
+}
+
+void SetUpEdit(CommonBuildContext& ctx, platform::Edit& edit, const LayoutElement& record) {
+    CQKCommonDlg& d = ctx.dialog;
+    const std::string name = record.Name();
+    const int type = d.Type();
+    PlaceControl(edit, record);
+    if (name == "USER_NAME") {
+        edit.SetText(ctx.userName);
+    } else if (name == "PROFILE_USERNAME") {
+        edit.SetText(d.CurrentProfile().userName);
+    } else if (name == "PROFILE_LOGINCODE") {
+        const std::string& code = d.CurrentProfile().loginCode;
+        edit.SetText(code == kDefaultLoginCode ? "****" : code);
+    } else if (name == "PROFILE_AP") {
+        if (d.CurrentProfile().ssid.empty()) {
+            edit.SetText("<<Existing Network>>");
+            edit.Enable(false);
+        } else {
+            edit.SetText(d.CurrentProfile().ssid);
+        }
+    }
+    if (name == "IP_EDIT" || name == "PASSWORD") {
+        edit.SetFont(platform::ControlFont::FromPixels("Futura-Book", 20, 400));
+    }
+    if (name == "PASSWORD") {
+        edit.SetText(d.LoginCode());
+    }
+    if (name == "PROFILE_KEY" || name == "PROFILE_KEYCHECK" || (name == "PASSWORD" && type == 30)) {
+        edit.SetMask(U'*');
+    }
+    if (name == "APCILENT_HOMEAP_PASSWORD") {
+        edit.SetLimit(64);
+    } else if (name == "PROFILE_AP" || name == "PROFILE_SSID") {
+        edit.SetLimit(32);
+    } else if (name == "PROFILE_USERNAME" || name == "USER_NAME") {
+        edit.SetLimit(12);
+    } else if (name == "PASSWORD" && type != 30) {
+        edit.SetLimit(6);
+        edit.SetMask(kPasswordDot);
+    } else if (name == "PROFILE_LOGINCODE" || name == "LOGIN_CODE") {
+        edit.SetLimit(4);
+    } else if (name == "MAX_FRAME") {
+        edit.SetLimit(2);
+    }
+}
+
+void SetUpList(CommonBuildContext& ctx, platform::ListControl& list, const LayoutElement& record) {
+    CQKCommonDlg& d = ctx.dialog;
+    WidgetHost& host = ctx.host;
+    PlaceControl(list, record);
+    list.SetColours(Colour(16772315), Colour(16772315));
+    list.SetFont(platform::ControlFont::FromPixels(d.Environment().fontName, 16, 400));
+    list.DeleteAllRows();
+    while (list.ColumnCount() > 0) {
+        list.DeleteColumn(0);
+    }
+    switch (d.Type()) {
+        case 1:
+        case 19:
+            list.InsertColumn(0, host.LoadTranslatedString(65252), 295);
+            RefillAccessPointList(d, &list, d.ApFilterOn());
+            break;
+        case 2: {
+            // The address in column 0 and the name in column 1, under their
+            // headers.
+            list.InsertColumn(0, host.LoadTranslatedString(65264), 120);
+            list.InsertColumn(1, host.LoadTranslatedString(65265), 175);
+            int row = 0;
+            for (const DiscoveredReceiver& r : d.Receivers()) {
+                list.InsertRow(row, r.ip);
+                list.SetCell(row, 1, r.name);
+                ++row;
+            }
+            if (row > 0) {
+                list.Select(0);
+            }
+            break;
+        }
+        case 13:
+        case 15: {
+            list.InsertColumn(0, host.LoadTranslatedString(65278), d.Type() == 13 ? 100 : 250);
+            int row = 0;
+            for (const ConnectionProfile& p : d.Profiles()) {
+                list.InsertRow(row++, p.name);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void BuildControl(CommonBuildContext& ctx, const LayoutElement& record, const std::string& cls) {
+    if (!ctx.controls) {
+        return;
+    }
+    platform::Control* control = ctx.controls->Find(record.id);
+    if (!control) {
+        return;
+    }
+    if (cls == "CEdit") {
+        if (auto* edit = dynamic_cast<platform::Edit*>(control)) {
+            SetUpEdit(ctx, *edit, record);
+        }
+    } else if (cls == "CListControl") {
+        if (auto* list = dynamic_cast<platform::ListControl*>(control)) {
+            SetUpList(ctx, *list, record);
+        }
+    } else if (cls == "CQKIPController") {
+        PlaceControl(*control, record);
+        if (auto* ip = dynamic_cast<platform::IpAddressControl*>(control)) {
+            ip->SetAddress(ntohl(ctx.dialog.Ipv4()));
+        }
+        control->Enable(!ctx.dialog.IpReadOnly());
+    } else if (cls == "CRadio" || cls == "CCheckBox") {
+        PlaceControl(*control, record);
+        const std::string caption = record.Text();
+        if (!caption.empty()) {
+            control->SetText(ctx.host.TranslateText(caption));
+        }
+    } else if (cls == "CCombo") {
+        PlaceControl(*control, record);
+    }
+}
+
+}  // namespace
+
+std::string FillFirstPlaceholder(std::string_view text, std::string_view value) {
+    std::string out(text);
+    const size_t at = out.find("%s");
+    if (at != std::string::npos) {
+        out.replace(at, 2, value);
+    }
+    return out;
+}
+
+std::string SecurityWord(int authentication) {
+    switch (authentication) {
+        case 3:
+            return "WPA";
+        case 6:
+            return "WPA2";
+        case 0:
+            return "WEP";
+        default:
+            return "";
+    }
+}
+
+bool RussianCatalogue(WidgetHost& host) {
+    return host.TranslateText("en").starts_with("ru");
+}
+
+int BuildLayoutElements(CommonBuildContext& ctx) {
+    std::vector<LayoutElement> table;
+    if (!GetLayoutTable(ctx.dialog.Type(), table)) {
+        return -1;
+    }
+    for (const LayoutElement& record : table) {
+        const std::string cls = record.ClassName();
+        if (cls == "CQKText") {
+            BuildText(ctx, record);
+        } else if (cls == "CQKImage") {
+            BuildImage(ctx, record);
+        } else if (cls == "CQKButton") {
+            BuildButton(ctx, record);
+        } else if (cls == "CQKListView") {
+            BuildListView(ctx, record);
+        } else if (cls == "CQKScrollbar") {
+            BuildScrollbar(ctx, record);
+        } else if (cls == "CEdit" || cls == "CListControl" || cls == "CQKIPController" ||
+                   cls == "CRadio" || cls == "CCheckBox" || cls == "CCombo") {
+            BuildControl(ctx, record, cls);
+        }
+        // Any other class makes nothing.
+    }
+    return 0;
+}
+
+}  // namespace ui

@@ -1,0 +1,59 @@
+// BuildLayoutElements: turns a common dialog's layout table into its page.
+//
+// For each record it makes a skinned widget (text, image, button, list
+// view, scrollbar) as a child of the dialog's window, or takes the standard
+// control of the same id from the dialog's ControlSet (made from template
+// 146, all hidden), moves it to the record's rectangle and shows it. Text
+// elements get their style by control id; some elements take their text or
+// picture from what the creator put into the dialog.
+//
+// Not the window: CommonDialogWindow owns the widgets and the controls and
+// draws them; the page code (PageOperations) fills the pages afterwards.
+// THREADING: user-interface thread only.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/widgets/layout_element.h"
+#include "ui/widgets/qkin.h"
+
+namespace platform {
+class ControlSet;
+class ImageList;
+}  // namespace platform
+
+namespace ui {
+
+class CQKCommonDlg;
+class WidgetHost;
+
+// The default login code, never shown in a profile page.
+inline constexpr std::string_view kDefaultLoginCode = "6049";
+
+struct CommonBuildContext {
+    CQKCommonDlg& dialog;
+    WidgetHost& host;                   // the dialog window: texts, skin, window
+    platform::ControlSet* controls;     // null: standard-control records are skipped
+    std::vector<WidgetPtr<>>& widgets;  // receives the widgets in table order
+    std::string userName;               // of the session ("username")
+};
+
+// Replaces the security word's "%s" (the first one only) in a catalog text:
+// the text is never used as a format, so other '%' directives stay as they
+// are.
+std::string FillFirstPlaceholder(std::string_view text, std::string_view value);
+
+// The security word of an access point's authentication value.
+std::string SecurityWord(int authentication);
+
+// True when the current catalogue is the Russian one (gettext of "en"
+// starts with "ru").
+bool RussianCatalogue(WidgetHost& host);
+
+// Builds the page of ctx.dialog's type. Returns 0, or -1 when the type has
+// no table (nothing is built).
+int BuildLayoutElements(CommonBuildContext& ctx);
+
+}  // namespace ui
