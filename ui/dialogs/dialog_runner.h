@@ -4,7 +4,7 @@
 // the settings pages) builds its dialog object, fills what the dialog type
 // reads and hands it to DoModal of the runner it was given. The program's
 // runner (WindowDialogRunner) runs the dialog's own modal loop; tests use
-// ScriptedDialogRunner (ui/dialogs/testing), which runs no window, answers
+// ScriptedDialogRunner (tests/ui/dialogs), which runs no window, answers
 // from a script and records every box (type, title, text).
 //
 // THREADING: user-interface thread only; a runner is not shared between

@@ -5,7 +5,7 @@
 // discovery it runs, the one factory of receiver clients, its window id
 // (owner and placement reference of its dialogs) and the user-interface
 // language. The main dialog implements it; tests use FakeMainWindowServices
-// (ui/dialogs/testing).
+// (tests/ui/dialogs).
 //
 // THREADING: user-interface thread only, except where a method says
 // otherwise.

@@ -4,7 +4,7 @@
 // pages; what a page does with the receiver, the profiles, the Wi-Fi
 // settings or the self-check lives in the settings pages, reached through
 // this interface. The pages implement it; tests use RecordingPageOperations
-// (ui/dialogs/testing), which records each call and answers from settable
+// (tests/ui/dialogs), which records each call and answers from settable
 // values.
 //
 // Every call gets the dialog it works for (borrowed for the call).

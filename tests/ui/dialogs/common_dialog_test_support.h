@@ -13,9 +13,9 @@
 #include "tests/platform/window/window_test_support.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/cqk_common_dlg.h"
-#include "ui/dialogs/testing/fake_main_window_services.h"
-#include "ui/dialogs/testing/recording_page_operations.h"
-#include "ui/dialogs/testing/scripted_dialog_runner.h"
+#include "tests/ui/dialogs/fake_main_window_services.h"
+#include "tests/ui/dialogs/recording_page_operations.h"
+#include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/widgets/skin_images.h"
 
 namespace dialogtest {

@@ -7,8 +7,8 @@
 #include "platform/window/window_handler.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/cqk_common_dlg.h"
-#include "ui/dialogs/testing/recording_page_operations.h"
-#include "ui/dialogs/testing/scripted_dialog_runner.h"
+#include "tests/ui/dialogs/recording_page_operations.h"
+#include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/widgets/skin_images.h"
 // It includes Xlib: after the widgets' headers.
 #include "tests/platform/window/x11_test_support.h"

@@ -3,9 +3,9 @@
 
 #include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/dialogs/ctv_expand_dlg.h"
-#include "ui/dialogs/testing/fake_main_window_services.h"
-#include "ui/dialogs/testing/recording_page_operations.h"
-#include "ui/dialogs/testing/scripted_dialog_runner.h"
+#include "tests/ui/dialogs/fake_main_window_services.h"
+#include "tests/ui/dialogs/recording_page_operations.h"
+#include "tests/ui/dialogs/scripted_dialog_runner.h"
 
 namespace ui {
 namespace {
