@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/media_bind_address.h"
 #include "platform/wide_text.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/media/curl_fetch.h"
@@ -19,6 +20,7 @@
 #include "tests/vrxclientsdk/VRXClient/media/media_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/media/HWKTStream.h"
+#include "vrxclientsdk/VRXClient/media/LocalServerProbe.h"
 
 using mediatest::CurlFetch;
 using mediatest::HeaderValue;
@@ -319,6 +321,27 @@ TEST_F(HWKStreamTest, EveryRangeHeaderFollowsTheRangeRules) {
     // Another method, and a request line that is no HTTP, are refused.
     EXPECT_EQ(CurlFetch(LocalUrl(port, url), {"-X", "DELETE"}).status, 405);
     EXPECT_EQ(stream.Shutdown(), 0);
+}
+
+TEST_F(HWKStreamTest, ServesAndIsProbedOnAnotherBindAddress) {
+    ::setenv(platform::kMediaBindAddressVariable, "127.0.0.2", 1);
+    const std::string file = m_dir.File("f.mp4");
+    const std::string content = mediatest::WriteRandomFile(file, 300);
+    {
+        HWKStream stream;
+        const uint16_t port = mediatest::FreePort();
+        ASSERT_EQ(stream.StartServer(port), 0) << stream.GetErrorMessage();
+        std::string url;
+        ASSERT_EQ(stream.RegisterFile(platform::Utf8ToWide(file), url), 0);
+        const auto reply =
+            CurlFetch("http://127.0.0.2:" + std::to_string(port) + url, {"--max-time", "8"});
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_TRUE(reply.body == content);
+        EXPECT_EQ(stream.Shutdown(), 0);
+    }
+    EXPECT_EQ(ProbeAddress("0.0.0.0"), "127.0.0.1");
+    EXPECT_EQ(ProbeAddress("127.0.0.2"), "127.0.0.2");
+    ::setenv(platform::kMediaBindAddressVariable, "127.0.0.1", 1);
 }
 
 TEST(HWKStreamModuleTest, AMissingModuleOrEntryIsNeverCalled) {
