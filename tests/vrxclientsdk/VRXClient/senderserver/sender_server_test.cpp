@@ -275,6 +275,8 @@ TEST_F(SenderServerTest, ConnectionsAreAdoptedInWhateverOrderTheyArrive) {
             EXPECT_TRUE(peer.Command().Errors().empty());
         }
         server.Logout();
+        // The next set comes once this session is over.
+        ASSERT_TRUE(WaitUntil([&] { return server.GetStatus() == kVrxDisconnected; }));
         server.connects = 0;
     }
 }
