@@ -547,8 +547,19 @@ TEST_F(MediaFacadeTest, RepeatOfTheScreenStreamOffersItsUrlAgain) {
     EXPECT_EQ(client->GetStatus(), kVrxScreenStream);
 
     client->SetVideoFileRepeat(false);
+    receiver->sim->ClearFrames();
     ASSERT_TRUE(receiver->sim->SendEvent(cmd::kEvStopVideo, stop));
-    EXPECT_TRUE(WaitUntil([&] { return client->GetStatus() != kVrxScreenStream; }));
+    // The event is over once it is acknowledged.
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const receiver_sim::ReceivedFrame& f : receiver->sim->Frames()) {
+            if (f.frame.kind == receiver_sim::SenderFrame::Kind::kAck &&
+                f.frame.code == cmd::kEvStopVideo + 1) {
+                return true;
+            }
+        }
+        return false;
+    }));
+    EXPECT_NE(client->GetStatus(), kVrxScreenStream);
     client->StopK7RM();
     ::unsetenv("DISPLAY");
 }
