@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 
@@ -167,13 +168,29 @@ void InputInjectorX11::SendKey(const KeyInput& input) {
 }
 
 void InputInjectorX11::TypeCharacter(char32_t character) {
-    if (character < 0x20 || (character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF ||
-        (character >= 0x7F && character < 0xA0)) {
-        return;
+    // The control characters a typed text carries are keys of their own.
+    unsigned long keysym = 0;
+    switch (character) {
+        case 0x08:
+            keysym = XK_BackSpace;
+            break;
+        case 0x09:
+            keysym = XK_Tab;
+            break;
+        case 0x0A:
+        case 0x0D:
+            keysym = XK_Return;
+            break;
+        default:
+            if (character < 0x20 || (character >= 0xD800 && character <= 0xDFFF) ||
+                character > 0x10FFFF || (character >= 0x7F && character < 0xA0)) {
+                return;
+            }
+            // Latin-1 characters are their own keysyms; the rest live in the
+            // Unicode keysym range.
+            keysym = character < 0x100 ? character : (kUnicodeKeysym | character);
+            break;
     }
-    // Latin-1 characters are their own keysyms; the rest live in the
-    // Unicode keysym range.
-    const unsigned long keysym = character < 0x100 ? character : (kUnicodeKeysym | character);
     std::lock_guard<std::mutex> guard(m_lock);
     const unsigned keycode = m_mapper->KeycodeFor(keysym);
     if (keycode == 0) {

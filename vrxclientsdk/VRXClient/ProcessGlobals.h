@@ -1,9 +1,7 @@
 // The client library's process-wide objects, built together on first use and
 // destroyed at exit in the reverse order of building.
 //
-// Today these are the two encoder modules; the tooltip window object, the
-// shadow-window map and the touch-detection window join this list, ahead of
-// the modules, when their subsystems arrive. Call ProcessGlobals::Get() (or
+// These are the two encoder modules. Call ProcessGlobals::Get() (or
 // the accessors below) before the first client is created; any thread may.
 #pragma once
 

@@ -129,7 +129,10 @@ public:
 
     // --- sockets and login ---------------------------------------------------
     // Adopts a command connection that a receiver opened (sender-server
-    // mode). On success the facade owns `s`; on failure it is closed.
+    // mode): 0 when adopted (the facade owns `s`); kKeptConnection when the
+    // connection in use stays and `s` was closed; a negative code when it
+    // failed (`s` closed).
+    static constexpr int kKeptConnection = 1;
     virtual int InitCmdSocket(platform::SocketHandle s);
     // Keeps an image connection that a receiver opened, for the next
     // projection start. The facade owns `s` from here on.

@@ -126,7 +126,8 @@ int VRXClient::InitCmdSocket(platform::SocketHandle s) {
         // The connection in use stays; the offered one is not adopted.
         QK_LOGF(LOG_NOTICE, "InitCmdSocket: still connected, socket %d closed", s);
         platform::CloseSocketHandle(s);
-        return QK_CLEAR_ERROR();
+        QK_CLEAR_ERROR();
+        return kKeptConnection;
     }
     if (int rc = m_Cmd.InitSocket(s, false); rc < 0) {
         CopyError(m_Cmd);

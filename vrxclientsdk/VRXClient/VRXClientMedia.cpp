@@ -419,8 +419,16 @@ void VRXClient::OnStopVideo(uint8_t reason, const std::string&, const uint8_t*) 
         }
     }
     if (reason == 0 && GetVideoFileRepeat()) {
-        m_Cmd.RepeatMedia(m_Media.Url());
-        return;
+        // A file plays again; the screen stream is offered again by its
+        // own URL. Nothing else is repeated: it is torn down below.
+        std::string url = m_Media.Url();
+        if (url.empty() && m_Media.ScreenStream().IsRunning()) {
+            url = MediaSession::ScreenVideoUrl(LocalIPv4(), m_Media.ScreenPort());
+        }
+        if (!url.empty()) {
+            m_Cmd.RepeatMedia(url);
+            return;
+        }
     }
     if (m_Media.ScreenStream().IsRunning()) {
         m_Media.ScreenStream().Stop();

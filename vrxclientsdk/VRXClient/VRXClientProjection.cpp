@@ -74,7 +74,10 @@ int VRXClient::StopPlayImage() {
     if (int rc = TryOperationLock(lock); rc < 0) {
         return rc;
     }
-    ActivityMonitorRemoveClient(this);
+    // The re-sync stops and restarts at once; the client stays watched.
+    if (!m_Resync.load()) {
+        ActivityMonitorRemoveClient(this);
+    }
     StopImageChannel();
     const int status = GetStatus();
     if (status != kVrxProjecting && status != kVrxPaused) {
@@ -173,7 +176,9 @@ int VRXClient::StartProjection(uint8_t mode, const std::wstring& imageFile) {
     if (preBufTime != 0) {
         StopPlayImage();
     }
-    ActivityMonitorRemoveClient(this);
+    if (!m_Resync.load()) {
+        ActivityMonitorRemoveClient(this);
+    }
 
     if (int rc = AskReceiverToShow(mode); rc < 0) {
         return rc;

@@ -193,6 +193,22 @@ TEST_F(InputInjectorX11Test, KeysByScanCodeAndTextReachTheFocusedWindow) {
                                           0xE9, 0x1000416, 0x101F600}));
 }
 
+TEST_F(InputInjectorX11Test, ControlCharactersOfATextAreTypedAsTheirKeys) {
+    for (char32_t c : {char32_t{0x08}, char32_t{0x09}, char32_t{0x0A}, char32_t{0x0D},
+                       char32_t{0x01}, char32_t{0x1B}}) {
+        injector->TypeCharacter(c);
+    }
+    EXPECT_EQ(window->Wait(KeyRelease, 4).size(), 4u);
+    std::vector<XEvent> presses = window->Wait(KeyPress, 0);
+    ASSERT_EQ(presses.size(), 4u);
+    std::vector<unsigned long> keysyms;
+    for (XEvent& e : presses) {
+        keysyms.push_back(window->Keysym(e));
+    }
+    EXPECT_EQ(keysyms, (std::vector<unsigned long>{0xFF08 /* BackSpace */, 0xFF09 /* Tab */,
+                                                   0xFF0D /* Return */, 0xFF0D}));
+}
+
 TEST_F(InputInjectorX11Test, CapsLockToggleIsReadBack) {
     LockKeyStates states;
     ASSERT_TRUE(injector->GetLockKeyStates(&states));

@@ -1,6 +1,6 @@
 // The receiver's strict reader of the image channel's byte stream: an
 // optional 32-byte "SenderId" record first, then "KIRSOIB" ... "IBTAIL"
-// messages. Written from the wire tables alone.
+// messages. Written from the wire format, independently of the sender's code.
 //
 // Feed bytes with Append(); Next() returns a whole item or "need more" and
 // keeps no partial state besides the unread bytes. The first violation is

@@ -1,4 +1,4 @@
-// One image-block message written out by hand from the wire table: the
+// One image-block message written out by hand from the wire format: the
 // block (0,0)-(1279,719) at 32 bits per pixel (raw size 3686400, check
 // value 3688398), JPEG, et 0x01020304, three data bytes "abc", serial 1,
 // split 128, fragment 1 of 1.

@@ -1,6 +1,6 @@
 // The 631-byte "QKPS" reply with which a sender answers the "VRPC" query, as
-// the simulated receiver reads it (taken from the wire table, not from the
-// sender's code). Integers are big-endian on the wire.
+// the simulated receiver reads it (written from the wire format,
+// independently of the sender's code). Integers are big-endian on the wire.
 #pragma once
 
 #include <cstdint>

@@ -366,7 +366,7 @@ TEST_F(FacadeLoginTest, OfferedCommandSocketIsClosedWhileConnected) {
     AcceptedConnection offered(kAddressA);
     ASSERT_GE(offered.accepted, 0);
 
-    EXPECT_EQ(client.InitCmdSocket(offered.accepted), 0);
+    EXPECT_EQ(client.InitCmdSocket(offered.accepted), VRXClient::kKeptConnection);
     EXPECT_TRUE(offered.RemoteSeesClose());
     EXPECT_EQ(client.GetStatus(), 0);  // the login's connection stays
     EXPECT_EQ(receiver.sim->OpenConnections(), 1u);

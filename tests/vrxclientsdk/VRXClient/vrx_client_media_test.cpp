@@ -526,6 +526,44 @@ TEST_F(MediaFacadeTest, ScreenStreamIsOfferedAsAnMmshUrl) {
     ::unsetenv("DISPLAY");
 }
 
+TEST_F(MediaFacadeTest, RepeatOfTheScreenStreamOffersItsUrlAgain) {
+    testsupport::XvfbServer x("320x240x24");
+    ASSERT_FALSE(x.Display().empty());
+    ::setenv("DISPLAY", x.Display().c_str(), 1);
+    ASSERT_EQ(client->StartK7RM(0, 0, 160, 120, 0, 0, true), 0) << client->GetErrorMessage();
+    PreBuffered();
+    const std::string url = LastPlayUrl();
+    ASSERT_FALSE(url.empty());
+    Bytes stop(cmd::kStopVideoPayload, 0);  // reason 0: the stream ended
+    stop[1] = static_cast<uint8_t>(url.size());
+    std::copy(url.begin(), url.end(), stop.begin() + 3);
+
+    client->SetVideoFileRepeat(true);
+    receiver->sim->ClearFrames();
+    ASSERT_TRUE(receiver->sim->SendEvent(cmd::kEvStopVideo, stop));
+    ASSERT_TRUE(WaitUntil([&] { return Count(wire::kPlayVideo) == 1; }));
+    PreBuffered();
+    EXPECT_EQ(LastPlayUrl(), url);
+    EXPECT_EQ(client->GetStatus(), kVrxScreenStream);
+
+    client->SetVideoFileRepeat(false);
+    receiver->sim->ClearFrames();
+    ASSERT_TRUE(receiver->sim->SendEvent(cmd::kEvStopVideo, stop));
+    // The event is over once it is acknowledged.
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const receiver_sim::ReceivedFrame& f : receiver->sim->Frames()) {
+            if (f.frame.kind == receiver_sim::SenderFrame::Kind::kAck &&
+                f.frame.code == cmd::kEvStopVideo + 1) {
+                return true;
+            }
+        }
+        return false;
+    }));
+    EXPECT_NE(client->GetStatus(), kVrxScreenStream);
+    client->StopK7RM();
+    ::unsetenv("DISPLAY");
+}
+
 TEST_F(MediaFacadeTest, ScreenStreamFailuresKeepTheirCodes) {
     testsupport::TempDir empty;
     client->UseHelperFolder(empty.Path().string());

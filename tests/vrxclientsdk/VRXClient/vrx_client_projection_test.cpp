@@ -404,6 +404,8 @@ TEST_F(ProjectionTest, ResyncAfterThreeHoursWhileKeepAlivesGoOn) {
         ASSERT_TRUE(WaitUntil([&] { return Codes().size() >= c.codes.size(); }, kWaitMs));
         EXPECT_EQ(Codes(), c.codes);
         ASSERT_TRUE(WaitUntil([&] { return client->GetStatus() == 1; }, kWaitMs));
+        // The restarted projection is still watched by the idle monitor.
+        EXPECT_TRUE(ActivityMonitor::Instance().IsRegistered(client.get()));
 
         // The next re-sync is three hours after the restart.
         sim->sim->ClearFrames();

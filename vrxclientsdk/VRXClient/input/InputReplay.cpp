@@ -39,8 +39,8 @@ int32_t I32LE(const std::string& r, size_t at) {
     return static_cast<int32_t>(platform::GetU32LE(r.data() + at));
 }
 
-// Truncating toward zero after adding one half, as the coordinates are
-// specified; differs from the sum only for negative sums.
+// The receiver's coordinates are rounded by adding one half and truncating
+// toward zero (not by flooring): the two differ only for negative sums.
 int RoundHalfUpTruncate(int64_t sum) {
     return static_cast<int>(std::trunc(static_cast<double>(sum) + 0.5));
 }

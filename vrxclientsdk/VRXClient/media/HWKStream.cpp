@@ -127,7 +127,7 @@ int HWKStream::WaitUntilServing(uint16_t port) {
             QK_LOGF(LOG_ERROR, "HWKInit could not serve port %hu", port);
             return QK_ERROR(qkerr::kHwkInit, std::to_string(port));
         }
-        if (IsServingLocally(::getpid(), port, GetLogger())) {
+        if (IsServingLocally(::getpid(), port)) {
             QK_CLEAR_ERROR();
             return 0;
         }

@@ -104,7 +104,7 @@ int VideoScreenStream::StartProgram(int x, int y, int width, int height, uint16_
                     m_HelperPath.c_str(), status);
             return QK_ERROR(qkerr::kK7rmCantStart);
         }
-        if (IsServingLocally(m_pProcess->Pid(), port, GetLogger())) {
+        if (IsServingLocally(m_pProcess->Pid(), port)) {
             break;
         }
         if (platform::NowMs() - start >= m_ReadyTimeoutMs) {

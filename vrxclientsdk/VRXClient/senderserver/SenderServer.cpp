@@ -1,6 +1,7 @@
 #include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <sys/random.h>
 #include <sys/socket.h>
 
@@ -10,6 +11,7 @@
 
 #include "platform/socket.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
+#include "vrxclientsdk/VRXClient/senderserver/Deadline.h"
 #include "vrxclientsdk/VRXClient/senderserver/MyReplySenderDiscovery.h"
 #include "vrxclientsdk/VRXClient/senderserver/MySocketServer.h"
 
@@ -87,6 +89,10 @@ void SenderServer::SetLoginCode(int type, const char* code) {
         changed = oldType != type || oldCode != m_LoginCode;
     }
     if (changed) {
+        // Guesses at the old code tell nothing about the new one.
+        m_Attempts.Reset();
+    }
+    if (changed) {
         RestartSenderServer();
     }
 }
@@ -100,6 +106,9 @@ int SenderServer::StartSenderServer(const ReplySenderDiscovery::AnnounceType* re
         m_Announce = *record;
     } else {
         QK_LOGF(LOG_INFO, "StartSenderServer");
+    }
+    if (!m_Adopter.Start()) {
+        return QK_ERROR(qkerr::kCreateObject, "m_Adopter");
     }
     if (!m_pSockSvr) {
         m_pSockSvr = std::make_shared<MySocketServer>(*this);
@@ -136,6 +145,8 @@ void SenderServer::StopSenderServer() {
         m_pSockSvr->Stop();
         m_pSockSvr.reset();
     }
+    // After the accept thread: nothing is offered any more.
+    m_Adopter.Stop();
 }
 
 void SenderServer::RestartSenderServer() {
@@ -166,74 +177,167 @@ void SenderServer::OnConnect(platform::SocketHandle s, uint16_t port) {
         return;
     }
     const uint32_t address = peer.sin_addr.s_addr;
-    switch (port) {
-        case kCommandPort:
-            // A receiver that is logged in keeps the sender to itself.
-            if (m_ReceiverLoggedIn.load() && GetStatus() != kVrxDisconnected &&
-                address != m_ConnectedPeer.load()) {
-                QK_LOGF(LOG_NOTICE, "OnConnect: %s refused, %s is logged in",
-                        platform::FormatIPv4(address).c_str(),
-                        platform::FormatIPv4(m_ConnectedPeer.load()).c_str());
-                break;
-            }
-            AdoptCommand(s, address);
-            return;
-        case kImagePort:
-            if (address == m_ConnectedPeer.load() && address != 0) {
-                AdoptImage(s);
-                return;
-            }
-            break;
-        case kThirdPort:
-            if (address == m_ConnectedPeer.load() && address != 0) {
-                AdoptThird(s);
-                return;
-            }
-            break;
-        default:
-            break;
+    if (port != kCommandPort && port != kImagePort && port != kThirdPort) {
+        Refuse(s, address, port, "not one of the sender's ports");
+        return;
     }
-    QK_LOGF(LOG_NOTICE, "OnConnect: connection from %s to port %d not adopted, closed",
-            platform::FormatIPv4(address).c_str(), port);
+    if (m_Attempts.Refused(address)) {
+        Refuse(s, address, port, "too many wrong login codes");
+        return;
+    }
+    if (!m_Adopter.Offer(s, port, address)) {
+        Refuse(s, address, port, "too many connections wait");
+    }
+}
+
+void SenderServer::Refuse(platform::SocketHandle s, uint32_t address, uint16_t port,
+                          const char* why) {
+    QK_LOGF(LOG_NOTICE, "OnConnect: connection from %s to port %d not adopted (%s), closed",
+            platform::FormatIPv4(address).c_str(), port, why);
     platform::CloseSocketHandle(s);
 }
 
+bool SenderServer::IsSessionPeer(uint32_t address) {
+    if (GetStatus() == kVrxDisconnected) {
+        // The session ended: its address is forgotten.
+        m_ConnectedPeer = 0;
+        m_ReceiverLoggedIn = false;
+        return false;
+    }
+    return address != 0 && address == m_ConnectedPeer.load();
+}
+
+bool SenderServer::Ready(const ConnectionAdopter::Offered& c,
+                         const std::deque<ConnectionAdopter::Offered>& held) {
+    if (c.port != kThirdPort) {
+        return true;
+    }
+    // The third connection completes the set: it follows the image one.
+    for (const ConnectionAdopter::Offered& other : held) {
+        if (other.port == kImagePort && other.address == c.address) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SenderServer::Route(ConnectionAdopter::Offered& c) {
+    switch (c.port) {
+        case kCommandPort:
+            if (m_Attempts.Refused(c.address)) {
+                Refuse(c.s, c.address, c.port, "too many wrong login codes");
+                return true;
+            }
+            // A receiver that is logged in keeps the sender to itself.
+            if (m_ReceiverLoggedIn.load() && GetStatus() != kVrxDisconnected &&
+                c.address != m_ConnectedPeer.load()) {
+                QK_LOGF(LOG_NOTICE, "OnConnect: %s refused, %s is logged in",
+                        platform::FormatIPv4(c.address).c_str(),
+                        platform::FormatIPv4(m_ConnectedPeer.load()).c_str());
+                platform::CloseSocketHandle(c.s);
+                return true;
+            }
+            AdoptCommand(c.s, c.address);
+            return true;
+        case kImagePort:
+            return IsSessionPeer(c.address) && AdoptImage(&c.s);
+        case kThirdPort:
+            if (!IsSessionPeer(c.address)) {
+                return false;
+            }
+            AdoptThird(c.s);
+            return true;
+        default:
+            Refuse(c.s, c.address, c.port, "not one of the sender's ports");
+            return true;
+    }
+}
+
+void SenderServer::Expired(const ConnectionAdopter::Offered& c) {
+    Refuse(c.s, c.address, c.port, "no command connection from its address");
+}
+
 void SenderServer::AdoptCommand(platform::SocketHandle s, uint32_t peer) {
-    // InitCmdSocket closes the socket itself when it fails.
-    if (InitCmdSocket(s) < 0) {
+    // Identifying the receiver and reading its capabilities take no longer
+    // than the deadline: a silent peer is cut off then (its request fails
+    // at once).
+    Deadline deadline(kIdentifyMs, [this] { CommandChannel().CloseConnect(); });
+    // InitCmdSocket closes the socket itself when it does not adopt it; a
+    // connection it did not adopt changes nothing here.
+    if (int rc = InitCmdSocket(s); rc != 0) {
+        QK_LOGF(LOG_NOTICE, "OnConnect: command connection from %s not adopted (%d)",
+                platform::FormatIPv4(peer).c_str(), rc);
         return;
     }
     m_ReceiverLoggedIn = false;
+    m_Attempts.NewConnection();
     // The capabilities decide whether a third connection follows the
     // image connection; the login reads them again.
     DeviceCapRecord caps;
     if (CommandChannel().GetDeviceCap(&caps) >= 0) {
         StoreCapabilities(caps);
     }
+    if (deadline.Expired()) {
+        QK_LOGF(LOG_NOTICE, "OnConnect: %s did not answer within %d ms, closed",
+                platform::FormatIPv4(peer).c_str(), kIdentifyMs);
+        return;
+    }
     m_CmdConnected = true;
     m_IBConnected = false;
+    m_ThirdAdopted = false;
     m_ConnectedPeer = peer;
 }
 
-void SenderServer::AdoptImage(platform::SocketHandle s) {
-    InitIBSocket(s);
-    if (!m_CmdConnected.load()) {
-        return;
+bool SenderServer::AdoptImage(platform::SocketHandle* s) {
+    // InitIBSocket closes what it is offered when the facade is busy (a
+    // login is being handled): a duplicate keeps the connection for a retry.
+    const platform::SocketHandle spare = ::fcntl(*s, F_DUPFD_CLOEXEC, 0);
+    if (spare < 0) {
+        QK_LOGF(LOG_NOTICE, "OnConnect: image connection kept for later (%d)", errno);
+        return false;
     }
-    if (HasFbfBit20()) {
+    const int rc = InitIBSocket(*s);
+    if (rc == qkerr::kBusy) {
+        *s = spare;
+        return false;
+    }
+    platform::CloseSocketHandle(spare);
+    if (rc < 0 || !m_CmdConnected.load()) {
+        return true;
+    }
+    if (HasFbfBit20() && !m_ThirdAdopted.load()) {
         // A third connection completes the set.
         m_IBConnected = true;
     } else {
         m_CmdConnected = false;
         m_IBConnected = false;
     }
+    return true;
 }
 
 void SenderServer::AdoptThird(platform::SocketHandle s) {
     platform::CloseSocketHandle(m_AuxSocket.exchange(s));
+    m_ThirdAdopted = true;
     if (m_CmdConnected.load() && m_IBConnected.load()) {
         m_CmdConnected = false;
         m_IBConnected = false;
+    }
+}
+
+void SenderServer::CloseCommandAfterAnswer() {
+    // The rejection still goes out: the session ends a moment after this
+    // event's answer, on the adopter's worker, unless another connection
+    // took its place meanwhile.
+    const platform::SocketHandle connection = CommandChannel().GetSocket();
+    const uint32_t peer = m_ConnectedPeer.load();
+    auto end = [this, connection, peer] {
+        if (CommandChannel().GetSocket() == connection && m_ConnectedPeer.load() == peer) {
+            Logout();
+        }
+    };
+    if (!m_Adopter.Post(kAnswerGraceMs, end)) {
+        QK_LOGF(LOG_WARN, "OnLogin: the connection of %s could not be closed",
+                platform::FormatIPv4(peer).c_str());
     }
 }
 
@@ -249,6 +353,20 @@ int SenderServer::OnLoginPassword(const std::string& password) {
     const bool accepted =
         type == kNoLoginCode || (code.empty() && type != kRandomLoginCode) || password == code;
     if (!accepted) {
+        const uint32_t address = m_ConnectedPeer.load();
+        const LoginAttemptLimiter::Verdict verdict = m_Attempts.Wrong(address);
+        QK_LOGF(LOG_NOTICE, "OnLogin: wrong code %s from %s", Masked(password),
+                platform::FormatIPv4(address).c_str());
+        if (verdict.refuseAddress) {
+            QK_LOGF(LOG_WARN, "OnLogin: %s refused for %d s after %d wrong codes",
+                    platform::FormatIPv4(address).c_str(), LoginAttemptLimiter::kWindowMs / 1000,
+                    LoginAttemptLimiter::kAddressLimit);
+        }
+        if (verdict.closeConnection) {
+            QK_LOGF(LOG_NOTICE, "OnLogin: connection of %s closed after %d wrong codes",
+                    platform::FormatIPv4(address).c_str(), LoginAttemptLimiter::kConnectionLimit);
+            CloseCommandAfterAnswer();
+        }
         return 0;
     }
     if (int rc = ReadReceiverSetup(); rc < 0) {

@@ -9,8 +9,16 @@
 // adopted are closed; while a receiver is logged in, a command connection
 // from any other address is refused. Login codes never go to the log.
 //
-// THREADING: OnConnect on the listening server's thread, the login check on
-// the command channel's dispatcher thread, the rest on the caller's thread.
+// The accept thread only hands connections over: a worker identifies and
+// adopts them one at a time, the command connection within a deadline of
+// its own. An image or third connection that comes before its command
+// connection is held for a short while and adopted once the command
+// connection from the same address is. Wrong login codes are limited per
+// connection and per address (LoginAttemptLimiter).
+//
+// THREADING: OnConnect on the listening server's thread, adoption on the
+// adopter's worker, the login check on the command channel's dispatcher
+// thread, the rest on the caller's thread.
 // A class derived from this one calls StopSenderServer() and then Shutdown()
 // first in its destructor, so that no server or channel thread calls a
 // virtual of a half-destroyed object.
@@ -26,12 +34,14 @@
 
 #include "platform/socket.h"
 #include "vrxclientsdk/VRXClient/input/QkRdpProvider.h"
+#include "vrxclientsdk/VRXClient/senderserver/ConnectionAdopter.h"
+#include "vrxclientsdk/VRXClient/senderserver/LoginAttemptLimiter.h"
 #include "vrxclientsdk/VRXClient/senderserver/ReplySenderDiscovery.h"
 
 class MyReplySenderDiscovery;
 class MySocketServer;
 
-class SenderServer : public QkRdpProvider {
+class SenderServer : public QkRdpProvider, private ConnectionAdopter::Router {
 public:
     // The TCP ports, in the order they are listened on.
     static constexpr uint16_t kImagePort = 16120;
@@ -40,6 +50,14 @@ public:
     // The UDP ports of the discovery responder.
     static constexpr uint16_t kFirstAnnouncePort = 11047;
     static constexpr uint16_t kLastAnnouncePort = 11049;
+    // How long an image or third connection waits for its command
+    // connection, and how long identifying a command connection may take.
+    static constexpr int kHoldMs = 2000;
+    static constexpr int kIdentifyMs = 3000;
+    // How long a refused login's answer has before its connection is shut.
+    static constexpr int kAnswerGraceMs = 200;
+    // How many accepted connections may wait for adoption at once.
+    static constexpr size_t kMaxWaiting = 16;
 
     // Login code types of SetLoginCode.
     enum LoginCodeType { kNoLoginCode = 0, kRandomLoginCode = 1, kGivenLoginCode = 2 };
@@ -65,7 +83,8 @@ public:
     virtual void OnLogin(const in_addr* receiver);
     // The connection a receiver opened on 16122, handed over once; -1 after.
     virtual platform::SocketHandle TakeAuxSocket();
-    // Routes a connection accepted on `port`; this object owns `s`.
+    // Takes a connection accepted on `port` for adoption; this object owns
+    // `s`. It does not wait for the peer.
     virtual void OnConnect(platform::SocketHandle s, uint16_t port);
 
     // The receiver's login event: checks its password against the code.
@@ -76,6 +95,8 @@ public:
     // Adoption state of the receiver being connected.
     bool CommandConnectedForTest() const { return m_CmdConnected.load(); }
     bool ImageConnectedForTest() const { return m_IBConnected.load(); }
+    // Connections that wait for adoption or are being adopted.
+    size_t WaitingForTest() { return m_Adopter.Waiting(); }
 
     // A fresh code of six digits, uniform over 000000-999999, from the
     // system's cryptographic source; empty when that source fails.
@@ -88,9 +109,24 @@ protected:
     std::atomic<platform::SocketHandle> m_AuxSocket{platform::kInvalidSocket};
 
 private:
+    // ConnectionAdopter::Router, on the adopter's worker.
+    bool Route(ConnectionAdopter::Offered& c) override;
+    bool Ready(const ConnectionAdopter::Offered& c,
+               const std::deque<ConnectionAdopter::Offered>& held) override;
+    void Expired(const ConnectionAdopter::Offered& c) override;
+
     void AdoptCommand(platform::SocketHandle s, uint32_t peer);
-    void AdoptImage(platform::SocketHandle s);
+    // False when the facade is busy: `*s` is then the connection's socket
+    // to offer again.
+    bool AdoptImage(platform::SocketHandle* s);
     void AdoptThird(platform::SocketHandle s);
+    // Whether the command connection of `address` is adopted and still open.
+    bool IsSessionPeer(uint32_t address);
+    // Shuts the command connection down once the answer to the event being
+    // handled has gone out.
+    void CloseCommandAfterAnswer();
+    // Closes `s`, logging why.
+    void Refuse(platform::SocketHandle s, uint32_t address, uint16_t port, const char* why);
 
     std::mutex m_ServerLock;  // serialises start and stop, guards the servers
     std::shared_ptr<MySocketServer> m_pSockSvr;
@@ -99,6 +135,9 @@ private:
     std::atomic<bool> m_IBConnected{false};
     std::atomic<uint32_t> m_ConnectedPeer{0};  // network order
     std::atomic<bool> m_ReceiverLoggedIn{false};
+    std::atomic<bool> m_ThirdAdopted{false};  // in the current set
+    LoginAttemptLimiter m_Attempts;
+    ConnectionAdopter m_Adopter{*this, kHoldMs, kMaxWaiting};
 
     std::mutex m_CodeLock;  // guards the code and the record's flag
     std::atomic<int> m_LoginCodeType{kNoLoginCode};

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/support/LoopbackPeer.h"
@@ -121,6 +122,50 @@ TEST_F(MmshServerTest, RejectsWhatIsNoPlayerRequest) {
         EXPECT_EQ(reply.find("$H"), std::string::npos);
     }
     EXPECT_EQ(m_server.ClientCount(), 0u);
+}
+
+TEST_F(MmshServerTest, BoundsRequestsConnectionsPlayersAndQueues) {
+    MmshServer::Limits limits;
+    limits.requestMs = 300;
+    limits.maxConnections = 5;
+    limits.maxPlayers = 2;
+    limits.maxTotalQueuedBytes = 1 << 20;
+    m_server.SetLimits(limits);
+    bool closed = false;
+    {
+        // A connection that never asks is closed after the request deadline.
+        Player silent(m_port);
+        silent.Read(m_server, 1000, &closed);
+        EXPECT_TRUE(closed);
+    }
+    std::vector<std::unique_ptr<Player>> players;
+    for (int i = 0; i < 2; ++i) {
+        players.push_back(std::make_unique<Player>(m_port));
+        players.back()->Send("GET / HTTP/1.1\r\nPragma: xPlayStrm=1\r\n\r\n");
+        players.back()->Read(m_server, 20, &closed);
+        EXPECT_FALSE(closed);
+    }
+    Player third(m_port);
+    third.Send("GET / HTTP/1.1\r\nPragma: xPlayStrm=1\r\n\r\n");
+    const std::string reply = third.Read(m_server, 50, &closed);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(reply.compare(0, 12, "HTTP/1.0 503"), 0) << reply;
+
+    // More connections than allowed: the extra ones are closed at once.
+    std::vector<std::unique_ptr<Player>> crowd;
+    for (int i = 0; i < 6; ++i) {
+        crowd.push_back(std::make_unique<Player>(m_port));
+    }
+    crowd.back()->Read(m_server, 20, &closed);
+    EXPECT_LE(m_server.ClientCount(), limits.maxConnections);
+    crowd.clear();
+
+    // Players that never read: the queues together stay within the limit.
+    const std::string packet(64 * 1024, 'p');
+    for (int i = 0; i < 40; ++i) {
+        m_server.Broadcast(packet);
+        EXPECT_LE(m_server.QueuedBytes(), limits.maxTotalQueuedBytes);
+    }
 }
 
 TEST_F(MmshServerTest, ListensOnAFreePortRefusesATakenOneAndServesOnceItHasTheHeader) {

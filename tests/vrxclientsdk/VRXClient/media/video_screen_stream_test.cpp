@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,8 +13,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 #include "tests/support/XvfbServer.h"
+#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/media/foreign_listener.h"
 #include "tests/vrxclientsdk/VRXClient/media/media_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
@@ -193,6 +197,50 @@ TEST_F(VideoScreenStreamCaptureTest, TwentyStartStopCyclesEndClean) {
         ASSERT_EQ(stream.Start(0, 0, 64, 48, port, 0, 0), 0) << stream.GetErrorMessage();
         ASSERT_EQ(stream.Stop(), 0);
     }
+}
+
+TEST_F(VideoScreenStreamCaptureTest, AHelperEndsWhenItsOwnerIsKilled) {
+    // The helper's owner is a process of its own, killed as a crashed sender
+    // would be; this test adopts its orphans, so it can reap the helper.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const uint16_t port = mediatest::FreePort();
+    const std::string helper = std::string(PEMU_HELPER_DIR) + "/" + VideoScreenStream::kHelperName;
+    const std::string portText = std::to_string(port);
+    int pids[2];
+    ASSERT_EQ(::pipe(pids), 0);
+    const pid_t owner = ::fork();
+    ASSERT_GE(owner, 0);
+    if (owner == 0) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl(helper.c_str(), helper.c_str(), "0", "0", "64", "48", portText.c_str(), "0",
+                    "0", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        (void)!::write(pids[1], &child, sizeof child);
+        for (;;) {
+            ::pause();
+        }
+    }
+    ::close(pids[1]);
+    pid_t helperPid = 0;
+    ASSERT_EQ(::read(pids[0], &helperPid, sizeof helperPid),
+              static_cast<ssize_t>(sizeof helperPid));
+    ::close(pids[0]);
+    // Serving: the stream answers once the helper listens.
+    ASSERT_TRUE(facadetest::WaitUntil([&] { return !Probe(ScreenUrl(port)).empty(); }, 15000));
+
+    ::kill(owner, SIGKILL);
+    ASSERT_EQ(::waitpid(owner, nullptr, 0), owner);
+    bool ended = facadetest::WaitUntil(
+        [&] { return ::waitpid(helperPid, nullptr, WNOHANG) == helperPid; }, 10000);
+    EXPECT_TRUE(ended) << "the helper outlived its owner";
+    if (!ended) {
+        ::kill(helperPid, SIGKILL);
+        ::waitpid(helperPid, nullptr, 0);
+    }
+    EXPECT_EQ(Probe(ScreenUrl(port)), "") << "nothing serves the port any more";
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 }  // namespace

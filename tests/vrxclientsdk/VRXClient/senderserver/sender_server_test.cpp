@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -55,7 +56,19 @@ public:
         loggedIn = receiver->s_addr;
     }
     using SenderServer::OnLogin;
+    int InitCmdSocket(platform::SocketHandle s) override {
+        const int rc = SenderServer::InitCmdSocket(s);
+        commandsAdopted += rc == 0 ? 1 : 0;
+        return rc;
+    }
+    int InitIBSocket(platform::SocketHandle s) override {
+        const int rc = SenderServer::InitIBSocket(s);
+        imagesAdopted += rc == 0 ? 1 : 0;
+        return rc;
+    }
 
+    std::atomic<int> commandsAdopted{0};
+    std::atomic<int> imagesAdopted{0};
     std::atomic<int> connects{0};
     std::atomic<int> standbys{0};
     std::atomic<uint32_t> loggedIn{0};
@@ -69,27 +82,61 @@ SenderServerPeer::Config From(const char* address, uint8_t fbf = 0) {
     return config;
 }
 
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// True once the sender closed `fd`, whatever it sent before (within 10 s).
+bool ClosedAfterReading(int fd) {
+    char buffer[256];
+    for (int i = 0; i < 1000; ++i) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 10) < 0) {
+            return false;
+        }
+        if (p.revents != 0) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 class SenderServerTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(server.StartSenderServer(nullptr), 0) << server.GetErrorMessage();
     }
 
-    // Connects `peer` to `port` and waits until the server has routed it.
+    // Connects `peer` to `port` and waits until the server has routed it
+    // and nothing waits for adoption any more.
     int Connect(SenderServerPeer& peer, uint16_t port) {
         const int before = server.connects.load();
         const int rc =
             port == SenderServer::kCommandPort ? peer.ConnectCommand(port) : peer.ConnectRaw(port);
         EXPECT_GE(rc, 0);
         EXPECT_TRUE(WaitUntil([&] { return server.connects.load() > before; }));
+        EXPECT_TRUE(Settled());
         return rc;
     }
 
-    // A receiver on 127.0.0.1 with its command connection adopted.
-    std::unique_ptr<SenderServerPeer> Adopted(uint8_t fbf = 0) {
-        auto peer = std::make_unique<SenderServerPeer>(From("127.0.0.1", fbf));
+    // True once no accepted connection waits for adoption.
+    bool Settled() {
+        return WaitUntil([&] { return server.WaitingForTest() == 0; }, 10000);
+    }
+
+    // A receiver on `address` with its command connection adopted.
+    std::unique_ptr<SenderServerPeer> Adopted(uint8_t fbf = 0, const char* address = "127.0.0.1") {
+        auto peer = std::make_unique<SenderServerPeer>(From(address, fbf));
+        const int before = server.commandsAdopted.load();
         Connect(*peer, SenderServer::kCommandPort);
-        EXPECT_TRUE(server.CommandConnectedForTest());
+        EXPECT_TRUE(WaitUntil([&] { return server.commandsAdopted.load() > before; }));
+        EXPECT_TRUE(WaitUntil([&] { return server.CommandConnectedForTest(); }));
         EXPECT_EQ(server.GetStatus(), kVrxIdle);
         return peer;
     }
@@ -191,6 +238,133 @@ TEST_F(SenderServerTest, WhileLoggedInOnlyThatReceiverMayConnect) {
     Connect(*next, SenderServer::kCommandPort);
     EXPECT_TRUE(server.CommandConnectedForTest());
     EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.2"));
+}
+
+TEST_F(SenderServerTest, ConnectionsAreAdoptedInWhateverOrderTheyArrive) {
+    using Order = std::vector<uint16_t>;
+    const uint16_t cmd = SenderServer::kCommandPort;
+    const uint16_t img = SenderServer::kImagePort;
+    const uint16_t third = SenderServer::kThirdPort;
+    const Order orders[] = {{cmd, img, third}, {img, cmd, third}, {img, third, cmd},
+                            {third, img, cmd}, {cmd, third, img}, {third, cmd, img}};
+    for (const Order& order : orders) {
+        SCOPED_TRACE(std::to_string(order[0]) + " " + std::to_string(order[1]) + " " +
+                     std::to_string(order[2]));
+        const int images = server.imagesAdopted.load();
+        {
+            // No waiting between the connections, as a receiver opens them.
+            SenderServerPeer peer(From("127.0.0.1", 0x20));
+            std::vector<int> raw;
+            for (uint16_t port : order) {
+                if (port == cmd) {
+                    ASSERT_EQ(peer.ConnectCommand(cmd), 0);
+                } else {
+                    raw.push_back(peer.ConnectRaw(port));
+                    ASSERT_GE(raw.back(), 0);
+                }
+            }
+            ASSERT_TRUE(WaitUntil([&] { return server.connects.load() >= 3; }));
+            ASSERT_TRUE(Settled());
+            EXPECT_EQ(server.imagesAdopted.load(), images + 1);
+            const platform::SocketHandle aux = server.TakeAuxSocket();
+            EXPECT_NE(aux, platform::kInvalidSocket);
+            platform::CloseSocketHandle(aux);
+            EXPECT_FALSE(server.CommandConnectedForTest());
+            EXPECT_FALSE(server.ImageConnectedForTest());
+            EXPECT_EQ(LogIn(peer, "x"), 1);
+            EXPECT_TRUE(peer.Command().Errors().empty());
+        }
+        server.Logout();
+        // The next set comes once this session is over.
+        ASSERT_TRUE(WaitUntil([&] { return server.GetStatus() == kVrxDisconnected; }));
+        server.connects = 0;
+    }
+}
+
+TEST_F(SenderServerTest, AnEndedSessionsAddressAdoptsNothing) {
+    {
+        auto peer = Adopted();
+        Connect(*peer, SenderServer::kImagePort);
+        server.Logout();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return server.GetStatus() == kVrxDisconnected; }));
+    const int images = server.imagesAdopted.load();
+    SenderServerPeer late(From("127.0.0.1"));
+    const int image = Connect(late, SenderServer::kImagePort);
+    const int third = Connect(late, SenderServer::kThirdPort);
+    EXPECT_TRUE(SenderServerPeer::ClosedBySender(image));
+    EXPECT_TRUE(SenderServerPeer::ClosedBySender(third));
+    EXPECT_EQ(server.imagesAdopted.load(), images);
+    EXPECT_EQ(server.TakeAuxSocket(), platform::kInvalidSocket);
+}
+
+TEST_F(SenderServerTest, ASecondCommandConnectionOfTheReceiverChangesNothing) {
+    auto peer = Adopted();
+    ASSERT_EQ(LogIn(*peer, "x"), 1);
+    {
+        // The logged-in receiver's address opens and closes another one.
+        SenderServerPeer again(From("127.0.0.1"));
+        Connect(again, SenderServer::kCommandPort);
+        EXPECT_TRUE(again.Command().WaitForNoOpenConnection());
+    }
+    peer->Command().ClearFrames();
+    SenderServerPeer stranger(From("127.0.0.2"));
+    Connect(stranger, SenderServer::kCommandPort);
+    EXPECT_TRUE(stranger.Command().WaitForNoOpenConnection());
+    EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.1"));
+    EXPECT_EQ(server.GetStatus(), kVrxIdle);
+    EXPECT_EQ(peer->Command().OpenConnections(), 1u);
+    for (const auto& received : peer->Command().Frames()) {  // nothing asked of it again
+        EXPECT_NE(received.frame.kind, receiver_sim::SenderFrame::Kind::kRequest)
+            << static_cast<int>(received.frame.code);
+    }
+}
+
+TEST_F(SenderServerTest, ASilentPeerDoesNotHoldUpTheReceiver) {
+    SenderServerPeer silent(From("127.0.0.3"));
+    const int mute = silent.ConnectRaw(SenderServer::kCommandPort);
+    ASSERT_GE(mute, 0);
+    SenderServerPeer peer(From("127.0.0.1"));
+    ASSERT_EQ(peer.ConnectCommand(SenderServer::kCommandPort), 0);
+    ASSERT_EQ(peer.ConnectRaw(SenderServer::kImagePort) >= 0, true);
+    ASSERT_TRUE(peer.SendLogin("x"));
+    // The silent one is cut off at its deadline, well before the receiver's
+    // login would give up.
+    EXPECT_EQ(peer.WaitLoginResult(SenderServer::kIdentifyMs + 4000), 1);
+    EXPECT_TRUE(ClosedAfterReading(mute));
+    EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.1"));
+}
+
+TEST_F(SenderServerTest, WrongCodesCloseTheConnectionThenRefuseTheAddress) {
+    testsupport::TempDir dir;
+    ASSERT_EQ(server.SetLog(dir.File("sender.log").c_str(), 700, false), 0);
+    server.SetLoginCode(SenderServer::kGivenLoginCode, "482913");
+    const int perConnection = LoginAttemptLimiter::kConnectionLimit;
+    const int connections = LoginAttemptLimiter::kAddressLimit / perConnection;
+    for (int c = 0; c < connections; ++c) {
+        SCOPED_TRACE(c);
+        ASSERT_TRUE(WaitUntil([&] { return server.GetStatus() == kVrxDisconnected; }));
+        auto peer = Adopted(0, "127.0.0.2");
+        for (int i = 0; i < perConnection; ++i) {
+            EXPECT_EQ(LogIn(*peer, "00000" + std::to_string(i)), 0);
+        }
+        EXPECT_TRUE(peer->Command().WaitForNoOpenConnection());
+    }
+    // The address is refused now, with the right code too; another is not.
+    ASSERT_TRUE(WaitUntil([&] { return server.GetStatus() == kVrxDisconnected; }));
+    const int adopted = server.commandsAdopted.load();
+    SenderServerPeer refused(From("127.0.0.2"));
+    Connect(refused, SenderServer::kCommandPort);
+    EXPECT_TRUE(refused.Command().WaitForNoOpenConnection());
+    EXPECT_EQ(server.commandsAdopted.load(), adopted);
+    auto other = Adopted(0, "127.0.0.1");
+    EXPECT_EQ(LogIn(*other, "482913"), 1);
+
+    const std::string text = ReadText(dir.File("sender.log"));
+    EXPECT_EQ(text.find("482913"), std::string::npos);
+    EXPECT_EQ(text.find("000003"), std::string::npos);
+    EXPECT_NE(text.find("wrong code **** from 127.0.0.2"), std::string::npos);
+    EXPECT_NE(text.find("127.0.0.2 refused for 60 s"), std::string::npos);
 }
 
 TEST_F(SenderServerTest, SetLoginCodeRestartsOnlyOnAChange) {
@@ -317,12 +491,10 @@ TEST_F(SenderServerTest, CodesAndPasswordsStayOutOfTheLog) {
     auto peer = Adopted();
     EXPECT_EQ(LogIn(*peer, "864200"), 0);
     EXPECT_EQ(LogIn(*peer, "975310"), 1);
-    std::ifstream file(dir.File("sender.log"));
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_EQ(text.str().find("975310"), std::string::npos);
-    EXPECT_EQ(text.str().find("864200"), std::string::npos);
-    EXPECT_NE(text.str().find("OnLogin Success pk:11223344 pw:****"), std::string::npos);
+    const std::string text = ReadText(dir.File("sender.log"));
+    EXPECT_EQ(text.find("975310"), std::string::npos);
+    EXPECT_EQ(text.find("864200"), std::string::npos);
+    EXPECT_NE(text.find("OnLogin Success pk:11223344 pw:****"), std::string::npos);
 }
 
 }  // namespace

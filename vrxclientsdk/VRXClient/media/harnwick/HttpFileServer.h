@@ -2,24 +2,43 @@
 // FileTable, with single byte ranges; every other path is 404.
 //
 // Not a general web server: no directory listing, no path is resolved
-// against the file system, nothing is written.
+// against the file system, nothing is written. A peer gets kHeadSeconds for
+// each request head (and as long between two requests); at most
+// kMaxConnections connections are served at once, at most
+// kMaxPerAddress of them from one address; a connection beyond that is
+// closed at once. Stop() shuts every connection down and returns within
+// kStopMs, whatever the peers do.
 //
 // THREADING: Bind() and Serve() run on the server's own thread; Stop() may
-// be called from any thread, also before Serve() began (it then retries
-// until the server has stopped, see Harnwick.cpp).
+// be called from any thread, also before Serve() began (Serve then returns
+// at once). Every connection has a thread of its own.
 #pragma once
 
-#include <httplib.h>
-
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "vrxclientsdk/VRXClient/media/harnwick/FileTable.h"
 
+struct HttpRequestHead;
+
 class HttpFileServer {
 public:
+    static constexpr int kHeadSeconds = 5;
+    static constexpr int kWriteSeconds = 30;
+    static constexpr size_t kMaxConnections = 32;
+    static constexpr size_t kMaxPerAddress = 6;
+    static constexpr int kStopMs = 2000;
+
     // `files` must outlive the server.
     explicit HttpFileServer(const FileTable& files);
+    // Stops and waits for the connections.
+    ~HttpFileServer();
     HttpFileServer(const HttpFileServer&) = delete;
     HttpFileServer& operator=(const HttpFileServer&) = delete;
 
@@ -30,8 +49,20 @@ public:
     void Stop();
 
 private:
-    void Answer(const httplib::Request& request, httplib::Response& response) const;
+    struct Connection;
+
+    void Accept();
+    void Run(const std::shared_ptr<Connection>& connection);
+    // Serves one request; false when the connection is to end.
+    bool Answer(Connection& connection, const HttpRequestHead& request);
+    // Waits for the connections to end, at most until `deadline`.
+    void WaitForConnections(std::chrono::steady_clock::time_point deadline);
 
     const FileTable& m_files;
-    httplib::Server m_server;
+    int m_listener = -1;
+    std::atomic<bool> m_stopped{false};
+    std::mutex m_lock;  // guards the connections
+    std::condition_variable m_ended;
+    std::map<uint64_t, std::shared_ptr<Connection>> m_connections;
+    uint64_t m_nextId = 0;
 };

@@ -6,7 +6,9 @@
 // The port is listened on first, so that a port another program holds fails
 // at once, before any encoder runs; players that connect while the encoder
 // prepares the stream's header wait in the backlog and are served once it is
-// in hand. The program ends on SIGTERM (or SIGINT) and when the encoder ends.
+// in hand. The program ends on SIGTERM (or SIGINT), when the encoder ends,
+// and when the program that started it is gone (it then has another parent):
+// a screen stream never outlives its owner.
 // Exit codes: 0 stopped, 2 bad arguments, 3 the encoder failed, 4 the port
 // is taken.
 // The option bytes a and b are accepted and not used.
@@ -41,6 +43,16 @@ constexpr int kHeaderTimeoutMs = 10000;
 constexpr int kMinSide = 16;
 
 volatile std::sig_atomic_t g_stop = 0;
+// The owner that started this program.
+pid_t g_owner = 0;
+
+// True when the helper is to end: stopped, or its owner is gone.
+bool Stopping() {
+    if (::getppid() != g_owner) {
+        g_stop = 1;
+    }
+    return g_stop != 0;
+}
 
 void OnStopSignal(int) {
     g_stop = 1;
@@ -99,7 +111,7 @@ bool Drain(int fd, AsfStreamReader& reader) {
 
 bool WaitForHeader(int fd, AsfStreamReader& reader) {
     for (int waited = 0; !reader.HasHeader() && waited < kHeaderTimeoutMs; waited += kPollMs) {
-        if (g_stop) {
+        if (Stopping()) {
             return false;
         }
         pollfd p{fd, POLLIN, 0};
@@ -113,6 +125,7 @@ bool WaitForHeader(int fd, AsfStreamReader& reader) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_owner = ::getppid();
     Arguments args;
     if (!ParseArguments(argc, argv, &args)) {
         std::fprintf(stderr, "usage: K7RMx64 x y width height port(1024-65535) a b\n");
@@ -153,7 +166,7 @@ int main(int argc, char** argv) {
 
     std::vector<pollfd> fds;
     std::string packet;
-    while (!g_stop) {
+    while (!Stopping()) {
         fds.clear();
         fds.push_back(pollfd{encoder->OutputFd(), POLLIN, 0});
         server.AppendPollFds(fds);

@@ -15,9 +15,6 @@ namespace {
 
 // A request head larger than this is not a player's.
 constexpr size_t kMaxRequestBytes = 8 * 1024;
-// Queued bytes per player before it counts as gone: several seconds of a
-// screen stream.
-constexpr size_t kMaxQueuedBytes = 8 * 1024 * 1024;
 constexpr int kBacklog = 8;
 
 bool ContainsIgnoringCase(const std::string& text, std::string_view word) {
@@ -32,7 +29,7 @@ bool ContainsIgnoringCase(const std::string& text, std::string_view word) {
 
 struct MmshServer::Client {
     enum class State { kReading, kDescribing, kPlaying, kClosed };
-    explicit Client(int socket) : fd(socket) {}
+    explicit Client(int socket) : fd(socket), since(std::chrono::steady_clock::now()) {}
     ~Client() { ::close(fd); }
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
@@ -41,7 +38,15 @@ struct MmshServer::Client {
     State state = State::kReading;
     std::string request;
     std::string out;
-    size_t sent = 0;  // bytes of `out` already sent
+    size_t sent = 0;                              // bytes of `out` already sent
+    std::chrono::steady_clock::time_point since;  // connected
+    size_t Queued() const { return out.size() - sent; }
+    // Closed on the next poll; its queue goes now.
+    void Drop() {
+        state = State::kClosed;
+        std::string().swap(out);
+        sent = 0;
+    }
 };
 
 MmshServer::MmshServer() = default;
@@ -112,6 +117,7 @@ void MmshServer::OnPoll(const std::vector<pollfd>& fds, size_t first) {
             OnWritable(c);
         }
     }
+    ExpireRequests();
     std::erase_if(m_clients, [](const auto& c) { return c->state == Client::State::kClosed; });
     if (fds[first].revents & POLLIN) {
         Accept();
@@ -124,8 +130,36 @@ void MmshServer::Accept() {
         if (fd < 0) {
             return;  // EAGAIN: all taken
         }
+        if (m_clients.size() >= m_limits.maxConnections) {
+            ::close(fd);
+            continue;
+        }
         m_clients.push_back(std::make_unique<Client>(fd));
     }
+}
+
+void MmshServer::ExpireRequests() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& c : m_clients) {
+        if (c->state == Client::State::kReading &&
+            now - c->since >= std::chrono::milliseconds(m_limits.requestMs)) {
+            c->state = Client::State::kClosed;
+        }
+    }
+}
+
+size_t MmshServer::QueuedBytes() const {
+    size_t total = 0;
+    for (const auto& c : m_clients) {
+        total += c->Queued();
+    }
+    return total;
+}
+
+size_t MmshServer::Players() const {
+    return static_cast<size_t>(std::count_if(m_clients.begin(), m_clients.end(), [](const auto& c) {
+        return c->state == Client::State::kPlaying;
+    }));
 }
 
 void MmshServer::OnReadable(Client& c) {
@@ -153,6 +187,11 @@ void MmshServer::StartResponse(Client& c) {
         return;
     }
     const bool play = ContainsIgnoringCase(c.request, "xPlayStrm=1");
+    if (play && Players() >= m_limits.maxPlayers) {
+        c.out = "HTTP/1.0 503 Service Unavailable\r\nConnection: close\r\n\r\n";
+        c.state = Client::State::kDescribing;  // closed once sent
+        return;
+    }
     c.out =
         "HTTP/1.0 200 OK\r\n"
         "Content-Type: application/x-mms-framed\r\n"
@@ -189,14 +228,31 @@ void MmshServer::OnWritable(Client& c) {
 void MmshServer::Broadcast(std::string_view packet) {
     m_chunk.clear();
     AppendMmshChunk(m_chunk, kMmshDataChunk, m_sequence++, 0, packet);
+    size_t total = 0;
     for (auto& c : m_clients) {
         if (c->state != Client::State::kPlaying) {
             continue;
         }
-        if (c->out.size() - c->sent + m_chunk.size() > kMaxQueuedBytes) {
-            c->state = Client::State::kClosed;  // dropped on the next poll
+        if (c->Queued() + m_chunk.size() > m_limits.maxQueuedBytes) {
+            c->Drop();
             continue;
         }
         c->out.append(m_chunk);
+        total += c->Queued();
+    }
+    // All queues together stay bounded: the players furthest behind go.
+    while (total > m_limits.maxTotalQueuedBytes) {
+        Client* furthest = nullptr;
+        for (auto& c : m_clients) {
+            if (c->state == Client::State::kPlaying &&
+                (furthest == nullptr || c->Queued() > furthest->Queued())) {
+                furthest = c.get();
+            }
+        }
+        if (furthest == nullptr) {
+            break;
+        }
+        total -= furthest->Queued();
+        furthest->Drop();
     }
 }

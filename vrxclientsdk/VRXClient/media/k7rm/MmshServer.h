@@ -3,9 +3,10 @@
 // A player first asks for the stream description (a GET without
 // "xPlayStrm=1") and gets the header chunk; then it asks to play and gets the
 // header chunk followed by every data packet from then on, until it or the
-// server closes the connection. Requests are read with a size limit; a
-// player that falls too far behind is dropped rather than buffered without
-// end.
+// server closes the connection. Requests are read with a size limit and a
+// deadline; connections and players are limited in number; a player that
+// falls too far behind, or the one furthest behind when all queues together
+// grow too large, is dropped rather than buffered without end.
 //
 // Not an HTTP server in general: every request gets the stream.
 //
@@ -14,6 +15,7 @@
 
 #include <poll.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +24,14 @@
 
 class MmshServer {
 public:
+    struct Limits {
+        int requestMs = 5000;                   // from connecting to the end of the request
+        size_t maxConnections = 16;             // beyond: closed at once
+        size_t maxPlayers = 4;                  // beyond: a play request gets 503
+        size_t maxQueuedBytes = 4 << 20;        // per player
+        size_t maxTotalQueuedBytes = 12 << 20;  // all players together
+    };
+
     // A server that accepts players only once SetHeader gave it the stream.
     MmshServer();
     // `header` is the payload of the header chunk (AsfStreamReader::Header()).
@@ -38,6 +48,7 @@ public:
     uint16_t Port() const { return m_port; }
     // Sets the header chunk's payload; players are accepted from then on.
     void SetHeader(std::string header) { m_header = std::move(header); }
+    void SetLimits(const Limits& limits) { m_limits = limits; }
 
     // Appends the descriptors to poll (listening socket and players).
     void AppendPollFds(std::vector<pollfd>& fds) const;
@@ -49,6 +60,8 @@ public:
     void Broadcast(std::string_view packet);
 
     size_t ClientCount() const { return m_clients.size(); }
+    // Bytes queued for all players together.
+    size_t QueuedBytes() const;
 
 private:
     struct Client;
@@ -57,6 +70,11 @@ private:
     void OnWritable(Client& client);
     void StartResponse(Client& client);
 
+    // Closes the connections whose request did not come in time.
+    void ExpireRequests();
+    size_t Players() const;
+
+    Limits m_limits;
     std::string m_header;
     int m_listen = -1;
     uint16_t m_port = 0;
