@@ -1,0 +1,44 @@
+#include "ui/dialogs/cqk_common_dlg.h"
+
+#include "platform/window/window_limits.h"
+#include "ui/dialogs/common_dialog_window.h"
+
+namespace ui {
+
+CQKCommonDlg::CQKCommonDlg(DialogEnvironment environment) : m_env(std::move(environment)) {}
+
+CQKCommonDlg::~CQKCommonDlg() = default;
+
+void CQKCommonDlg::SetApFilter(const std::string& text) {
+    m_apFilter.clear();
+    m_apFilterOn = !text.empty();
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        // An empty prefix would match every SSID: it is not kept.
+        if (end > start) {
+            m_apFilter.push_back(text.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+}
+
+DialogRecord CQKCommonDlg::Describe() const {
+    return DialogRecord{m_type, m_titleText, m_messageText};
+}
+
+platform::WindowId CQKCommonDlg::Window() const {
+    return m_window ? m_window->Window() : platform::WindowId();
+}
+
+int CQKCommonDlg::RunModal() {
+    m_window = std::make_unique<CommonDialogWindow>(*this);
+    int result = m_window->Run();
+    m_window.reset();
+    return result;
+}
+
+}  // namespace ui

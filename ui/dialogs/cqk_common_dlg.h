@@ -1,0 +1,177 @@
+// CQKCommonDlg: the one dialog class behind every secondary window of the
+// sender (message boxes, prompts, lists, profile pages, About, volume page,
+// language menu, dock, looking-for-receiver page).
+//
+// A creator constructs it (cheap: no window yet) with the environment, sets
+// the type and what that type reads, and runs it through its DialogRunner:
+//
+//   ui::CQKCommonDlg box(env);
+//   box.SetType(10);
+//   box.SetTitleText("Warning");
+//   box.SetMessageText(appres::Translator::LoadString(65306));
+//   if (env.runner->DoModal(box) == ui::kIdOk) { ... }
+//
+// The result is kIdOk or kIdCancel; the creator then reads the results
+// below. Texts are English or already translated; each is translated again
+// when drawn (a text that has no catalog entry stays as it is).
+//
+// The window itself, the layout tables, the element builder and the
+// dispatch are built on RunModal.
+// THREADING: user-interface thread only, except PostClientEvent.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window/window_id.h"
+#include "ui/dialogs/dialog_environment.h"
+#include "ui/dialogs/dialog_runner.h"
+
+class VRXClient;
+
+namespace ui {
+
+class CommonDialogWindow;
+
+// A receiver found by the receiver-list page (type 2).
+struct DiscoveredReceiver {
+    std::string name;
+    std::string ip;  // dotted IPv4
+};
+
+// One connection profile of the profile pages (types 7, 14, 15).
+struct ConnectionProfile {
+    std::string name, ssid, serverIp, userName, loginCode, key;
+};
+
+class CQKCommonDlg final : public ModalDialog {
+public:
+    explicit CQKCommonDlg(DialogEnvironment environment);
+    ~CQKCommonDlg() override;
+    CQKCommonDlg(const CQKCommonDlg&) = delete;
+    CQKCommonDlg& operator=(const CQKCommonDlg&) = delete;
+
+    // --- Inputs, set before DoModal -------------------------------------
+    void SetType(int type) { m_type = type; }
+    int Type() const { return m_type; }
+    void SetTitleText(std::string text) { m_titleText = std::move(text); }
+    const std::string& TitleText() const { return m_titleText; }
+    void SetMessageText(std::string text) { m_messageText = std::move(text); }
+    const std::string& MessageText() const { return m_messageText; }
+    // The window the dialog is centred on (types 6, 8, 10, 26, 30..34, 39);
+    // null: the screen.
+    void SetReference(platform::WindowId window) { m_reference = window; }
+    platform::WindowId Reference() const { return m_reference; }
+    // The owner window (type 16 covers it); null: none.
+    void SetOwnerWindow(platform::WindowId window) { m_owner = window; }
+    platform::WindowId OwnerWindow() const { return m_owner; }
+    void SetOptionByte(uint8_t option) { m_option = option; }
+    uint8_t OptionByte() const { return m_option; }
+    // Shown with the layered style (alpha 255).
+    void SetLayered(bool layered) { m_layered = layered; }
+    bool Layered() const { return m_layered; }
+    // The message text is centred by the element builder.
+    void SetCenterMessage(bool centre) { m_centerMessage = centre; }
+    bool CenterMessage() const { return m_centerMessage; }
+    void SetMaskShown(bool shown) { m_maskShown = shown; }
+    bool MaskShown() const { return m_maskShown; }
+    // The receiver client the page works with (borrowed; may be null).
+    void SetClient(VRXClient* client) { m_client = client; }
+    VRXClient* Client() const { return m_client; }
+    void SetReceiverName(std::string name) { m_receiverName = std::move(name); }
+    const std::string& ReceiverName() const { return m_receiverName; }
+    // An initial text of the page (a login code, a receiver address).
+    void SetInitialText(std::string text) { m_initialText = std::move(text); }
+    const std::string& InitialText() const { return m_initialText; }
+    void SetVersionText(std::string text) { m_versionText = std::move(text); }
+    const std::string& VersionText() const { return m_versionText; }
+    // A ';'-separated list of SSID prefixes; empty: no filtering.
+    void SetApFilter(const std::string& text);
+    const std::vector<std::string>& ApFilterPrefixes() const { return m_apFilter; }
+    bool ApFilterOn() const { return m_apFilterOn; }
+
+    // --- Inputs and results ---------------------------------------------
+    // The volume page's value (0..157).
+    void SetVolume(int volume) { m_volume = volume; }
+    int Volume() const { return m_volume; }
+    void SetFrameRateLimit(int fps) { m_maxFps = fps; }
+    int FrameRateLimit() const { return m_maxFps; }
+    void SetTurnOffAudio(bool off) { m_turnOffAudio = off; }
+    bool TurnOffAudio() const { return m_turnOffAudio; }
+    void SetTurnOffVsync(bool off) { m_turnOffVsync = off; }
+    bool TurnOffVsync() const { return m_turnOffVsync; }
+    void SetLanguage(std::string language) { m_language = std::move(language); }
+    const std::string& Language() const { return m_language; }
+    // The receiver address, network order, and as dotted text.
+    void SetIpv4(uint32_t ipv4) { m_ipv4 = ipv4; }
+    uint32_t Ipv4() const { return m_ipv4; }
+    void SetIpText(std::string text) { m_ipText = std::move(text); }
+    const std::string& IpText() const { return m_ipText; }
+
+    // --- Results, read after DoModal -------------------------------------
+    // The text of the page's main edit (1005), and the key (type 4).
+    void SetEnteredText(std::string text) { m_enteredText = std::move(text); }
+    const std::string& EnteredText() const { return m_enteredText; }
+    void SetEnteredKey(std::string key) { m_enteredKey = std::move(key); }
+    const std::string& GetEnteredKey() const { return m_enteredKey; }
+    void SetLoginCode(std::string code) { m_loginCode = std::move(code); }
+    const std::string& LoginCode() const { return m_loginCode; }
+    void SetUserName(std::string name) { m_userName = std::move(name); }
+    const std::string& UserName() const { return m_userName; }
+    // The page's check box (types 16, 20): 1 ticked.
+    void SetCheckFlag(int flag) { m_checkFlag = flag; }
+    int CheckFlag() const { return m_checkFlag; }
+    // The chosen list row; -1: none.
+    void SetSelectedRow(int row) { m_selectedRow = row; }
+    int SelectedRow() const { return m_selectedRow; }
+    // 2 when the dialog was closed by a close request.
+    void SetCloseCode(int code) { m_closeCode = code; }
+    int CloseCode() const { return m_closeCode; }
+
+    // Lists the pages fill and creators read.
+    std::vector<DiscoveredReceiver>& Receivers() { return m_receivers; }
+    std::vector<ConnectionProfile>& Profiles() { return m_profiles; }
+    ConnectionProfile& CurrentProfile() { return m_currentProfile; }
+
+    // --- Running --------------------------------------------------------
+    int RunModal() override;
+    DialogRecord Describe() const override;
+    // The dialog's window while it runs; null otherwise.
+    platform::WindowId Window() const;
+    const DialogEnvironment& Environment() const { return m_env; }
+    // The running window's internals (widgets, controls), null when not
+    // running. For the page code and tests.
+    CommonDialogWindow* RunningWindow() { return m_window.get(); }
+
+private:
+    DialogEnvironment m_env;
+    int m_type = 0;
+    std::string m_titleText, m_messageText;
+    platform::WindowId m_reference, m_owner;
+    uint8_t m_option = 0;
+    bool m_layered = false;
+    bool m_centerMessage = false;
+    bool m_maskShown = false;
+    VRXClient* m_client = nullptr;
+    std::string m_receiverName, m_initialText, m_versionText;
+    std::vector<std::string> m_apFilter;
+    bool m_apFilterOn = false;
+    int m_volume = 0;
+    int m_maxFps = 30;
+    bool m_turnOffAudio = false, m_turnOffVsync = false;
+    std::string m_language;
+    uint32_t m_ipv4 = 0;
+    std::string m_ipText;
+    std::string m_enteredText, m_enteredKey, m_loginCode, m_userName;
+    int m_checkFlag = 0;
+    int m_selectedRow = -1;
+    int m_closeCode = 0;
+    std::vector<DiscoveredReceiver> m_receivers;
+    std::vector<ConnectionProfile> m_profiles;
+    ConnectionProfile m_currentProfile;
+    std::unique_ptr<CommonDialogWindow> m_window;
+};
+
+}  // namespace ui
