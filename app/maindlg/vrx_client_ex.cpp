@@ -1,9 +1,8 @@
 #include "app/maindlg/vrx_client_ex.h"
 
-#include <arpa/inet.h>
-
 #include <cstring>
 
+#include "app/maindlg/address_text.h"
 #include "platform/dynload.h"
 #include "platform/window/window_manager.h"
 
@@ -20,14 +19,6 @@ using StopSonavelFn = void (*)();
 
 // Said once per process: every client would say the same.
 std::atomic<bool> g_audioMissingLogged{false};
-
-std::string Dotted(uint32_t ipv4) {
-    char text[INET_ADDRSTRLEN] = {};
-    in_addr a{};
-    a.s_addr = ipv4;
-    ::inet_ntop(AF_INET, &a, text, sizeof text);
-    return text;
-}
 
 bool PostThroughManager(platform::WindowId window, const platform::Message& msg) {
     platform::WindowManager* manager = platform::WindowManager::Current();
@@ -116,7 +107,7 @@ void CQKVRXClientEx::StartAudio(uint8_t mode) {
         }
         return;
     }
-    const std::string address = Dotted(GetPeerAddress());
+    const std::string address = DottedAddress(GetPeerAddress());
     const int rc = start(address.c_str(), kAudioPort, 44100, 2, 16, m_audioBuffer.load());
     if (rc < 0) {
         QK_LOGF(LOG_ERROR, "Start Audio Projection fail: %d", rc);
@@ -136,7 +127,7 @@ void CQKVRXClientEx::StopAudio() {
 
 int CQKVRXClientEx::StartPlayImage(uint8_t mode) {
     const uint32_t peer = GetPeerAddress();
-    QK_LOGF(LOG_DEBUG, "Before StartPlayImage:%s", Dotted(peer).c_str());
+    QK_LOGF(LOG_DEBUG, "Before StartPlayImage:%s", DottedAddress(peer).c_str());
     currentPeer = peer;
     const int rc = QkRdpProvider::StartPlayImage(mode);
     if (rc >= 0) {
@@ -278,7 +269,7 @@ void CQKVRXClientEx::OnLogin(const in_addr* receiver) {
         receiverName = record.GetName();
         connectName = receiverName;
     }
-    QK_LOGF(LOG_DEBUG, "OnLogin ReceiverIP:%s", Dotted(receiver->s_addr).c_str());
+    QK_LOGF(LOG_DEBUG, "OnLogin ReceiverIP:%s", DottedAddress(receiver->s_addr).c_str());
     Forward(ClientEvent::kOnLogin);
 }
 

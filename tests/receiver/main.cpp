@@ -17,6 +17,7 @@
 
 #include "tests/receiver/command/CommandReceiver.h"
 #include "tests/receiver/discovery/UdpAnnouncer.h"
+#include "tests/receiver/image/CanvasPng.h"
 #include "tests/receiver/image/ImageReceiver.h"
 #include "tests/receiver/sender/SenderAnnouncement.h"
 #include "tests/receiver/sender/SenderQuery.h"
@@ -44,6 +45,8 @@ struct Options {
     bool image = false;
     std::string findSenders;  // ask this address for senders, then end
     std::string toSender;     // connect to the sender server at this address
+    std::string picture;      // write the decoded picture here at the end
+    bool senderId = false;    // the image stream starts with the sender's id
 };
 
 void Usage(FILE* out) {
@@ -61,7 +64,10 @@ void Usage(FILE* out) {
         "  --handshake MODE     normal, split, wrong or silent\n"
         "  --no-keepalive       never answer a keep-alive after the handshake\n"
         "  --discovery PORTS    also answer discovery on these UDP ports (1047,1048,1049)\n"
-        "  --image              also start the image side on a free loopback port\n"
+        "  --image              also start the image side on a free port of --bind\n"
+        "  --picture FILE       with --image: write the decoded picture as PNG at the end\n"
+        "  --sender-id          with --image: the stream starts with the sender's id, and a\n"
+        "                       new connection may go on with the serials (the client facade)\n"
         "  --find-senders ADDR  send the sender query to ADDR (UDP 11047-11049), print\n"
         "                       the answers and end\n"
         "  --to-sender ADDR     connect to the sender server at ADDR (16121, 16120,\n"
@@ -122,6 +128,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
             o->quiet = true;
         } else if (arg == "--image") {
             o->image = true;
+        } else if (arg == "--sender-id") {
+            o->senderId = true;
         } else if (arg == "--no-keepalive") {
             o->answerKeepAlive = false;
         } else if (!(v = value())) {
@@ -139,6 +147,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
             o->version = static_cast<uint16_t>(n);
         } else if (arg == "--login-code" && std::strlen(v) <= 8) {
             o->loginCode = v;
+        } else if (arg == "--picture") {
+            o->picture = v;
         } else if (arg == "--name") {
             o->name = v;
         } else if (arg == "--codings" && ParseList(v, 255, &list) && list.size() <= 255) {
@@ -204,13 +214,16 @@ bool StartSides(const Options& o, Sides* sides) {
         receiver::ImageReceiver::Options io;
         io.width = o.caps.width;
         io.height = o.caps.height;
+        io.bindAddress = o.bind.c_str();
+        io.expectSenderId = o.senderId;
+        io.continuedSerials = o.senderId;
         sides->image = std::make_unique<receiver::ImageReceiver>(io);
         if (!sides->image->Start()) {
             std::fprintf(stderr, "receiver-sim: the image side cannot start\n");
             return false;
         }
         imagePort = sides->image->Port();
-        std::fprintf(stderr, "receiver-sim: image side on 127.0.0.1:%u\n", imagePort);
+        std::fprintf(stderr, "receiver-sim: image side on %s:%u\n", o.bind.c_str(), imagePort);
     }
 
     receiver_sim::ReceiverAnnouncement record;
@@ -343,6 +356,16 @@ int main(int argc, char** argv) {
     if (sides.image && !sides.image->Error().empty()) {
         std::fprintf(stderr, "receiver-sim: image protocol error: %s\n",
                      sides.image->Error().c_str());
+    }
+    if (sides.image && !options.picture.empty()) {
+        std::string error;
+        std::fprintf(stderr, "receiver-sim: %zu image messages decoded\n",
+                     sides.image->MessageCount());
+        if (!receiver::WriteCanvasPng(sides.image->CanvasCopy(), options.picture, &error)) {
+            std::fprintf(stderr, "receiver-sim: picture: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "receiver-sim: picture written to %s\n", options.picture.c_str());
     }
     return clean ? 0 : 3;
 }
