@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "app/res/translator.h"
 #include "app/settings/registry_store.h"
 #include "app/settings/settings_file.h"
@@ -123,7 +125,8 @@ void CQKinMainDlg::SetupAppLog() {
     if (!wanted || m_services.paths.logFolder.empty()) {
         return;
     }
-    ::mkdir(m_services.paths.logFolder.c_str(), 0700);
+    std::error_code ec;
+    std::filesystem::create_directories(m_services.paths.logFolder, ec);
     auto log = std::make_unique<Logger>();
     const std::string path = m_services.paths.logFolder + "/" + kAppLogName;
     if (log->Open(path.c_str(), LOG_DEBUG, false) != 0) {

@@ -96,6 +96,13 @@ uint32_t PlayPositionBit(int position);
 // shows nothing.
 uint32_t ErrorMessageStringId(int code);
 
+// The receivers a discovery pass lists, in discovery order: the records
+// whose kind bytes (118, 119) are both 6, each with its row (name, dotted
+// address). Every other record is logged ("DeviceDiscover():%d,%d") and
+// skipped.
+void ListReceivers(const std::vector<DevAnnounce>& found, Logger* log,
+                   std::vector<DevAnnounce>* records, std::vector<ReceiverRow>* rows);
+
 class CQKinMainDlg : public ui::CTrayDialog, public ui::MainWindowServices {
 public:
     using ClientFactory = std::function<std::unique_ptr<CQKVRXClientEx>()>;

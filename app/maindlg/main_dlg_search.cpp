@@ -13,21 +13,26 @@ constexpr uint32_t kDiscoveryDone = 0x5E11;
 
 }  // namespace
 
+void ListReceivers(const std::vector<DevAnnounce>& found, Logger* log,
+                   std::vector<DevAnnounce>* records, std::vector<ReceiverRow>* rows) {
+    for (const DevAnnounce& record : found) {
+        if (!record.IsListable()) {
+            QK_LOG(log, LOG_DEBUG, "DeviceDiscover():%d,%d", static_cast<int8_t>(record.GetKind1()),
+                   static_cast<int8_t>(record.GetKind2()));
+            continue;
+        }
+        records->push_back(record);
+        rows->push_back({record.GetName(), DottedAddress(record.GetIPv4())});
+    }
+}
+
 // One pass on a worker: the results are built here and handed over whole.
 CQKinMainDlg::DiscoveryResult CQKinMainDlg::Discover(CQKVRXClientEx& client) {
     DiscoveryResult result;
     std::vector<DevAnnounce> found;
     client.DeviceDiscover(found, &m_abort, false, kFirstDiscoveryPort, kLastDiscoveryPort,
                           m_services.discoverySeconds);
-    for (const DevAnnounce& record : found) {
-        if (!record.IsListable()) {
-            QK_LOG(m_log.get(), LOG_DEBUG, "DeviceDiscover():%d,%d",
-                   static_cast<int8_t>(record.GetKind1()), static_cast<int8_t>(record.GetKind2()));
-            continue;
-        }
-        result.records.push_back(record);
-        result.rows.push_back({record.GetName(), DottedAddress(record.GetIPv4())});
-    }
+    ListReceivers(found, m_log.get(), &result.records, &result.rows);
     return result;
 }
 

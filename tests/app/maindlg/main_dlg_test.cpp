@@ -1,0 +1,380 @@
+// The main dialog's engine on the headless window layer with a fake clock,
+// scripted dialogs and recorded window parts: the exit paths, the receiver
+// list filter, the error table, the timers, and (against the receiver
+// simulator) login, presentation and the exit question while projecting.
+#include "app/maindlg/main_dlg.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app/res/translator.h"
+#include "platform/fake_clock.h"
+#include "platform/idle/fake_user_activity.h"
+#include "platform/window/headless_backend.h"
+#include "tests/receiver/image/ImageReceiver.h"
+#include "tests/support/TempDir.h"
+#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
+#include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
+#include "tests/vrxclientsdk/VRXClient/test_picture.h"
+#include "ui/dialogs/testing/scripted_dialog_runner.h"
+#include "vrxclientsdk/VRPClient/Logger.h"
+#include "vrxclientsdk/VRXClient/ActivityMonitor.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+
+namespace pemuapp {
+namespace {
+
+using platform::Message;
+
+// A client that counts the screen refreshes the timers ask for.
+class CountingClient : public CQKVRXClientEx {
+public:
+    int RefreshScreenImage() override {
+        ++refreshes;
+        return 0;
+    }
+    int refreshes = 0;
+};
+
+class RecordingParts : public MainWindowParts {
+public:
+    void SetPageState(int page) override { pages.push_back(page); }
+    void FillReceiverList(const std::vector<ReceiverRow>& rows) override { lists.push_back(rows); }
+    std::vector<int> pages;
+    std::vector<std::vector<ReceiverRow>> lists;
+};
+
+class MainDlgTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto backend = std::make_unique<platform::HeadlessBackend>(platform::Rect{0, 0, 1024, 768});
+        headless = backend.get();
+        wm = platform::WindowManager::Create(std::move(backend), &clock);
+        ASSERT_NE(wm, nullptr);
+        headless->SetIdleHandler([this](int timeoutMs) {
+            if (timeoutMs >= 0) {
+                clock.Advance(static_cast<uint64_t>(timeoutMs));
+            }
+        });
+        services.paths = SenderPaths::Under(dir.File("config"), dir.File("data"));
+        services.runner = &boxes;
+        services.parts = &parts;
+        services.actions = &actions;
+        services.userName = "ann";
+        services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
+            auto client = std::make_unique<CountingClient>();
+            if (!mainClient) {
+                mainClient = client.get();  // the first client made is the main one
+            }
+            return client;
+        };
+    }
+    void TearDown() override {
+        dlg.reset();
+        wm.reset();
+    }
+    void MakeDialog() {
+        dlg = std::make_unique<CQKinMainDlg>(*wm, services);
+        ASSERT_TRUE(dlg->Create());
+    }
+    // Runs due timers and posted messages after `ms` of the fake clock.
+    void Advance(uint64_t ms) {
+        clock.Advance(ms);
+        wm->PumpPending(platform::PumpKind::kAll);
+    }
+
+    testsupport::TempDir dir;
+    platform::FakeClock clock{100000};
+    platform::HeadlessBackend* headless = nullptr;
+    std::unique_ptr<platform::WindowManager> wm;
+    ui::ScriptedDialogRunner boxes;
+    RecordingParts parts;
+    CommandActionQueue actions;
+    CQKinMainDlg::Services services;
+    CountingClient* mainClient = nullptr;
+    std::unique_ptr<CQKinMainDlg> dlg;
+};
+
+TEST_F(MainDlgTest, EveryExitPathOfAnIdleSenderEndsWithoutAQuestion) {
+    const struct {
+        const char* what;
+        Message msg;
+        bool commandFile;
+    } rows[] = {
+        {"menu 2015", Message::Command(2015), false},
+        {"close request", Message::Close(), false},
+        {"command 10391", Message::Command(kCmdAutoExit), false},
+        {"command file", Message::Command(kCmdProcessCommandFile), true},
+    };
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        MakeDialog();
+        EXPECT_FALSE(dlg->Exiting());
+        if (row.commandFile) {
+            actions.Push({"Exit", "", "", "", "", ""});
+        }
+        wm->Send(dlg->Window(), row.msg);
+        EXPECT_TRUE(dlg->Exiting()) << row.what;
+        EXPECT_TRUE(boxes.Records().empty()) << row.what;
+        dlg.reset();
+    }
+}
+
+TEST_F(MainDlgTest, WithoutLogFileThereIsNoLogAndLogPathIsEmpty) {
+    MakeDialog();
+    EXPECT_EQ(dlg->AppLog(), nullptr);
+    std::ifstream registry(services.paths.registryFile);
+    std::stringstream text;
+    text << registry.rdbuf();
+    EXPECT_NE(text.str().find("LogPath="), std::string::npos);
+    EXPECT_EQ(text.str().find("LogPath=/"), std::string::npos);
+}
+
+TEST_F(MainDlgTest, LogFileGivesTheApplicationLogInOurLogFolder) {
+    services.settings.logFile = "QuorvaneSender.log";
+    MakeDialog();
+    ASSERT_NE(dlg->AppLog(), nullptr);
+    dlg.reset();
+    std::ifstream log(services.paths.logFolder + "/Quorvane Sender_App.log");
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("Quorvane Sender Log"), std::string::npos);
+    EXPECT_NE(text.str().find("OnInitDialog():END"), std::string::npos);
+    EXPECT_NE(text.str().find("End of Quorvane Sender Log"), std::string::npos);
+}
+
+TEST_F(MainDlgTest, StartupStepsRunAfterTheStartPauseAndShowTheWindow) {
+    services.discoverySeconds = 0;
+    MakeDialog();
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));
+    Advance(1400);
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));  // timer 249 keeps it hidden
+    Advance(100);
+    wm->PumpPending(platform::PumpKind::kAll);
+    EXPECT_TRUE(wm->IsVisible(dlg->Window()));
+    // The search page came up through the receiver choice (aborted here).
+    ASSERT_FALSE(parts.pages.empty());
+    EXPECT_EQ(parts.pages.front(), kPageSearch);
+    ASSERT_FALSE(boxes.Records().empty());
+    EXPECT_EQ(boxes.Records().front().type, 28);
+}
+
+TEST_F(MainDlgTest, StartPlayCommandRefreshesSixTimesOnTimer213) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    wm->Send(dlg->Window(), Message::Command(kCmdStartPlayImage));
+    EXPECT_EQ(dlg->PlayPositionWord(), 0x80040000u);  // full screen before any start
+    EXPECT_TRUE(dlg->IsProjecting());
+    for (int i = 0; i < 20; ++i) {
+        Advance(100);
+    }
+    EXPECT_EQ(mainClient->refreshes, 6);
+}
+
+TEST_F(MainDlgTest, RefreshBurstIsTenSteps) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    // The start of a full-screen projection with automatic coding.
+    wm->Send(dlg->Window(), Message::User(kClientEventMessage,
+                                          static_cast<int64_t>(ClientEvent::kStartPlayImage)));
+    for (int i = 0; i < 40; ++i) {
+        Advance(50);
+    }
+    EXPECT_EQ(mainClient->refreshes, 10);
+}
+
+TEST_F(MainDlgTest, ReceiverListKeepsKindSixSixAndLogsTheOthers) {
+    const std::string logPath = dir.File("list.log");
+    Logger log;
+    ASSERT_EQ(log.Open(logPath.c_str(), LOG_DEBUG, false), 0);
+    auto record = [](const char* name, uint32_t ipv4, uint8_t k1, uint8_t k2) {
+        DevAnnounce r;
+        std::memcpy(r.bytes + DevAnnounce::kNameOffset, name, std::strlen(name));
+        r.SetIPv4(ipv4);
+        r.bytes[DevAnnounce::kKindOffset1] = k1;
+        r.bytes[DevAnnounce::kKindOffset2] = k2;
+        return r;
+    };
+    const std::vector<DevAnnounce> found = {
+        record("Salle \xC3\xA9t\xC3\xA9", facadetest::Ip("10.1.2.3"), 6, 6),
+        record("Other kind", facadetest::Ip("10.1.2.4"), 6, 5),
+    };
+    std::vector<DevAnnounce> records;
+    std::vector<ReceiverRow> rows;
+    ListReceivers(found, &log, &records, &rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (ReceiverRow{"Salle \xC3\xA9t\xC3\xA9", "10.1.2.3"}));  // UTF-8 kept
+    EXPECT_EQ(records.size(), 1u);
+    std::ifstream in(logPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("DeviceDiscover():6,5"), std::string::npos);
+}
+
+TEST(MainDlgTables, ErrorCodesToMessages) {
+    const struct {
+        int code;
+        uint32_t id;
+    } rows[] = {
+        {-6528001, 65273}, {-6528202, 65299},
+        {-6528323, 65275}, {-6528301, 65272},
+        {-6528302, 65400}, {-6528303, 65298},
+        {-6528505, 65304}, {-6528305, 65303},
+        {-6528316, 65300}, {-6528405, 65306},
+        {-6528402, 65330}, {-6528403, 65331},
+        {-6528399, 0},     {0, 0},
+        {-1, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ErrorMessageStringId(row.code), row.id) << row.code;
+    }
+    EXPECT_EQ(appres::Translator::LoadString(65272), "Incorrect LOGIN CODE");
+}
+
+TEST(MainDlgTables, PositionsToPlayStateBits) {
+    const struct {
+        int position;
+        uint32_t bit;
+    } rows[] = {{0, 1u << 18}, {128, 1u << 18}, {1, 1u << 22},
+                {2, 1u << 21}, {3, 1u << 20},   {4, 1u << 19}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlayPositionBit(row.position), row.bit) << row.position;
+    }
+}
+
+// --- against the receiver simulator ------------------------------------------
+
+std::string OwnLoopbackAddress() {
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    return "127." + std::to_string(224 + ((pid >> 16) & 0x1f)) + "." +
+           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
+}
+
+class MainDlgSimTest : public MainDlgTest {
+protected:
+    static constexpr int kW = 320, kH = 240;
+    void SetUp() override {
+        MainDlgTest::SetUp();
+        address = OwnLoopbackAddress();
+        receiver::ImageReceiver::Options options;
+        options.width = kW;
+        options.height = kH;
+        options.bindAddress = address.c_str();
+        options.expectSenderId = true;
+        options.continuedSerials = true;
+        rx = std::make_unique<receiver::ImageReceiver>(options);
+        ASSERT_TRUE(rx->Start());
+        sim = std::make_unique<facadetest::SimReceiver>(
+            address.c_str(), 0x0130, [&](receiver_sim::CommandConfig& c) {
+                c.port = 3268;
+                c.record.imagePort = rx->Port();
+                c.capabilities.width = c.capabilities.imageWidth = kW;
+                c.capabilities.height = c.capabilities.imageHeight = kH;
+                c.capabilities.codings = {2, 4};
+            });
+        ActivityMonitor::Instance().SetSourceFactoryForTest(
+            [] { return std::make_unique<platform::FakeUserActivity>(); });
+        pool = FrawlPool::Acquire();
+        pool->SetCaptureFactory([this](const CaptureClientRecord&) {
+            auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);
+            fake->SetPicture(MakeTestPicture(kW, kH));
+            return fake;
+        });
+        services.settings.codecType = kCodecJpeg;
+        services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
+            auto client = std::make_unique<CountingClient>();
+            client->SetNoBindingPort({389, 515, 8080});
+            client->SetCursorMode(false);
+            if (!mainClient) {
+                mainClient = client.get();
+            }
+            return client;
+        };
+    }
+    void TearDown() override {
+        MainDlgTest::TearDown();
+        if (pool) {
+            FrawlPool::Release();
+        }
+    }
+    std::vector<int> BoxTypes() {
+        std::vector<int> types;
+        for (const ui::DialogRecord& r : boxes.Records()) {
+            types.push_back(r.type);
+        }
+        return types;
+    }
+
+    std::string address;
+    FakeCaptureSource::Counters counters;
+    std::unique_ptr<receiver::ImageReceiver> rx;
+    std::unique_ptr<facadetest::SimReceiver> sim;
+    FrawlPool* pool = nullptr;
+};
+
+ui::ScriptedDialogRunner::Fill Code(const char* code) {
+    return [code](ui::ModalDialog& d) { static_cast<ui::CQKCommonDlg&>(d).SetLoginCode(code); };
+}
+
+TEST_F(MainDlgSimTest, AWrongCodeIsToldAndAskedAgainUntilTheRightOne) {
+    boxes.ThenType(6, ui::kIdOk, Code("1111"))
+        .ThenType(10, ui::kIdOk)
+        .ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 10, 6}));
+    EXPECT_EQ(boxes.Records()[1].text, "Incorrect LOGIN CODE");
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    EXPECT_EQ(dlg->Client()->receiverName, "Receiver " + address);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgSimTest, CancelAndUnreachableEndTheLogin) {
+    boxes.ThenType(6, ui::kIdCancel);
+    MakeDialog();
+    EXPECT_FALSE(dlg->LoginToReceiver(address));
+    sim.reset();  // nobody answers any more
+    EXPECT_FALSE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->LoginToReceiver(""));  // no receiver kept: nothing to connect to
+    ASSERT_EQ(BoxTypes(), (std::vector<int>{6, 10, 10}));
+    EXPECT_EQ(boxes.Records()[1].text, appres::Translator::LoadString(65273));
+}
+
+TEST_F(MainDlgSimTest, PresentationAtAPositionThenTheExitQuestion) {
+    boxes.ThenType(6, ui::kIdOk, Code("6049")).ThenType(9, ui::kIdCancel).ThenType(9, ui::kIdOk);
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->Presentation(3));
+    EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting);
+    EXPECT_TRUE(rx->WaitForMessages(1, 10000)) << rx->Error();
+
+    EXPECT_FALSE(dlg->AppExit());  // declined: still running
+    EXPECT_FALSE(dlg->Exiting());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting);
+    EXPECT_TRUE(dlg->AppExit());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 9, 9}));
+}
+
+TEST_F(MainDlgSimTest, QuickConnectToABusyReceiverLogsInWithoutProjecting) {
+    sim->sim->SetReply(0x82, receiver_sim::Reply::Answer({1, 0}));
+    services.settings.loginCode = "";
+    MakeDialog();
+    ASSERT_TRUE(dlg->ConnectReceiverByIp(address, "ann"));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, 0u);
+    EXPECT_NE(dlg->PlayState() & kPlayStopped, 0u);
+    EXPECT_TRUE(sim->sim->FramesWithCode(0x86).empty());
+    // The receiver's fixed code went out; the sender's own stays as it was.
+    EXPECT_EQ(dlg->Settings().loginCode, "");
+    EXPECT_EQ(dlg->Client()->loginCode, VRXClient::kDefaultLoginCode);
+    EXPECT_FALSE(dlg->ConnectReceiverByIp("0.0.0.0", "ann"));  // never connected to
+}
+
+}  // namespace
+}  // namespace pemuapp
