@@ -13,17 +13,12 @@
 
 #include "app/res/translator.h"
 #include "platform/fake_clock.h"
-#include "platform/idle/fake_user_activity.h"
 #include "platform/window/headless_backend.h"
-#include "tests/receiver/image/ImageReceiver.h"
+#include "tests/app/maindlg/sim_rig.h"
 #include "tests/support/TempDir.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
-#include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
-#include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "ui/dialogs/testing/scripted_dialog_runner.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
-#include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
 
 namespace pemuapp {
 namespace {
@@ -248,58 +243,20 @@ TEST(MainDlgTables, PositionsToPlayStateBits) {
 
 // --- against the receiver simulator ------------------------------------------
 
-std::string OwnLoopbackAddress() {
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(224 + ((pid >> 16) & 0x1f)) + "." +
-           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
-}
-
 class MainDlgSimTest : public MainDlgTest {
 protected:
-    static constexpr int kW = 320, kH = 240;
     void SetUp() override {
         MainDlgTest::SetUp();
-        address = OwnLoopbackAddress();
-        receiver::ImageReceiver::Options options;
-        options.width = kW;
-        options.height = kH;
-        options.bindAddress = address.c_str();
-        options.expectSenderId = true;
-        options.continuedSerials = true;
-        rx = std::make_unique<receiver::ImageReceiver>(options);
-        ASSERT_TRUE(rx->Start());
-        sim = std::make_unique<facadetest::SimReceiver>(
-            address.c_str(), 0x0130, [&](receiver_sim::CommandConfig& c) {
-                c.port = 3268;
-                c.record.imagePort = rx->Port();
-                c.capabilities.width = c.capabilities.imageWidth = kW;
-                c.capabilities.height = c.capabilities.imageHeight = kH;
-                c.capabilities.codings = {2, 4};
-            });
-        ActivityMonitor::Instance().SetSourceFactoryForTest(
-            [] { return std::make_unique<platform::FakeUserActivity>(); });
-        pool = FrawlPool::Acquire();
-        pool->SetCaptureFactory([this](const CaptureClientRecord&) {
-            auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);
-            fake->SetPicture(MakeTestPicture(kW, kH));
-            return fake;
-        });
+        ASSERT_TRUE(rig.ok);
         services.settings.codecType = kCodecJpeg;
         services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
             auto client = std::make_unique<CountingClient>();
-            client->SetNoBindingPort({389, 515, 8080});
-            client->SetCursorMode(false);
+            SimRig::Prepare(*client);
             if (!mainClient) {
                 mainClient = client.get();
             }
             return client;
         };
-    }
-    void TearDown() override {
-        MainDlgTest::TearDown();
-        if (pool) {
-            FrawlPool::Release();
-        }
     }
     std::vector<int> BoxTypes() {
         std::vector<int> types;
@@ -309,11 +266,8 @@ protected:
         return types;
     }
 
-    std::string address;
-    FakeCaptureSource::Counters counters;
-    std::unique_ptr<receiver::ImageReceiver> rx;
-    std::unique_ptr<facadetest::SimReceiver> sim;
-    FrawlPool* pool = nullptr;
+    SimRig rig{224};
+    const std::string& address = rig.address;
 };
 
 ui::ScriptedDialogRunner::Fill Code(const char* code) {
@@ -337,7 +291,7 @@ TEST_F(MainDlgSimTest, CancelAndUnreachableEndTheLogin) {
     boxes.ThenType(6, ui::kIdCancel);
     MakeDialog();
     EXPECT_FALSE(dlg->LoginToReceiver(address));
-    sim.reset();  // nobody answers any more
+    rig.sim.reset();  // nobody answers any more
     EXPECT_FALSE(dlg->LoginToReceiver(address));
     EXPECT_FALSE(dlg->LoginToReceiver(""));  // no receiver kept: nothing to connect to
     ASSERT_EQ(BoxTypes(), (std::vector<int>{6, 10, 10}));
@@ -351,7 +305,7 @@ TEST_F(MainDlgSimTest, PresentationAtAPositionThenTheExitQuestion) {
     EXPECT_FALSE(dlg->Presentation(3));
     EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting);
-    EXPECT_TRUE(rx->WaitForMessages(1, 10000)) << rx->Error();
+    EXPECT_TRUE(rig.rx->WaitForMessages(1, 10000)) << rig.rx->Error();
 
     EXPECT_FALSE(dlg->AppExit());  // declined: still running
     EXPECT_FALSE(dlg->Exiting());
@@ -362,14 +316,14 @@ TEST_F(MainDlgSimTest, PresentationAtAPositionThenTheExitQuestion) {
 }
 
 TEST_F(MainDlgSimTest, QuickConnectToABusyReceiverLogsInWithoutProjecting) {
-    sim->sim->SetReply(0x82, receiver_sim::Reply::Answer({1, 0}));
+    rig.sim->sim->SetReply(0x82, receiver_sim::Reply::Answer({1, 0}));
     services.settings.loginCode = "";
     MakeDialog();
     ASSERT_TRUE(dlg->ConnectReceiverByIp(address, "ann"));
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
     EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, 0u);
     EXPECT_NE(dlg->PlayState() & kPlayStopped, 0u);
-    EXPECT_TRUE(sim->sim->FramesWithCode(0x86).empty());
+    EXPECT_TRUE(rig.sim->sim->FramesWithCode(0x86).empty());
     // The receiver's fixed code went out; the sender's own stays as it was.
     EXPECT_EQ(dlg->Settings().loginCode, "");
     EXPECT_EQ(dlg->Client()->loginCode, VRXClient::kDefaultLoginCode);

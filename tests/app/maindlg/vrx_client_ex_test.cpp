@@ -10,13 +10,7 @@
 #include <vector>
 
 #include "platform/fake_clock.h"
-#include "platform/idle/fake_user_activity.h"
-#include "tests/receiver/image/ImageReceiver.h"
-#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
-#include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
-#include "tests/vrxclientsdk/VRXClient/test_picture.h"
-#include "vrxclientsdk/VRXClient/ActivityMonitor.h"
-#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+#include "tests/app/maindlg/sim_rig.h"
 
 namespace pemuapp {
 namespace {
@@ -180,66 +174,24 @@ TEST(ClientAdapter, EventNamesRoundTrip) {
     EXPECT_EQ(ClientEventFromName(L"onconnectclose"), ClientEvent::kCount);
 }
 
-// A loopback address of this process's own (see the runner's simulator test).
-std::string OwnLoopbackAddress() {
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(92 + ((pid >> 16) & 0x3f)) + "." +
-           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
-}
-
 class ClientAdapterSimTest : public testing::Test {
 protected:
-    static constexpr int kW = 320, kH = 240;
     void SetUp() override {
-        address = OwnLoopbackAddress();
-        receiver::ImageReceiver::Options options;
-        options.width = kW;
-        options.height = kH;
-        options.bindAddress = address.c_str();
-        options.expectSenderId = true;
-        options.continuedSerials = true;
-        rx = std::make_unique<receiver::ImageReceiver>(options);
-        ASSERT_TRUE(rx->Start());
-        sim = std::make_unique<facadetest::SimReceiver>(
-            address.c_str(), 0x0130, [&](receiver_sim::CommandConfig& c) {
-                c.port = 3268;
-                c.record.imagePort = rx->Port();
-                c.capabilities.width = c.capabilities.imageWidth = kW;
-                c.capabilities.height = c.capabilities.imageHeight = kH;
-                c.capabilities.codings = {2, 4, 7};
-            });
-        ActivityMonitor::Instance().SetSourceFactoryForTest(
-            [] { return std::make_unique<platform::FakeUserActivity>(); });
-        pool = FrawlPool::Acquire();
-        pool->SetCaptureFactory([this](const CaptureClientRecord&) {
-            auto fake = std::make_unique<FakeCaptureSource>(counters, kW, kH);
-            fake->SetPicture(MakeTestPicture(kW, kH));
-            return fake;
-        });
+        ASSERT_TRUE(rig.ok);
         clockOverride = std::make_unique<platform::ScopedClockOverride>(clock);
         client = std::make_unique<CQKVRXClientEx>(recorder.Poster());
-        client->SetNoBindingPort({389, 515, 8080});
+        SimRig::Prepare(*client);
         client->SetImageCoding(2);
-        client->SetCursorMode(false);
     }
     void TearDown() override {
         client.reset();
         clockOverride.reset();
-        if (pool) {
-            FrawlPool::Release();
-        }
-        if (rx) {
-            EXPECT_EQ(rx->Error(), "");
-        }
     }
 
-    std::string address;
+    SimRig rig{92};
+    const std::string& address = rig.address;
     platform::FakeClock clock{1000000};
     std::unique_ptr<platform::ScopedClockOverride> clockOverride;
-    FakeCaptureSource::Counters counters;
-    std::unique_ptr<receiver::ImageReceiver> rx;
-    std::unique_ptr<facadetest::SimReceiver> sim;
-    FrawlPool* pool = nullptr;
     Recorder recorder;
     std::unique_ptr<CQKVRXClientEx> client;
 };
@@ -256,7 +208,7 @@ TEST_F(ClientAdapterSimTest, EveryStartPostsItsCommandAndEveryStopItsOwn) {
         const std::vector<uint32_t> expected{kCmdStopPlayImage, kCmdStartPlayImage};
         EXPECT_EQ(recorder.Commands(), expected) << int{mode};
     }
-    EXPECT_TRUE(rx->WaitForMessages(1, 10000)) << rx->Error();
+    EXPECT_TRUE(rig.rx->WaitForMessages(1, 10000)) << rig.rx->Error();
     ASSERT_GE(client->StopPlayImage(), 0);
     EXPECT_EQ(recorder.Commands(), std::vector<uint32_t>{kCmdStopPlayImage});
 
