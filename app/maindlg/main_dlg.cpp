@@ -35,7 +35,8 @@ CQKinMainDlg::CQKinMainDlg(platform::WindowManager& wm, Services services)
     : m_wm(wm),
       m_services(std::move(services)),
       m_settings(m_services.settings),
-      m_parts(m_services.parts ? m_services.parts : &m_defaultParts) {
+      m_parts(m_services.parts ? m_services.parts : &m_defaultParts),
+      m_overlay(wm) {
     m_env.runner = m_services.runner ? m_services.runner : &m_windowRunner;
     m_env.mainWindow = this;
 }
@@ -232,6 +233,7 @@ bool CQKinMainDlg::AppExit() {
             return false;
         }
         KillTimer(kTimerNetQuality);
+        m_overlay.Hide();
         if (m_parts->IsUsbSharingOn()) {
             m_parts->StopUsbSharing();
         }
@@ -362,11 +364,19 @@ void CQKinMainDlg::OnTimer(uint32_t id) {
             break;
         case kTimerMediaProgress:
             if (!m_client || m_client->GetStatus() != kVrxMediaPlaying) {
+                m_mediaProgress = 0.0f;
                 KillTimer(id);
+                m_wm.Invalidate(Window());
+            } else if (const int duration = m_client->GetMediaDuration();
+                       m_ready && duration > 0 && m_mediaProgress < 188.0f) {
+                // A file without a known length moves nothing (no division by 0).
+                m_mediaProgress += 194.0f / static_cast<float>(duration);
+                m_wm.Invalidate(Window());
             }
             break;
         case kTimerOverlay:
             KillTimer(id);
+            m_overlay.Hide();
             break;
         case kTimerSearchBlink:
             m_parts->AnimateWidget(10004);

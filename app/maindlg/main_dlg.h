@@ -25,7 +25,9 @@
 #include <vector>
 
 #include "app/maindlg/client_events.h"
+#include "app/maindlg/login_code_overlay.h"
 #include "app/maindlg/main_window_parts.h"
+#include "app/maindlg/quick_profile.h"
 #include "app/maindlg/vrx_client_ex.h"
 #include "app/settings/sender_paths.h"
 #include "app/settings/sender_settings.h"
@@ -141,12 +143,15 @@ public:
     uint32_t PlayState() const { return m_playState; }
     uint32_t PlayPositionWord() const { return m_playPosition; }
     bool IsProjecting() const { return m_projecting; }
+    // The media seek knob's place (0 to 194).
+    float MediaProgress() const { return m_mediaProgress; }
     const std::vector<ReceiverRow>& Receivers() const { return m_receivers; }
     int SelectedIndex() const { return m_selected; }
     Logger* AppLog() { return m_log.get(); }
     CommandRunner* Runner() { return m_runner.get(); }
     bool Exiting() const { return m_exiting; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
+    LoginCodeOverlay& Overlay() { return m_overlay; }
 
     // --- receiver search ----------------------------------------------------
     // One discovery pass through the main client (worker thread): the
@@ -161,13 +166,19 @@ public:
     // --- connect and login ----------------------------------------------------
     void ShowErrorMessage(int code);
     bool LoginToReceiver(const std::string& address);
-    bool ConnectReceiverByIp(const std::string& address, const std::string& user);
+    // Connects and logs in to the profile's receiver with the receiver's
+    // fixed code, saves the profile first in the profile file, then
+    // projects full screen unless the receiver is in use.
+    bool ConnectReceiverByIp(const QuickProfile& profile);
     void SetVrxSpecFunc();
 
     // --- presentation -------------------------------------------------------------
     // False when the stream started, true when it failed (after its message).
     bool Presentation(int position);
     int StopProjection();
+    // Pauses the running projection (the play state keeps its position and
+    // gains the paused bit); the client's result.
+    int PauseProjection();
     void SetSpeedScreen(bool speedy);
 
     // --- receiver events and reconnect -----------------------------------------------
@@ -179,6 +190,10 @@ public:
     // the restart went through.
     bool ReplayVRX() { return Replay(m_playState); }
     void ResetToSearchPage();
+    bool ReconnectRunning() const { return m_reconnectRunning; }
+    // How many reconnect threads were started.
+    int ReconnectStarts() const { return m_reconnectStarts; }
+    bool Reconnected() const { return m_reconnected; }
 
     // --- the windowing side ---------------------------------------------------------
     int64_t OnMessage(platform::WindowId self, const platform::Message& msg) override;
@@ -232,6 +247,7 @@ private:
     ui::WindowDialogRunner m_windowRunner;
     ui::DialogEnvironment m_env;
     std::unique_ptr<Logger> m_log;
+    LoginCodeOverlay m_overlay;
     std::unique_ptr<CQKVRXClientEx> m_client;
     std::unique_ptr<CommandRunner> m_runner;
 
@@ -258,6 +274,7 @@ private:
     std::atomic<bool> m_reconnectFinished{true};
     std::atomic<bool> m_reconnected{false};
     std::atomic<bool> m_reconnectRunning{false};
+    int m_reconnectStarts = 0;
 
     // Flags of the commands and timers.
     bool m_listPage = false;
@@ -279,8 +296,10 @@ private:
     uint32_t m_playState = 0;
     int m_currentPosition = 128;
     bool m_playRunning = false;
+    float m_mediaProgress = 0.0f;
     bool m_speedy = false;
     bool m_outputMutedAtStart = false;
+    bool m_wifiJoined = false;   // set by the Wi-Fi join flow
     uint32_t m_lastAddress = 0;  // the receiver of the last login (network order)
     std::string m_lastUser;
 };

@@ -44,6 +44,7 @@ void CQKinMainDlg::VRXClientEXDoEvent(ClientEvent event, int64_t argument) {
         }
         case ClientEvent::kOnSendIBError:
             KillTimer(kTimerNetQuality);
+            m_overlay.Hide();
             m_playState = kPlayBegun | kPlayStopped;
             m_parts->RefreshPlayButtons();
             m_wm.Invalidate(Window());
@@ -89,6 +90,7 @@ void CQKinMainDlg::StartReconnect() {
     }
     m_reconnectStop = false;
     m_reconnectFinished = false;
+    ++m_reconnectStarts;
     StartWorker([this, address = m_lastAddress, user = m_lastUser, code = m_client->loginCode,
                  state = m_playState] { ReconnectThread(address, user, code, state); });
 }

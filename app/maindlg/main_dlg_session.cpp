@@ -149,8 +149,9 @@ bool CQKinMainDlg::LoginToReceiver(const std::string& addressText) {
     return true;
 }
 
-bool CQKinMainDlg::ConnectReceiverByIp(const std::string& addressText, const std::string& user) {
-    const uint32_t address = ParseDottedAddress(addressText);
+bool CQKinMainDlg::ConnectReceiverByIp(const QuickProfile& profile) {
+    const std::string& user = profile.userName;
+    const uint32_t address = ParseDottedAddress(profile.serverIp);
     if (!m_client || address == 0) {
         return false;  // 0.0.0.0 is never connected to
     }
@@ -179,6 +180,13 @@ bool CQKinMainDlg::ConnectReceiverByIp(const std::string& addressText, const std
     m_lastAddress = address;
     m_lastUser = user;
     m_parts->ShowConnectStatus(10012);
+    if (!m_services.paths.configFolder.empty()) {
+        std::string reason;
+        if (!SaveQuickProfile(m_services.paths.configFolder + "/" + kProfileFileName, profile,
+                              m_wifiJoined, &reason)) {
+            QK_LOG(m_log.get(), LOG_WARN, "SaveQuickProfile: %s", reason.c_str());
+        }
+    }
     SetVrxSpecFunc();
     uint8_t status[2] = {0, 0};
     m_client->GetDeviceStatus(status);
@@ -232,8 +240,20 @@ int CQKinMainDlg::StopProjection() {
     }
     SetTrayPicture(ui::kTrayIconLoggedIn);
     KillTimer(kTimerNetQuality);
+    m_overlay.Hide();
     m_playState = (m_playState & ~kPlayPositionBits) | kPlayStopped;
     m_playRunning = false;
+    return rc;
+}
+
+int CQKinMainDlg::PauseProjection() {
+    if (!m_client) {
+        return -1;
+    }
+    const int rc = m_client->PausePlayImage();
+    if (rc >= 0) {
+        m_playState |= kPlayPaused;
+    }
     return rc;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "app/res/translator.h"
@@ -32,7 +33,11 @@ public:
         ++refreshes;
         return 0;
     }
+    int GetStatus() override { return status >= 0 ? status : CQKVRXClientEx::GetStatus(); }
+    int GetMediaDuration() override { return duration; }
     int refreshes = 0;
+    int status = -1;  // -1: the facade's
+    int duration = 0;
 };
 
 class RecordingParts : public MainWindowParts {
@@ -182,6 +187,28 @@ TEST_F(MainDlgTest, RefreshBurstIsTenSteps) {
     EXPECT_EQ(mainClient->refreshes, 10);
 }
 
+TEST_F(MainDlgTest, MediaProgressFollowsTheDurationAndSkipsAnUnknownOne) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    mainClient->status = kVrxMediaPlaying;
+    const struct {
+        int duration;
+        float afterThree;
+    } rows[] = {{0, 0.0f}, {-5, 0.0f}, {97, 6.0f}};
+    for (const auto& row : rows) {
+        mainClient->duration = row.duration;
+        wm->SetTimer(dlg->Window(), kTimerMediaProgress, 1000);
+        for (int i = 0; i < 3; ++i) {
+            Advance(1000);
+        }
+        EXPECT_FLOAT_EQ(dlg->MediaProgress(), row.afterThree) << row.duration;
+        mainClient->status = kVrxIdle;  // the file ends: back to 0, timer stopped
+        Advance(1000);
+        EXPECT_EQ(dlg->MediaProgress(), 0.0f);
+        mainClient->status = kVrxMediaPlaying;
+    }
+}
+
 TEST_F(MainDlgTest, ReceiverListKeepsKindSixSixAndLogsTheOthers) {
     const std::string logPath = dir.File("list.log");
     Logger log;
@@ -319,7 +346,7 @@ TEST_F(MainDlgSimTest, QuickConnectToABusyReceiverLogsInWithoutProjecting) {
     rig.sim->sim->SetReply(0x82, receiver_sim::Reply::Answer({1, 0}));
     services.settings.loginCode = "";
     MakeDialog();
-    ASSERT_TRUE(dlg->ConnectReceiverByIp(address, "ann"));
+    ASSERT_TRUE(dlg->ConnectReceiverByIp({"Office", "", address, "ann", ""}));
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
     EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, 0u);
     EXPECT_NE(dlg->PlayState() & kPlayStopped, 0u);
@@ -327,7 +354,123 @@ TEST_F(MainDlgSimTest, QuickConnectToABusyReceiverLogsInWithoutProjecting) {
     // The receiver's fixed code went out; the sender's own stays as it was.
     EXPECT_EQ(dlg->Settings().loginCode, "");
     EXPECT_EQ(dlg->Client()->loginCode, VRXClient::kDefaultLoginCode);
-    EXPECT_FALSE(dlg->ConnectReceiverByIp("0.0.0.0", "ann"));  // never connected to
+    const auto saved = ReadQuickProfiles(services.paths.configFolder + "/profile.ini");
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0], (QuickProfile{"Office", "", address, "ann", ""}));
+    EXPECT_FALSE(dlg->ConnectReceiverByIp({"Zero", "", "0.0.0.0", "ann", ""}));  // never tried
+}
+
+}  // namespace
+}  // namespace pemuapp
+
+namespace pemuapp {
+namespace {
+
+// The automatic reconnect on the fake clock: the worker's pauses move it.
+class ReconnectTest : public MainDlgSimTest {
+protected:
+    void SetUp() override {
+        MainDlgSimTest::SetUp();
+        clockOverride = std::make_unique<platform::ScopedClockOverride>(clock);
+        services.settings.logFile = "lib.log";
+        services.workerWait = [this](uint32_t ms) {
+            clock.Advance(ms);
+            if (onWait) {
+                onWait();
+            }
+        };
+    }
+    void TearDown() override {
+        MainDlgSimTest::TearDown();
+        clockOverride.reset();
+        if (HasFailure()) {  // the application log tells what the dialog did
+            std::ifstream log(services.paths.logFolder + "/Quorvane Sender_App.log");
+            std::cerr << log.rdbuf();
+            std::ifstream lib(services.paths.logFolder + "/lib.log");
+            std::cerr << lib.rdbuf();
+        }
+    }
+    // Logs in, projects at `position` (paused when asked), then the
+    // receiver goes away: the reconnect notice opens and the thread starts.
+    void LoseProjection(int position, bool paused) {
+        boxes.ThenType(6, ui::kIdOk, Code("6049")).ThenType(16, ui::kIdOk);
+        MakeDialog();
+        ASSERT_TRUE(dlg->LoginToReceiver(address));
+        ASSERT_FALSE(dlg->Presentation(position));
+        if (paused) {
+            ASSERT_GE(dlg->PauseProjection(), 0);
+        }
+        start = clock.NowMs();
+        rig.sim.reset();  // the receiver goes: nobody listens until the test says
+        // The client's report of the lost connection, as the adapter posts it.
+        wm->Post(dlg->Window(), Message::User(kClientEventMessage,
+                                              static_cast<int64_t>(ClientEvent::kOnConnectClose)));
+        wm->PumpPending(platform::PumpKind::kAll);  // 10386, then the notice (10296)
+        Advance(1);                                 // timer 173
+        ASSERT_EQ(dlg->ReconnectStarts(), 1);
+    }
+    template <typename Pred>
+    bool WaitFor(Pred pred) {
+        return facadetest::WaitUntil(pred, 20000);
+    }
+    void WaitForTheThread() {
+        ASSERT_TRUE(WaitFor([&] { return !dlg->ReconnectRunning(); }));
+        wm->PumpPending(platform::PumpKind::kAll);
+    }
+
+    std::unique_ptr<platform::ScopedClockOverride> clockOverride;
+    std::function<void()> onWait;
+    uint64_t start = 0;
+};
+
+TEST_F(ReconnectTest, AReceiverBackAfterTenSecondsGetsThePausedPositionAgain) {
+    onWait = [this] {
+        if (!rig.sim && clock.NowMs() - start >= 10000) {
+            rig.StartCommandSide();
+        }
+    };
+    LoseProjection(2, true);
+    WaitForTheThread();
+    EXPECT_TRUE(dlg->Reconnected());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxPaused) << dlg->Client()->GetErrorMessage();
+    ASSERT_TRUE(rig.sim);
+    const auto starts = rig.sim->sim->FramesWithCode(0x8c);
+    ASSERT_FALSE(starts.empty());
+    EXPECT_EQ(starts.back().payload.at(0), 2);
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 16}));
+}
+
+TEST_F(ReconnectTest, AReceiverThatNeverComesBackGivesUpAfter26Seconds) {
+    LoseProjection(128, false);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
+    const uint64_t waited = clock.NowMs() - start;
+    EXPECT_GE(waited, 26000u);
+    EXPECT_LT(waited, 28000u);  // attempts 1 s apart, then it stops
+    EXPECT_EQ(dlg->PlayState(), 0u);
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+}
+
+TEST_F(ReconnectTest, AChangedCodeEndsTheAttemptsAtOnce) {
+    onWait = [this] {
+        if (!rig.sim) {
+            rig.StartCommandSide("2468");  // the receiver's code changed
+        }
+    };
+    LoseProjection(128, false);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
+    EXPECT_LT(clock.NowMs() - start, 5000u);
+    EXPECT_EQ(dlg->PlayState(), 0u);
+}
+
+TEST_F(ReconnectTest, CancelShowsTheSearchPageAtOnce) {
+    LoseProjection(128, false);
+    dlg->CancelReconnect();
+    EXPECT_EQ(dlg->PlayState(), 0u);
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
 }
 
 }  // namespace

@@ -36,14 +36,7 @@ public:
         options.continuedSerials = true;
         rx = std::make_unique<receiver::ImageReceiver>(options);
         ok = rx->Start();
-        sim = std::make_unique<facadetest::SimReceiver>(
-            address.c_str(), 0x0130, [&](receiver_sim::CommandConfig& c) {
-                c.port = 3268;
-                c.record.imagePort = rx->Port();
-                c.capabilities.width = c.capabilities.imageWidth = kW;
-                c.capabilities.height = c.capabilities.imageHeight = kH;
-                c.capabilities.codings = {2, 4};
-            });
+        StartCommandSide();
         ActivityMonitor::Instance().SetSourceFactoryForTest(
             [] { return std::make_unique<platform::FakeUserActivity>(); });
         pool = FrawlPool::Acquire();
@@ -61,6 +54,19 @@ public:
     }
     SimRig(const SimRig&) = delete;
     SimRig& operator=(const SimRig&) = delete;
+
+    // (Re)starts the command side: a receiver that comes back.
+    void StartCommandSide(const std::string& loginCode = "6049") {
+        sim = std::make_unique<facadetest::SimReceiver>(
+            address.c_str(), 0x0130, [&](receiver_sim::CommandConfig& c) {
+                c.port = 3268;
+                c.loginCode = loginCode;
+                c.record.imagePort = rx->Port();
+                c.capabilities.width = c.capabilities.imageWidth = kW;
+                c.capabilities.height = c.capabilities.imageHeight = kH;
+                c.capabilities.codings = {2, 4};
+            });
+    }
 
     // Makes a client speak only to the simulator's ports.
     static void Prepare(VRXClient& client) {
