@@ -297,6 +297,9 @@ private:
     int m_currentPosition = 128;
     bool m_playRunning = false;
     float m_mediaProgress = 0.0f;
+    // The play state of the projection that a lost connection interrupted
+    // (an image-channel error that comes first clears the live word).
+    uint32_t m_replayState = 0;
     bool m_speedy = false;
     bool m_outputMutedAtStart = false;
     bool m_wifiJoined = false;   // set by the Wi-Fi join flow

@@ -165,7 +165,10 @@ void CQKinMainDlg::OnConnectionClosed() {
     }
     // A projection that was running comes back by itself when the receiver
     // does: the reconnect starts instead of the search page.
-    if ((m_playState & kPlayWhereBits) != 0 && m_lastAddress != 0) {
+    if ((m_playState & kPlayWhereBits) != 0) {
+        m_replayState = m_playState;
+    }
+    if ((m_replayState & kPlayWhereBits) != 0 && m_lastAddress != 0) {
         SetTimer(kTimerReconnect, 1);
         m_wm.PostCommand(Window(), kCmdReconnectNotice, kReconnectNoticeParam);
         m_projecting = false;

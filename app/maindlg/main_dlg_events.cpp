@@ -45,6 +45,9 @@ void CQKinMainDlg::VRXClientEXDoEvent(ClientEvent event, int64_t argument) {
         case ClientEvent::kOnSendIBError:
             KillTimer(kTimerNetQuality);
             m_overlay.Hide();
+            if ((m_playState & kPlayWhereBits) != 0) {
+                m_replayState = m_playState;  // what a reconnect brings back
+            }
             m_playState = kPlayBegun | kPlayStopped;
             m_parts->RefreshPlayButtons();
             m_wm.Invalidate(Window());
@@ -92,7 +95,7 @@ void CQKinMainDlg::StartReconnect() {
     m_reconnectFinished = false;
     ++m_reconnectStarts;
     StartWorker([this, address = m_lastAddress, user = m_lastUser, code = m_client->loginCode,
-                 state = m_playState] { ReconnectThread(address, user, code, state); });
+                 state = m_replayState] { ReconnectThread(address, user, code, state); });
 }
 
 void CQKinMainDlg::CancelReconnect() {
@@ -144,6 +147,7 @@ bool CQKinMainDlg::Replay(uint32_t playState) {
 
 void CQKinMainDlg::ResetToSearchPage() {
     m_playRunning = false;
+    m_replayState = 0;
     m_playState = 0;
     m_parts->SetPageState(kPageSearch);
     m_wm.Invalidate(Window());

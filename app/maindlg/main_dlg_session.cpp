@@ -223,6 +223,7 @@ bool CQKinMainDlg::Presentation(int position) {
     SetTrayPicture(ui::kTrayIconProjecting);
     QK_LOG(m_log.get(), LOG_DEBUG, "Presentation()___[iRet == 0]");
     m_playState |= kPlayStopped | PlayPositionBit(mode);
+    m_replayState = 0;
     m_playRunning = true;
     SetTimer(kTimerNetQuality, 1000);
     SetTimer(kTimerRefresh, 200);
@@ -241,6 +242,7 @@ int CQKinMainDlg::StopProjection() {
     SetTrayPicture(ui::kTrayIconLoggedIn);
     KillTimer(kTimerNetQuality);
     m_overlay.Hide();
+    m_replayState = 0;
     m_playState = (m_playState & ~kPlayPositionBits) | kPlayStopped;
     m_playRunning = false;
     return rc;

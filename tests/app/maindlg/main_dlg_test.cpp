@@ -395,19 +395,22 @@ protected:
     void LoseProjection(int position, bool paused) {
         boxes.ThenType(6, ui::kIdOk, Code("6049")).ThenType(16, ui::kIdOk);
         MakeDialog();
+        // As the start-up steps do once the window is up.
+        dlg->Client()->SetEventTarget(dlg->Window(), kMainDialogTargetName);
         ASSERT_TRUE(dlg->LoginToReceiver(address));
         ASSERT_FALSE(dlg->Presentation(position));
         if (paused) {
             ASSERT_GE(dlg->PauseProjection(), 0);
         }
         start = clock.NowMs();
+        rig.sim->sim->CloseClient();
         rig.sim.reset();  // the receiver goes: nobody listens until the test says
-        // The client's report of the lost connection, as the adapter posts it.
-        wm->Post(dlg->Window(), Message::User(kClientEventMessage,
-                                              static_cast<int64_t>(ClientEvent::kOnConnectClose)));
-        wm->PumpPending(platform::PumpKind::kAll);  // 10386, then the notice (10296)
-        Advance(1);                                 // timer 173
-        ASSERT_EQ(dlg->ReconnectStarts(), 1);
+        // The client tells of the loss (after its image channel's error);
+        // the dialog opens the notice and arms the reconnect.
+        ASSERT_TRUE(WaitFor([&] {
+            Advance(1);
+            return dlg->ReconnectStarts() == 1;
+        }));
     }
     template <typename Pred>
     bool WaitFor(Pred pred) {
