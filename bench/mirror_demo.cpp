@@ -4,7 +4,6 @@
 // through the client facade: login (--code), start, stop and logout.
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,41 +12,9 @@
 #include "bench/facade_mirror.h"
 #include "bench/mirror_rig.h"
 #include "bench/mirror_sender.h"
-#include "platform/draw/png_codec.h"
-#include "platform/draw/surface.h"
+#include "tests/receiver/image/CanvasPng.h"
 
 namespace {
-
-bool WritePng(const receiver::Canvas& canvas, const std::string& path, std::string* error) {
-    std::unique_ptr<platform::Surface> surface =
-        platform::Surface::Create(canvas.Width(), canvas.Height());
-    if (!surface) {
-        *error = "no surface for the picture";
-        return false;
-    }
-    uint32_t* pixels = surface->MutablePixels();
-    const int words = surface->Stride() / 4;
-    for (int y = 0; y < canvas.Height(); ++y) {
-        const uint8_t* row = canvas.Row(y);
-        for (int x = 0; x < canvas.Width(); ++x) {
-            const uint8_t* p = row + x * 4;
-            pixels[static_cast<size_t>(y) * words + x] =
-                0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-        }
-    }
-    surface->MarkDirty();
-    std::vector<uint8_t> png;
-    if (!platform::EncodePng(*surface, &png, error)) {
-        return false;
-    }
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    if (!out) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
 
 // Mirrors to a receiver through the client facade, as the application does.
 int MirrorToReceiver(const bench::BenchOptions& o, bench::MirrorRig& rig,
@@ -130,7 +97,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mirror_demo: receiver: %s\n", result.error.c_str());
         return 1;
     }
-    if (!WritePng(result.canvas, o.out, &error)) {
+    if (!receiver::WriteCanvasPng(result.canvas, o.out, &error)) {
         std::fprintf(stderr, "mirror_demo: %s\n", error.c_str());
         return 1;
     }

@@ -17,6 +17,7 @@
 
 #include "tests/receiver/command/CommandReceiver.h"
 #include "tests/receiver/discovery/UdpAnnouncer.h"
+#include "tests/receiver/image/CanvasPng.h"
 #include "tests/receiver/image/ImageReceiver.h"
 #include "tests/receiver/sender/SenderAnnouncement.h"
 #include "tests/receiver/sender/SenderQuery.h"
@@ -44,6 +45,8 @@ struct Options {
     bool image = false;
     std::string findSenders;  // ask this address for senders, then end
     std::string toSender;     // connect to the sender server at this address
+    std::string picture;      // write the decoded picture here at the end
+    bool senderId = false;    // the image stream starts with the sender's id
 };
 
 void Usage(FILE* out) {
@@ -61,7 +64,10 @@ void Usage(FILE* out) {
         "  --handshake MODE     normal, split, wrong or silent\n"
         "  --no-keepalive       never answer a keep-alive after the handshake\n"
         "  --discovery PORTS    also answer discovery on these UDP ports (1047,1048,1049)\n"
-        "  --image              also start the image side on a free loopback port\n"
+        "  --image              also start the image side on a free port of --bind\n"
+        "  --picture FILE       with --image: write the decoded picture as PNG at the end\n"
+        "  --sender-id          with --image: the stream starts with the sender's id, and a\n"
+        "                       new connection may go on with the serials (the client facade)\n"
         "  --find-senders ADDR  send the sender query to ADDR (UDP 11047-11049), print\n"
         "                       the answers and end\n"
         "  --to-sender ADDR     connect to the sender server at ADDR (16121, 16120,\n"
@@ -122,6 +128,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
             o->quiet = true;
         } else if (arg == "--image") {
             o->image = true;
+        } else if (arg == "--sender-id") {
+            o->senderId = true;
         } else if (arg == "--no-keepalive") {
             o->answerKeepAlive = false;
         } else if (!(v = value())) {
@@ -139,6 +147,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
             o->version = static_cast<uint16_t>(n);
         } else if (arg == "--login-code" && std::strlen(v) <= 8) {
             o->loginCode = v;
+        } else if (arg == "--picture") {
+            o->picture = v;
         } else if (arg == "--name") {
             o->name = v;
         } else if (arg == "--codings" && ParseList(v, 255, &list) && list.size() <= 255) {
@@ -204,8 +214,10 @@ bool StartSides(const Options& o, Sides* sides) {
         receiver::ImageReceiver::Options io;
         io.width = o.caps.width;
         io.height = o.caps.height;
-        // A sender above 0x11B opens each image connection with its SenderId.
-        io.expectSenderId = o.version > 0x011B;
+        io.bindAddress = o.bind.c_str();
+        // A sender above 0x11B opens each image connection with its SenderId;
+        // --sender-id asks for it whatever the version.
+        io.expectSenderId = o.senderId || o.version > 0x011B;
         // A sender that re-opened a lost connection goes on with its serials.
         io.continuedSerials = true;
         sides->image = std::make_unique<receiver::ImageReceiver>(io);
@@ -214,7 +226,7 @@ bool StartSides(const Options& o, Sides* sides) {
             return false;
         }
         imagePort = sides->image->Port();
-        std::fprintf(stderr, "receiver-sim: image side on 127.0.0.1:%u\n", imagePort);
+        std::fprintf(stderr, "receiver-sim: image side on %s:%u\n", o.bind.c_str(), imagePort);
     }
 
     receiver_sim::ReceiverAnnouncement record;
@@ -352,6 +364,14 @@ int main(int argc, char** argv) {
                          sides.image->Error().c_str());
             clean = false;
         }
+    }
+    if (sides.image && !options.picture.empty()) {
+        std::string error;
+        if (!receiver::WriteCanvasPng(sides.image->CanvasCopy(), options.picture, &error)) {
+            std::fprintf(stderr, "receiver-sim: picture: %s\n", error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "receiver-sim: picture written to %s\n", options.picture.c_str());
     }
     return clean ? 0 : 3;
 }

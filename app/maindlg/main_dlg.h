@@ -1,0 +1,310 @@
+// CQKinMainDlg: the program's main window and the owner of everything that
+// lives for a run: the client that talks to the logged-in receiver, the
+// command-file runner with its per-receiver clients, the application log,
+// the receiver lists and the tray icon. This is its engine: the lifecycle
+// (OnInitDialog, the start-up steps, AppExit, the destructor), the internal
+// commands and timers, the receiver search, connect and login,
+// presentation, the receiver events with the automatic reconnect, mouse
+// handling of the borderless window and the quick-profile save. The pages
+// and the rest of the window are reached through MainWindowParts; every
+// modal dialog goes through the DialogRunner of its environment.
+//
+// Threads: one user-interface thread runs every handler. Discovery passes
+// and the reconnect run on workers that build their results locally, post
+// them and stop by token; the destructor joins them within a bound. Timers
+// and waits follow the window layer's clock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/maindlg/client_events.h"
+#include "app/maindlg/login_code_overlay.h"
+#include "app/maindlg/main_window_parts.h"
+#include "app/maindlg/quick_profile.h"
+#include "app/maindlg/vrx_client_ex.h"
+#include "app/settings/sender_paths.h"
+#include "app/settings/sender_settings.h"
+#include "app/startup/command_action.h"
+#include "platform/window/window_manager.h"
+#include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/dialogs/dialog_environment.h"
+#include "ui/dialogs/dialog_runner.h"
+#include "ui/dialogs/main_window_services.h"
+#include "ui/widgets/tray_dialog.h"
+#include "vrxclientsdk/VRPClient/DevAnnounce.h"
+
+class Logger;
+
+namespace pemuapp {
+
+class CommandRunner;
+class SettingsFile;
+
+// Internal commands (WM_COMMAND ids) of the main dialog.
+enum MainCommand : uint32_t {
+    kCmdProcessCommandFile = 10291,
+    kCmdReconnectNotice = 10296,
+    kCmdLogoutFromDialog = 10369,
+    kCmdConnect = 10373,
+    kCmdStopAllSharing = 10377,
+    kCmdRefreshStatus = 10381,
+    kCmdListPageFilled = 10384,
+    kCmdStoppedByReceiver = 10385,
+    kCmdConnectionClosed = 10386,
+    kCmdAutoExit = 10391,
+    kCmdListFilled = 10393,
+    kCmdMenuExit = 2015,
+    kCmdMenuSearch = 2003,
+};
+inline constexpr int64_t kReconnectNoticeParam = 10297;
+
+// Timers of the main dialog.
+enum MainTimer : uint32_t {
+    kTimerMediaProgress = 168,
+    kTimerOverlay = 169,
+    kTimerSearchBlink = 170,
+    kTimerSearchAnim = 171,
+    kTimerReconnect = 173,
+    kTimerMediaStep = 176,
+    kTimerNetQuality = 211,
+    kTimerRebootExit = 212,
+    kTimerRefresh = 213,
+    kTimerRefreshBurst = 214,
+    kTimerKeepHidden = 249,
+    kTimerConference = 251,
+    kTimerListPage = 265,
+    kTimerSearch = 267,
+    kTimerStartPause = 280,  // the pause after OnInitDialog, as a timer step
+};
+
+// Bits of the play-state word.
+inline constexpr uint32_t kPlayBegun = 1u << 31;
+inline constexpr uint32_t kPlayStopped = 1u << 23;
+inline constexpr uint32_t kPlayPaused = 1u << 17;
+inline constexpr uint32_t kPlayMediaBits = (1u << 12) | (1u << 13);
+inline constexpr uint32_t kPlayPositionBits = 0x7Fu << 17;  // bits 17..22 (with paused)
+inline constexpr uint32_t kPlayWhereBits = 0x1Fu << 18;     // bits 18..22
+// The bit of a start position: 0 and 128 full screen (18), 1..4 bits 22..19.
+uint32_t PlayPositionBit(int position);
+
+// The message box text of an error code (string id), or 0 when the code
+// shows nothing.
+uint32_t ErrorMessageStringId(int code);
+
+// The receivers a discovery pass lists, in discovery order: the records
+// whose kind bytes (118, 119) are both 6, each with its row (name, dotted
+// address). Every other record is logged ("DeviceDiscover():%d,%d") and
+// skipped.
+void ListReceivers(const std::vector<DevAnnounce>& found, Logger* log,
+                   std::vector<DevAnnounce>* records, std::vector<ReceiverRow>* rows);
+
+class CQKinMainDlg : public ui::CTrayDialog, public ui::MainWindowServices {
+public:
+    using ClientFactory = std::function<std::unique_ptr<CQKVRXClientEx>()>;
+
+    struct Services {
+        SenderSettings settings;
+        SenderPaths paths;
+        SettingsFile* settingsFile = nullptr;  // null: settings are not written
+        ClientFactory makeClient;              // null: plain CQKVRXClientEx
+        MainWindowParts* parts = nullptr;      // null: the defaults
+        ui::DialogRunner* runner = nullptr;    // null: the window runner
+        CommandActionQueue* actions = nullptr;
+        std::string userName;  // empty: the platform's user name
+        // The application log file; empty: none (LogFile off).
+        bool writeAppLog = true;
+        // Seconds of a discovery pass (the product's 5).
+        int discoverySeconds = 5;
+        // A worker's wait (the reconnect's pauses); null: real sleep. Tests
+        // move the fake clock here.
+        std::function<void(uint32_t ms)> workerWait;
+        // Bound of the wait for the client to become idle at the end.
+        uint32_t busyWaitMs = 10000;
+    };
+
+    CQKinMainDlg(platform::WindowManager& wm, Services services);
+    ~CQKinMainDlg() override;
+
+    // Creates the window (hidden, off screen) and runs OnInitDialog.
+    bool Create();
+    bool OnInitDialog();
+    // The orderly exit; true when the program is ending.
+    bool AppExit();
+
+    // --- what the engine's parts and tests read ----------------------------
+    CQKVRXClientEx* Client() { return m_client.get(); }
+    uint32_t PlayState() const { return m_playState; }
+    uint32_t PlayPositionWord() const { return m_playPosition; }
+    bool IsProjecting() const { return m_projecting; }
+    // The media seek knob's place (0 to 194).
+    float MediaProgress() const { return m_mediaProgress; }
+    const std::vector<ReceiverRow>& Receivers() const { return m_receivers; }
+    int SelectedIndex() const { return m_selected; }
+    Logger* AppLog() { return m_log.get(); }
+    CommandRunner* Runner() { return m_runner.get(); }
+    bool Exiting() const { return m_exiting; }
+    const ui::DialogEnvironment& DialogEnv() const { return m_env; }
+    LoginCodeOverlay& Overlay() { return m_overlay; }
+
+    // --- receiver search ----------------------------------------------------
+    // One discovery pass through the main client (worker thread): the
+    // number of listed receivers, -1 none (or no client), 0 another pass
+    // runs, -2 the dialog is closing. The lists are handed to the UI thread.
+    int DeviceDiscover();
+    // Starts background discovery A (search page) or B (list page).
+    void StartDiscoveryThread(bool listPage);
+    void OnSearch();
+    void Connecting();
+
+    // --- connect and login ----------------------------------------------------
+    void ShowErrorMessage(int code);
+    bool LoginToReceiver(const std::string& address);
+    // Connects and logs in to the profile's receiver with the receiver's
+    // fixed code, saves the profile first in the profile file, then
+    // projects full screen unless the receiver is in use.
+    bool ConnectReceiverByIp(const QuickProfile& profile);
+    void SetVrxSpecFunc();
+
+    // --- presentation -------------------------------------------------------------
+    // False when the stream started, true when it failed (after its message).
+    bool Presentation(int position);
+    int StopProjection();
+    // Pauses the running projection (the play state keeps its position and
+    // gains the paused bit); the client's result.
+    int PauseProjection();
+    void SetSpeedScreen(bool speedy);
+
+    // --- receiver events and reconnect -----------------------------------------------
+    void VRXClientEXDoEvent(ClientEvent event, int64_t argument);
+    void StartReconnect();
+    void CancelReconnect();
+    // Restarts the stream that ran before the connection was lost (the
+    // play-state word as it was); true when nothing had to be restarted or
+    // the restart went through.
+    bool ReplayVRX() { return Replay(m_playState); }
+    void ResetToSearchPage();
+    bool ReconnectRunning() const { return m_reconnectRunning; }
+    // How many reconnect threads were started.
+    int ReconnectStarts() const { return m_reconnectStarts; }
+    bool Reconnected() const { return m_reconnected; }
+
+    // --- the windowing side ---------------------------------------------------------
+    int64_t OnMessage(platform::WindowId self, const platform::Message& msg) override;
+    void OnCommand(uint32_t id, int64_t param);
+    void OnTimer(uint32_t id);
+
+    // --- MainWindowServices --------------------------------------------------------
+    const SenderSettings& Settings() const override { return m_settings; }
+    bool WriteSetting(const std::string& key, const std::string& value) override;
+    int RunDeviceDiscover(std::vector<DevAnnounce>& result) override;
+    std::unique_ptr<VRXClient> MakeClient(platform::WindowId eventTarget) override;
+    VRXClient* MainClient() override { return m_client.get(); }
+    platform::WindowId MainWindowId() const override { return Window(); }
+    std::string LanguageName() const override { return m_settings.languageId; }
+    void ApplyLanguageName(const std::string& name) override { m_settings.languageId = name; }
+
+private:
+    struct DiscoveryResult {
+        std::vector<ReceiverRow> rows;
+        std::vector<DevAnnounce> records;
+    };
+    std::unique_ptr<CQKVRXClientEx> NewClient();
+    void SetupAppLog();
+    void ClearLogFolder();
+    void RunStartupSteps();
+    void ProcessCommandLineFile();
+    void SetTimer(uint32_t id, uint32_t ms);
+    void KillTimer(uint32_t id);
+    void SetTrayPicture(uint32_t icon);
+    void ShowMain();
+    void HideMain();
+    void CentreHidden();
+    int RunBox(int type, uint32_t titleId, const std::string& text);
+    std::string UserName() const;
+    DiscoveryResult Discover(CQKVRXClientEx& client);
+    void TakeDiscoveryResult(bool listPage);
+    void JoinWorkers();
+    void OnStartPlayImageCommand();
+    void OnStoppedByReceiver();
+    void OnConnectionClosed();
+    void ReconnectThread(uint32_t address, std::string user, std::string code, uint32_t playState);
+    bool Replay(uint32_t playState);
+    void WorkerWait(uint32_t ms);
+    void Paint();
+
+    platform::WindowManager& m_wm;
+    Services m_services;
+    SenderSettings m_settings;
+    MainWindowParts m_defaultParts;
+    MainWindowParts* m_parts;
+    ui::WindowDialogRunner m_windowRunner;
+    ui::DialogEnvironment m_env;
+    std::unique_ptr<Logger> m_log;
+    LoginCodeOverlay m_overlay;
+    std::unique_ptr<CQKVRXClientEx> m_client;
+    std::unique_ptr<CommandRunner> m_runner;
+
+    // Lists: filled on the UI thread from the workers' posted results.
+    std::vector<DevAnnounce> m_records;
+    std::vector<ReceiverRow> m_receivers;
+    int m_selected = -1;
+    std::mutex m_resultLock;  // guards the pending results
+    std::unique_ptr<DiscoveryResult> m_pendingA, m_pendingB;
+
+    // Workers.
+    std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_passRunning{false};
+    std::atomic<bool> m_threadA{false}, m_threadB{false};
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    // Starts `body` on a worker; finished workers are joined on the way.
+    void StartWorker(std::function<void()> body);
+    std::mutex m_workerLock;  // guards m_workers
+    std::vector<Worker> m_workers;
+    std::atomic<bool> m_reconnectStop{false};
+    std::atomic<bool> m_reconnectFinished{true};
+    std::atomic<bool> m_reconnected{false};
+    std::atomic<bool> m_reconnectRunning{false};
+    int m_reconnectStarts = 0;
+
+    // Flags of the commands and timers.
+    bool m_listPage = false;
+    bool m_closingHandled = false;
+    bool m_conferenceBusy = false;
+    bool m_dialogBusy = false;
+    bool m_startPlayBusy = false;
+    bool m_suppressReconnect = false;
+    bool m_keepHidden = false;
+    bool m_connecting = false;
+    bool m_projecting = false;
+    bool m_ready = true;
+    bool m_exiting = false;
+    bool m_inCommandFile = false;
+    bool m_started = false;
+    int m_startPlayCounter = 0;
+    int m_burstCounter = 0;
+    uint32_t m_playPosition = 0;
+    uint32_t m_playState = 0;
+    int m_currentPosition = 128;
+    bool m_playRunning = false;
+    float m_mediaProgress = 0.0f;
+    // The play state of the projection that a lost connection interrupted
+    // (an image-channel error that comes first clears the live word).
+    uint32_t m_replayState = 0;
+    bool m_speedy = false;
+    bool m_outputMutedAtStart = false;
+    bool m_wifiJoined = false;   // set by the Wi-Fi join flow
+    uint32_t m_lastAddress = 0;  // the receiver of the last login (network order)
+    std::string m_lastUser;
+};
+
+}  // namespace pemuapp

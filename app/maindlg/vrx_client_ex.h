@@ -1,0 +1,134 @@
+// CQKVRXClientEx: the application's client class. Every receiver connection
+// that the user interface drives is one of these: the main dialog's client,
+// the clients of the connect page, the temporary clients of the search and
+// of the command file (one ClientFactory makes them all).
+//
+// Over the sender-server facade it adds:
+// - events: the facade's callbacks are posted to the window that registered
+//   as the event target (client_events.h); without a target, or with a
+//   target class other than the two dialogs', nothing goes anywhere;
+// - the start and stop of a projection tell the target (commands 10376 and
+//   10388 to the main dialog, the event "StartPlayImage" to a common dialog);
+// - audio projection through the module "Sonavel" on a full-screen start;
+//   no such module exists on this system, so the first start that would use
+//   it logs once that audio projection is not available and the projection
+//   goes on silently;
+// - the receiver's password check (a forwarded "CHK_PWD" message) answered
+//   against the sender's own login code, with every length checked against
+//   the data;
+// - the receiver identity that the application's login flows keep with the
+//   client (address, names, user name, login code, description, flags).
+//
+// THREADING: callbacks run on the library's threads and only post; the
+// identity members are read and written by the user-interface thread; the
+// own login code and the target are guarded.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/maindlg/client_events.h"
+#include "platform/window/window_id.h"
+#include "platform/window/window_message.h"
+#include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
+
+namespace platform {
+class DynamicLibrary;
+}
+
+namespace pemuapp {
+
+class CQKVRXClientEx : public SenderServer {
+public:
+    // Delivers a message to a window; false when the window is gone.
+    using Poster = std::function<bool(platform::WindowId, const platform::Message&)>;
+    // The message id of the forwarded messages the adapter answers.
+    static constexpr uint32_t kForwardTextId = 0x1000020;
+    static constexpr int kMinAudioBufferBytes = 11008;
+
+    // Posts through the process's window manager.
+    CQKVRXClientEx();
+    // Posts through `poster` (tests record).
+    explicit CQKVRXClientEx(Poster poster);
+    // Also replays input through `replay`, as SenderServer's.
+    CQKVRXClientEx(Poster poster, std::shared_ptr<InputReplay> replay);
+    ~CQKVRXClientEx() override;
+
+    // Registers `window` as the event target under `className`
+    // (kMainDialogTargetName or kCommonDialogTargetName); a null window ends it.
+    void SetEventTarget(platform::WindowId window, const std::wstring& className);
+    // The sender's own login code that a receiver's password check must
+    // match (the main dialog's; other targets compare with the empty text).
+    void SetOwnLoginCode(const std::string& code);
+    // Set while the main dialog carries out a command-file action: stop
+    // events of a video then go nowhere.
+    void SetCommandFileFlag(bool on) { m_commandFile = on; }
+
+    int AudioBufferSize() const { return m_audioBuffer.load(); }
+    // The reply text of a password check carried in `data`: "0" when the
+    // text matches `expected`, else "-1" (also for data too short or a
+    // length beyond the data).
+    static std::string CheckPassword(const uint8_t* data, uint32_t size,
+                                     const std::string& expected);
+
+    // --- the receiver identity the application's flows keep ----------------
+    uint32_t receiverAddress = 0;  // network order
+    std::string receiverName;      // display name
+    std::string connectName;
+    std::string userName;
+    std::string loginCode;  // the code a reconnect sends again; never logged
+    bool loginCodeStored = false;
+    std::string description;
+    bool firstAppFlag = false;
+    std::atomic<bool> featureFlag15{false};
+    // The address given to Login, or the receiver that logged in, or the
+    // receiver at a projection's start (network order).
+    std::atomic<uint32_t> currentPeer{0};
+
+    // --- overrides --------------------------------------------------------
+    int Login(uint32_t ipv4, const char* name, const char* password) override;
+    void SetPreBufTime(uint16_t ms) override;
+    int StartPlayImage(uint8_t mode) override;
+    int StopPlayImage() override;
+    int PausePlayImage() override;
+    void Logout() override;
+    void OnStartPlayImage(const ByteString& payload) override;
+    void OnStopPlayImage(const ByteString& payload) override;
+    void OnChangeValue(const std::string& name, const std::string& value) override;
+    void OnDeviceNotice(uint8_t notice) override;
+    void OnStopVideo(uint8_t reason, const std::string& url, const uint8_t* status) override;
+    void OnForwardMessage(uint32_t id, uint32_t size, const uint8_t* data,
+                          ByteString& reply) override;
+    void OnConnectClose() override;
+    void OnSendIBError() override;
+    using SenderServer::OnLogin;
+    void OnLogin(const in_addr* receiver) override;
+
+private:
+    enum class TargetKind { kNone, kMain, kCommon };
+    struct Target {
+        TargetKind kind = TargetKind::kNone;
+        platform::WindowId window;
+    };
+    Target CurrentTarget();
+    // Posts `event` to the target (main or common dialog); false without one.
+    bool Forward(ClientEvent event, int64_t argument = 0);
+    bool PostCommand(const Target& target, uint32_t command);
+    void StartAudio(uint8_t mode);
+    void StopAudio();
+
+    Poster m_poster;
+    std::mutex m_targetLock;  // guards m_target and m_ownCode
+    Target m_target;
+    std::string m_ownCode;
+    std::atomic<bool> m_commandFile{false};
+    std::atomic<int> m_audioBuffer{kMinAudioBufferBytes};
+    std::unique_ptr<platform::DynamicLibrary> m_sonavel;
+    std::atomic<bool> m_audioRunning{false};
+};
+
+}  // namespace pemuapp

@@ -1,0 +1,135 @@
+// pemu: the sender program. Start-up decides whether this start runs the
+// window or hands its action to the copy that runs; the first copy loads
+// the settings, installs the screen capture and runs the main dialog on
+// the X display until it exits.
+//
+//   --discovery-to ADDR   receiver discovery asks ADDR only (no broadcast)
+#include <arpa/inet.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/maindlg/main_dlg.h"
+#include "app/settings/settings_file.h"
+#include "app/startup/startup.h"
+#include "platform/dynload.h"
+#include "platform/window/window_backend_x11.h"
+#include "platform/window/window_manager.h"
+#include "vrxclientsdk/VRPClient/DiscoveryNetwork.h"
+#include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
+#include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+
+namespace {
+
+// The main window, for the command server's thread (0: none yet).
+std::atomic<uint64_t> g_mainWindow{0};
+
+void PostToMain(uint32_t command) {
+    platform::WindowManager* wm = platform::WindowManager::Current();
+    const uint64_t id = g_mainWindow.load();
+    if (wm && id != 0) {
+        wm->PostCommand(platform::WindowId::FromValue(id), command);
+    }
+}
+
+std::string CurrentFolder() {
+    std::vector<char> buffer(4096);
+    return ::getcwd(buffer.data(), buffer.size()) ? std::string(buffer.data()) : std::string(".");
+}
+
+// Discovery to one address: no adapters, the address instead of the
+// broadcast. On a loopback address the sockets bind 127.0.0.1 so that a
+// receiver on another loopback address can hold the same ports.
+bool DiscoveryTo(const std::string& text, DiscoveryNetwork* network) {
+    in_addr a{};
+    if (::inet_pton(AF_INET, text.c_str(), &a) != 1 || a.s_addr == 0) {
+        return false;
+    }
+    network->limitedBroadcast = a;
+    network->getAdapters = [](std::vector<platform::AdapterAddress>* out) {
+        out->clear();
+        return true;
+    };
+    const uint32_t host = ntohl(a.s_addr);
+    if ((host >> 24) == 127 && host != INADDR_LOOPBACK) {
+        network->bindAddress.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    return true;
+}
+
+int RunMainWindow(pemuapp::StartupContext& context) {
+    DiscoveryNetwork network;
+    std::unique_ptr<ScopedDiscoveryNetworkOverride> discovery;
+    if (auto it = context.options.find("discovery-to"); it != context.options.end()) {
+        if (!DiscoveryTo(it->second, &network)) {
+            std::fprintf(stderr, "pemu: --discovery-to needs an IPv4 address, not \"%s\"\n",
+                         it->second.c_str());
+            return 2;
+        }
+        discovery = std::make_unique<ScopedDiscoveryNetworkOverride>(network);
+    }
+    auto backend = platform::WindowBackendX11::Create();
+    if (!backend) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "pemu: cannot open the display %s\n",
+                     display && *display ? display : "(DISPLAY is not set)");
+        return 1;
+    }
+    auto wm = platform::WindowManager::Create(std::move(backend));
+    if (!wm) {
+        std::fprintf(stderr, "pemu: cannot start the window layer\n");
+        return 1;
+    }
+    FrawlPool* pool = FrawlPool::Acquire();
+    pool->SetCaptureFactory(
+        [](const CaptureClientRecord& record) { return CreateCaptureSource(record, nullptr); });
+
+    pemuapp::SettingsFile settingsFile(context.paths, nullptr);
+    pemuapp::SettingsLoadContext load;
+    load.startFolder = CurrentFolder();
+    load.programFolder = platform::ProgramFolder();
+    pemuapp::CQKinMainDlg::Services services;
+    settingsFile.Load(load, &services.settings);
+    services.paths = context.paths;
+    services.settingsFile = &settingsFile;
+    services.actions = &context.actions;
+    int status = 0;
+    {
+        pemuapp::CQKinMainDlg dialog(*wm, std::move(services));
+        if (!dialog.Create()) {
+            std::fprintf(stderr, "pemu: the display refused the main window\n");
+            status = 1;
+        } else {
+            g_mainWindow = dialog.Window().Value();
+            status = wm->Run();
+            g_mainWindow = 0;
+        }
+    }
+    FrawlPool::Release();
+    return status;
+}
+
+}  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// Sanitizer builds: pango keeps fontconfig's patterns of the fonts it loaded
+// until the process ends (it has no safe tear-down); they are the library's
+// cache, not leaks of ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+int main(int argc, char** argv) {
+    pemuapp::StartupHooks hooks;
+    hooks.longOptions.push_back(
+        {"discovery-to", true, "ADDR  receiver discovery asks this IPv4 address only"});
+    hooks.runMainWindow = RunMainWindow;
+    hooks.onActionQueued = [] { PostToMain(pemuapp::kCmdProcessCommandFile); };
+    hooks.onRestore = [] { PostToMain(pemuapp::kCmdConnect); };
+    return pemuapp::RunStartup(std::vector<std::string>(argv + 1, argv + argc), hooks);
+}

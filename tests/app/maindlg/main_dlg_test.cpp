@@ -1,0 +1,480 @@
+// The main dialog's engine on the headless window layer with a fake clock,
+// scripted dialogs and recorded window parts: the exit paths, the receiver
+// list filter, the error table, the timers, and (against the receiver
+// simulator) login, presentation and the exit question while projecting.
+#include "app/maindlg/main_dlg.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "app/res/translator.h"
+#include "platform/fake_clock.h"
+#include "platform/window/headless_backend.h"
+#include "tests/app/maindlg/sim_rig.h"
+#include "tests/support/TempDir.h"
+#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
+#include "tests/ui/dialogs/scripted_dialog_runner.h"
+#include "vrxclientsdk/VRPClient/Logger.h"
+
+namespace pemuapp {
+namespace {
+
+using platform::Message;
+
+// A client that counts the screen refreshes the timers ask for.
+class CountingClient : public CQKVRXClientEx {
+public:
+    int RefreshScreenImage() override {
+        ++refreshes;
+        return 0;
+    }
+    int GetStatus() override { return status >= 0 ? status : CQKVRXClientEx::GetStatus(); }
+    int GetMediaDuration() override { return duration; }
+    int refreshes = 0;
+    int status = -1;  // -1: the facade's
+    int duration = 0;
+};
+
+class RecordingParts : public MainWindowParts {
+public:
+    void SetPageState(int page) override { pages.push_back(page); }
+    void FillReceiverList(const std::vector<ReceiverRow>& rows) override { lists.push_back(rows); }
+    std::vector<int> pages;
+    std::vector<std::vector<ReceiverRow>> lists;
+};
+
+class MainDlgTest : public testing::Test {
+protected:
+    void SetUp() override {
+        auto backend = std::make_unique<platform::HeadlessBackend>(platform::Rect{0, 0, 1024, 768});
+        headless = backend.get();
+        wm = platform::WindowManager::Create(std::move(backend), &clock);
+        ASSERT_NE(wm, nullptr);
+        headless->SetIdleHandler([this](int timeoutMs) {
+            if (timeoutMs >= 0) {
+                clock.Advance(static_cast<uint64_t>(timeoutMs));
+            }
+        });
+        services.paths = SenderPaths::Under(dir.File("config"), dir.File("data"));
+        services.runner = &boxes;
+        services.parts = &parts;
+        services.actions = &actions;
+        services.userName = "ann";
+        services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
+            auto client = std::make_unique<CountingClient>();
+            if (!mainClient) {
+                mainClient = client.get();  // the first client made is the main one
+            }
+            return client;
+        };
+    }
+    void TearDown() override {
+        dlg.reset();
+        wm.reset();
+    }
+    void MakeDialog() {
+        dlg = std::make_unique<CQKinMainDlg>(*wm, services);
+        ASSERT_TRUE(dlg->Create());
+    }
+    // Runs due timers and posted messages after `ms` of the fake clock.
+    void Advance(uint64_t ms) {
+        clock.Advance(ms);
+        wm->PumpPending(platform::PumpKind::kAll);
+    }
+
+    testsupport::TempDir dir;
+    platform::FakeClock clock{100000};
+    platform::HeadlessBackend* headless = nullptr;
+    std::unique_ptr<platform::WindowManager> wm;
+    ui::ScriptedDialogRunner boxes;
+    RecordingParts parts;
+    CommandActionQueue actions;
+    CQKinMainDlg::Services services;
+    CountingClient* mainClient = nullptr;
+    std::unique_ptr<CQKinMainDlg> dlg;
+};
+
+TEST_F(MainDlgTest, EveryExitPathOfAnIdleSenderEndsWithoutAQuestion) {
+    const struct {
+        const char* what;
+        Message msg;
+        bool commandFile;
+    } rows[] = {
+        {"menu 2015", Message::Command(2015), false},
+        {"close request", Message::Close(), false},
+        {"command 10391", Message::Command(kCmdAutoExit), false},
+        {"command file", Message::Command(kCmdProcessCommandFile), true},
+    };
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        MakeDialog();
+        EXPECT_FALSE(dlg->Exiting());
+        if (row.commandFile) {
+            actions.Push({"Exit", "", "", "", "", ""});
+        }
+        wm->Send(dlg->Window(), row.msg);
+        EXPECT_TRUE(dlg->Exiting()) << row.what;
+        EXPECT_TRUE(boxes.Records().empty()) << row.what;
+        dlg.reset();
+    }
+}
+
+TEST_F(MainDlgTest, WithoutLogFileThereIsNoLogAndLogPathIsEmpty) {
+    MakeDialog();
+    EXPECT_EQ(dlg->AppLog(), nullptr);
+    std::ifstream registry(services.paths.registryFile);
+    std::stringstream text;
+    text << registry.rdbuf();
+    EXPECT_NE(text.str().find("LogPath="), std::string::npos);
+    EXPECT_EQ(text.str().find("LogPath=/"), std::string::npos);
+}
+
+TEST_F(MainDlgTest, LogFileGivesTheApplicationLogInOurLogFolder) {
+    services.settings.logFile = "QuorvaneSender.log";
+    MakeDialog();
+    ASSERT_NE(dlg->AppLog(), nullptr);
+    dlg.reset();
+    std::ifstream log(services.paths.logFolder + "/Quorvane Sender_App.log");
+    std::stringstream text;
+    text << log.rdbuf();
+    EXPECT_NE(text.str().find("Quorvane Sender Log"), std::string::npos);
+    EXPECT_NE(text.str().find("OnInitDialog():END"), std::string::npos);
+    EXPECT_NE(text.str().find("End of Quorvane Sender Log"), std::string::npos);
+}
+
+TEST_F(MainDlgTest, StartupStepsRunAfterTheStartPauseAndShowTheWindow) {
+    services.discoverySeconds = 0;
+    MakeDialog();
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));
+    Advance(1400);
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));  // timer 249 keeps it hidden
+    Advance(100);
+    wm->PumpPending(platform::PumpKind::kAll);
+    EXPECT_TRUE(wm->IsVisible(dlg->Window()));
+    // The search page came up through the receiver choice (aborted here).
+    ASSERT_FALSE(parts.pages.empty());
+    EXPECT_EQ(parts.pages.front(), kPageSearch);
+    ASSERT_FALSE(boxes.Records().empty());
+    EXPECT_EQ(boxes.Records().front().type, 28);
+}
+
+TEST_F(MainDlgTest, StartPlayCommandRefreshesSixTimesOnTimer213) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    wm->Send(dlg->Window(), Message::Command(kCmdStartPlayImage));
+    EXPECT_EQ(dlg->PlayPositionWord(), 0x80040000u);  // full screen before any start
+    EXPECT_TRUE(dlg->IsProjecting());
+    for (int i = 0; i < 20; ++i) {
+        Advance(100);
+    }
+    EXPECT_EQ(mainClient->refreshes, 6);
+}
+
+TEST_F(MainDlgTest, RefreshBurstIsTenSteps) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    // The start of a full-screen projection with automatic coding.
+    wm->Send(dlg->Window(), Message::User(kClientEventMessage,
+                                          static_cast<int64_t>(ClientEvent::kStartPlayImage)));
+    for (int i = 0; i < 40; ++i) {
+        Advance(50);
+    }
+    EXPECT_EQ(mainClient->refreshes, 10);
+}
+
+TEST_F(MainDlgTest, MediaProgressFollowsTheDurationAndSkipsAnUnknownOne) {
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    mainClient->status = kVrxMediaPlaying;
+    const struct {
+        int duration;
+        float afterThree;
+    } rows[] = {{0, 0.0f}, {-5, 0.0f}, {97, 6.0f}};
+    for (const auto& row : rows) {
+        mainClient->duration = row.duration;
+        wm->SetTimer(dlg->Window(), kTimerMediaProgress, 1000);
+        for (int i = 0; i < 3; ++i) {
+            Advance(1000);
+        }
+        EXPECT_FLOAT_EQ(dlg->MediaProgress(), row.afterThree) << row.duration;
+        mainClient->status = kVrxIdle;  // the file ends: back to 0, timer stopped
+        Advance(1000);
+        EXPECT_EQ(dlg->MediaProgress(), 0.0f);
+        mainClient->status = kVrxMediaPlaying;
+    }
+}
+
+TEST_F(MainDlgTest, ReceiverListKeepsKindSixSixAndLogsTheOthers) {
+    const std::string logPath = dir.File("list.log");
+    Logger log;
+    ASSERT_EQ(log.Open(logPath.c_str(), LOG_DEBUG, false), 0);
+    auto record = [](const char* name, uint32_t ipv4, uint8_t k1, uint8_t k2) {
+        DevAnnounce r;
+        std::memcpy(r.bytes + DevAnnounce::kNameOffset, name, std::strlen(name));
+        r.SetIPv4(ipv4);
+        r.bytes[DevAnnounce::kKindOffset1] = k1;
+        r.bytes[DevAnnounce::kKindOffset2] = k2;
+        return r;
+    };
+    const std::vector<DevAnnounce> found = {
+        record("Salle \xC3\xA9t\xC3\xA9", facadetest::Ip("10.1.2.3"), 6, 6),
+        record("Other kind", facadetest::Ip("10.1.2.4"), 6, 5),
+    };
+    std::vector<DevAnnounce> records;
+    std::vector<ReceiverRow> rows;
+    ListReceivers(found, &log, &records, &rows);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (ReceiverRow{"Salle \xC3\xA9t\xC3\xA9", "10.1.2.3"}));  // UTF-8 kept
+    EXPECT_EQ(records.size(), 1u);
+    std::ifstream in(logPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("DeviceDiscover():6,5"), std::string::npos);
+}
+
+TEST(MainDlgTables, ErrorCodesToMessages) {
+    const struct {
+        int code;
+        uint32_t id;
+    } rows[] = {
+        {-6528001, 65273}, {-6528202, 65299},
+        {-6528323, 65275}, {-6528301, 65272},
+        {-6528302, 65400}, {-6528303, 65298},
+        {-6528505, 65304}, {-6528305, 65303},
+        {-6528316, 65300}, {-6528405, 65306},
+        {-6528402, 65330}, {-6528403, 65331},
+        {-6528399, 0},     {0, 0},
+        {-1, 0},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ErrorMessageStringId(row.code), row.id) << row.code;
+    }
+    EXPECT_EQ(appres::Translator::LoadString(65272), "Incorrect LOGIN CODE");
+}
+
+TEST(MainDlgTables, PositionsToPlayStateBits) {
+    const struct {
+        int position;
+        uint32_t bit;
+    } rows[] = {{0, 1u << 18}, {128, 1u << 18}, {1, 1u << 22},
+                {2, 1u << 21}, {3, 1u << 20},   {4, 1u << 19}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlayPositionBit(row.position), row.bit) << row.position;
+    }
+}
+
+// --- against the receiver simulator ------------------------------------------
+
+class MainDlgSimTest : public MainDlgTest {
+protected:
+    void SetUp() override {
+        MainDlgTest::SetUp();
+        ASSERT_TRUE(rig.ok);
+        services.settings.codecType = kCodecJpeg;
+        services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
+            auto client = std::make_unique<CountingClient>();
+            SimRig::Prepare(*client);
+            if (!mainClient) {
+                mainClient = client.get();
+            }
+            return client;
+        };
+    }
+    std::vector<int> BoxTypes() {
+        std::vector<int> types;
+        for (const ui::DialogRecord& r : boxes.Records()) {
+            types.push_back(r.type);
+        }
+        return types;
+    }
+
+    SimRig rig{224};
+    const std::string& address = rig.address;
+};
+
+ui::ScriptedDialogRunner::Fill Code(const char* code) {
+    return [code](ui::ModalDialog& d) { static_cast<ui::CQKCommonDlg&>(d).SetLoginCode(code); };
+}
+
+TEST_F(MainDlgSimTest, AWrongCodeIsToldAndAskedAgainUntilTheRightOne) {
+    boxes.ThenType(6, ui::kIdOk, Code("1111"))
+        .ThenType(10, ui::kIdOk)
+        .ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 10, 6}));
+    EXPECT_EQ(boxes.Records()[1].text, "Incorrect LOGIN CODE");
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    EXPECT_EQ(dlg->Client()->receiverName, "Receiver " + address);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgSimTest, CancelAndUnreachableEndTheLogin) {
+    boxes.ThenType(6, ui::kIdCancel);
+    MakeDialog();
+    EXPECT_FALSE(dlg->LoginToReceiver(address));
+    rig.sim.reset();  // nobody answers any more
+    EXPECT_FALSE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->LoginToReceiver(""));  // no receiver kept: nothing to connect to
+    ASSERT_EQ(BoxTypes(), (std::vector<int>{6, 10, 10}));
+    EXPECT_EQ(boxes.Records()[1].text, appres::Translator::LoadString(65273));
+}
+
+TEST_F(MainDlgSimTest, PresentationAtAPositionThenTheExitQuestion) {
+    boxes.ThenType(6, ui::kIdOk, Code("6049")).ThenType(9, ui::kIdCancel).ThenType(9, ui::kIdOk);
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->Presentation(3));
+    EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting);
+    EXPECT_TRUE(rig.rx->WaitForMessages(1, 10000)) << rig.rx->Error();
+
+    EXPECT_FALSE(dlg->AppExit());  // declined: still running
+    EXPECT_FALSE(dlg->Exiting());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting);
+    EXPECT_TRUE(dlg->AppExit());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 9, 9}));
+}
+
+TEST_F(MainDlgSimTest, QuickConnectToABusyReceiverLogsInWithoutProjecting) {
+    rig.sim->sim->SetReply(0x82, receiver_sim::Reply::Answer({1, 0}));
+    services.settings.loginCode = "";
+    MakeDialog();
+    ASSERT_TRUE(dlg->ConnectReceiverByIp({"Office", "", address, "ann", ""}));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, 0u);
+    EXPECT_NE(dlg->PlayState() & kPlayStopped, 0u);
+    EXPECT_TRUE(rig.sim->sim->FramesWithCode(0x86).empty());
+    // The receiver's fixed code went out; the sender's own stays as it was.
+    EXPECT_EQ(dlg->Settings().loginCode, "");
+    EXPECT_EQ(dlg->Client()->loginCode, VRXClient::kDefaultLoginCode);
+    const auto saved = ReadQuickProfiles(services.paths.configFolder + "/profile.ini");
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0], (QuickProfile{"Office", "", address, "ann", ""}));
+    EXPECT_FALSE(dlg->ConnectReceiverByIp({"Zero", "", "0.0.0.0", "ann", ""}));  // never tried
+}
+
+}  // namespace
+}  // namespace pemuapp
+
+namespace pemuapp {
+namespace {
+
+// The automatic reconnect on the fake clock: the worker's pauses move it.
+class ReconnectTest : public MainDlgSimTest {
+protected:
+    void SetUp() override {
+        MainDlgSimTest::SetUp();
+        clockOverride = std::make_unique<platform::ScopedClockOverride>(clock);
+        services.settings.logFile = "lib.log";
+        services.workerWait = [this](uint32_t ms) {
+            clock.Advance(ms);
+            if (onWait) {
+                onWait();
+            }
+        };
+    }
+    void TearDown() override {
+        MainDlgSimTest::TearDown();
+        clockOverride.reset();
+        if (HasFailure()) {  // the application log tells what the dialog did
+            std::ifstream log(services.paths.logFolder + "/Quorvane Sender_App.log");
+            std::cerr << log.rdbuf();
+            std::ifstream lib(services.paths.logFolder + "/lib.log");
+            std::cerr << lib.rdbuf();
+        }
+    }
+    // Logs in, projects at `position` (paused when asked), then the
+    // receiver goes away: the reconnect notice opens and the thread starts.
+    void LoseProjection(int position, bool paused) {
+        boxes.ThenType(6, ui::kIdOk, Code("6049")).ThenType(16, ui::kIdOk);
+        MakeDialog();
+        // As the start-up steps do once the window is up.
+        dlg->Client()->SetEventTarget(dlg->Window(), kMainDialogTargetName);
+        ASSERT_TRUE(dlg->LoginToReceiver(address));
+        ASSERT_FALSE(dlg->Presentation(position));
+        if (paused) {
+            ASSERT_GE(dlg->PauseProjection(), 0);
+        }
+        start = clock.NowMs();
+        rig.sim->sim->CloseClient();
+        rig.sim.reset();  // the receiver goes: nobody listens until the test says
+        // The client tells of the loss (after its image channel's error);
+        // the dialog opens the notice and arms the reconnect.
+        ASSERT_TRUE(WaitFor([&] {
+            Advance(1);
+            return dlg->ReconnectStarts() == 1;
+        }));
+    }
+    template <typename Pred>
+    bool WaitFor(Pred pred) {
+        return facadetest::WaitUntil(pred, 20000);
+    }
+    void WaitForTheThread() {
+        ASSERT_TRUE(WaitFor([&] { return !dlg->ReconnectRunning(); }));
+        wm->PumpPending(platform::PumpKind::kAll);
+    }
+
+    std::unique_ptr<platform::ScopedClockOverride> clockOverride;
+    std::function<void()> onWait;
+    uint64_t start = 0;
+};
+
+TEST_F(ReconnectTest, AReceiverBackAfterTenSecondsGetsThePausedPositionAgain) {
+    onWait = [this] {
+        if (!rig.sim && clock.NowMs() - start >= 10000) {
+            rig.StartCommandSide();
+        }
+    };
+    LoseProjection(2, true);
+    WaitForTheThread();
+    EXPECT_TRUE(dlg->Reconnected());
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxPaused) << dlg->Client()->GetErrorMessage();
+    ASSERT_TRUE(rig.sim);
+    const auto starts = rig.sim->sim->FramesWithCode(0x8c);
+    ASSERT_FALSE(starts.empty());
+    EXPECT_EQ(starts.back().payload.at(0), 2);
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{6, 16}));
+}
+
+TEST_F(ReconnectTest, AReceiverThatNeverComesBackGivesUpAfter26Seconds) {
+    LoseProjection(128, false);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
+    const uint64_t waited = clock.NowMs() - start;
+    EXPECT_GE(waited, 26000u);
+    EXPECT_LT(waited, 28000u);  // attempts 1 s apart, then it stops
+    EXPECT_EQ(dlg->PlayState(), 0u);
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+}
+
+TEST_F(ReconnectTest, AChangedCodeEndsTheAttemptsAtOnce) {
+    onWait = [this] {
+        if (!rig.sim) {
+            rig.StartCommandSide("2468");  // the receiver's code changed
+        }
+    };
+    LoseProjection(128, false);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
+    EXPECT_LT(clock.NowMs() - start, 5000u);
+    EXPECT_EQ(dlg->PlayState(), 0u);
+}
+
+TEST_F(ReconnectTest, CancelShowsTheSearchPageAtOnce) {
+    LoseProjection(128, false);
+    dlg->CancelReconnect();
+    EXPECT_EQ(dlg->PlayState(), 0u);
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+    WaitForTheThread();
+    EXPECT_FALSE(dlg->Reconnected());
+}
+
+}  // namespace
+}  // namespace pemuapp
