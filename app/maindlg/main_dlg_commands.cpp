@@ -37,6 +37,13 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             }
             m_keepHidden = false;
             KillTimer(kTimerConference);
+            // The search runs while the receiver choice is open: the choice is
+            // a modal loop, and the receivers it lists come from this search.
+            SetTimer(kTimerSearch, 10000);
+            // The first search at once: the page does not wait 10 s empty.
+            if (!m_parts->IsDeviceNameEditVisible() && !m_listPage) {
+                StartDiscoveryThread(false);
+            }
             if (m_client && m_client->GetStatus() == kVrxDisconnected) {
                 QK_LOG(m_log.get(), LOG_DEBUG, "Connecting");
                 Connecting();
@@ -45,11 +52,6 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             SetTimer(kTimerConference, 5000);
             if (!m_keepHidden) {
                 ShowMain();
-            }
-            SetTimer(kTimerSearch, 10000);
-            // The first search at once: the page does not wait 10 s empty.
-            if (!m_parts->IsDeviceNameEditVisible() && !m_listPage) {
-                StartDiscoveryThread(false);
             }
             break;
         case kCmdStartPlayImage:

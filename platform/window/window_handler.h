@@ -3,7 +3,8 @@
 // A window of the layer has no behaviour of its own: its handler receives
 // every message, on the user-interface thread. The handler is borrowed by the
 // window and must stay alive until it has received kFinalRelease for that
-// window (or until the window manager is destroyed); one handler may serve
+// window (or until the window manager is destroyed), or be destroyed on the
+// user-interface thread after it destroyed its windows; one handler may serve
 // several windows and tells them apart by the id it is given.
 #pragma once
 
@@ -22,7 +23,9 @@ public:
     // close request destroys any other window.
     static constexpr int64_t kDefault = std::numeric_limits<int64_t>::min();
 
-    virtual ~WindowHandler() = default;
+    // Takes the handler off every destroyed window still waiting for its
+    // kFinalRelease on the current window manager's thread.
+    virtual ~WindowHandler();
 
     // Handles `msg` for the window `self`. The result goes back to the sender
     // of a synchronous message; posted messages drop it.

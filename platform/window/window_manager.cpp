@@ -34,6 +34,12 @@ std::unique_ptr<WindowManager> WindowManager::Create(std::unique_ptr<WindowBacke
     return wm;
 }
 
+WindowHandler::~WindowHandler() {
+    if (WindowManager* wm = WindowManager::Current()) {
+        wm->ForgetHandler(this);
+    }
+}
+
 WindowManager* WindowManager::Current() {
     return g_current.load(std::memory_order_acquire);
 }

@@ -80,6 +80,10 @@ public:
     // to each, parents before children). False for a dead id.
     bool Destroy(WindowId id);
     bool IsAlive(WindowId id) const { return m_tree.IsAlive(id); }  // any thread
+    // Called by a handler that goes away before the kFinalRelease of windows
+    // it served (it destroyed them itself): those windows' nodes forget it,
+    // so nothing reaches it afterwards. WindowHandler's destructor calls it.
+    void ForgetHandler(const WindowHandler* handler);
 
     bool Show(WindowId id, bool visible);
     bool IsVisible(WindowId id) const;  // itself and all its parents
@@ -256,6 +260,7 @@ private:
     bool m_quitting = false;
     int m_exitCode = 0;
     std::vector<std::unique_ptr<WindowNode>> m_graveyard;
+    std::vector<std::unique_ptr<WindowNode>> m_releasing;  // being released now
     std::vector<std::function<void()>> m_deferred;
     bool m_flushing = false;
 };

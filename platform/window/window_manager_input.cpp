@@ -265,15 +265,30 @@ void WindowManager::DeleteSoon(std::function<void()> deleter) {
     }
 }
 
+void WindowManager::ForgetHandler(const WindowHandler* handler) {
+    if (!IsUiThread()) {
+        return;
+    }
+    for (auto* nodes : {&m_graveyard, &m_releasing}) {
+        for (auto& node : *nodes) {
+            if (node && node->handler == handler) {
+                node->handler = nullptr;
+            }
+        }
+    }
+}
+
 void WindowManager::FlushDeferred() {
     if (m_flushing) {
         return;
     }
     m_flushing = true;
     while (!m_graveyard.empty() || !m_deferred.empty()) {
-        std::vector<std::unique_ptr<WindowNode>> nodes;
-        nodes.swap(m_graveyard);
-        for (auto& node : nodes) {
+        m_releasing.swap(m_graveyard);
+        // By index: a handler released here may forget itself in the nodes
+        // still waiting.
+        for (size_t i = 0; i < m_releasing.size(); ++i) {
+            WindowNode* node = m_releasing[i].get();
             if (node->handler) {
                 Message release;
                 release.kind = MessageKind::kFinalRelease;
@@ -282,6 +297,7 @@ void WindowManager::FlushDeferred() {
                 node->handler->OnMessage(node->id, release);
             }
         }
+        m_releasing.clear();
         std::vector<std::function<void()>> deferred;
         deferred.swap(m_deferred);
         for (auto& d : deferred) {

@@ -420,6 +420,45 @@ TEST_F(WindowManagerTest, DestroyDuringANestedLoopDefersTheReleaseUntilTheHandle
     h.on.clear();  // `trace` ends with this test; the main window lives on until tear-down
 }
 
+// A dialog made on the stack inside a handler owns its window: it destroys it
+// and is gone before the loop around releases the window. The release must
+// not reach it (ASan reports a use after free otherwise).
+TEST_F(WindowManagerTest, AHandlerGoneBeforeTheReleaseOfItsWindowIsNotCalled) {
+    struct OwnedWindow final : WindowHandler {
+        WindowManager& wm;
+        WindowId id;
+        int* released;
+        OwnedWindow(WindowManager& w, int* r) : wm(w), released(r) {
+            WindowOptions o;
+            o.rect = Rect::FromXywh(0, 0, 20, 20);
+            o.handler = this;
+            id = wm.Create(o);
+        }
+        ~OwnedWindow() override { wm.Destroy(id); }
+        int64_t OnMessage(WindowId, const Message& m) override {
+            if (m.kind == MessageKind::kFinalRelease) {
+                ++*released;
+            }
+            return 0;
+        }
+    };
+    RecordingHandler& h = NewHandler();
+    WindowId main = TopLevel(Rect::FromXywh(0, 0, 100, 100), &h);
+    int released = 0;
+    WindowId made;
+    h.on[MessageKind::kCommand] = [&](WindowId, const Message&) -> int64_t {
+        OwnedWindow dialog(*wm, &released);
+        made = dialog.id;
+        return 0;
+    };
+    wm->PostCommand(main, 1);
+    Pump();
+    EXPECT_TRUE(made);
+    EXPECT_FALSE(wm->IsAlive(made));
+    EXPECT_EQ(released, 0);
+    h.on.clear();
+}
+
 TEST_F(WindowManagerTest, FindsTopLevelsByClassAndTitle) {
     WindowOptions o;
     o.className = "COMMON";
