@@ -123,9 +123,11 @@ inline std::string ReadingName(const ::testing::TestParamInfo<LengthReading>& in
 
 }  // namespace porvane_test
 
-// Runs every test of the fixture under both readings of the length field.
-#define PORVANE_FORWARDING_UNDER_BOTH_READINGS()                                                   \
-    INSTANTIATE_TEST_SUITE_P(BothLengthReadings, UsbIpForwardingTest,                              \
+// Runs every test of `fixture` (UsbIpForwardingTest or a class of its own derived from it)
+// under both readings of the length field. Each test file instantiates a fixture of its own:
+// test files that share a program would otherwise run each other's tests twice.
+#define PORVANE_FORWARDING_UNDER_BOTH_READINGS(fixture)                                            \
+    INSTANTIATE_TEST_SUITE_P(BothLengthReadings, fixture,                                          \
                              ::testing::Values(porvane_test::LengthReading::kLeavesOutLeadingWord, \
                                                porvane_test::LengthReading::kCountsWholeBody),     \
                              porvane_test::ReadingName)

@@ -27,7 +27,7 @@ bool Has(const std::vector<std::string>& list, const std::string& item) {
 
 }  // namespace
 
-PORVANE_FORWARDING_UNDER_BOTH_READINGS();
+PORVANE_FORWARDING_UNDER_BOTH_READINGS(UsbIpForwardingTest);
 
 TEST_P(UsbIpForwardingTest, TwoDevicesRelayTheirTrafficAndDetach) {
     SimUsbDevice keyboard = Device("1-1", 0x0101);
