@@ -13,6 +13,7 @@
 #include "app/settings/settings_file.h"
 #include "app/startup/command_runner.h"
 #include "platform/clock.h"
+#include "platform/dynload.h"
 #include "platform/user_name.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
 
@@ -39,6 +40,10 @@ CQKinMainDlg::CQKinMainDlg(platform::WindowManager& wm, Services services)
       m_overlay(wm) {
     m_env.runner = m_services.runner ? m_services.runner : &m_windowRunner;
     m_env.mainWindow = this;
+    m_env.skinFolder =
+        m_services.skinFolder.empty() ? platform::ProgramFolder() : m_services.skinFolder;
+    m_skin = std::make_unique<ui::SkinImages>(m_env.skinFolder);
+    m_env.skin = m_skin.get();
 }
 
 CQKinMainDlg::~CQKinMainDlg() {

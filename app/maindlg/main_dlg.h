@@ -37,6 +37,7 @@
 #include "ui/dialogs/dialog_environment.h"
 #include "ui/dialogs/dialog_runner.h"
 #include "ui/dialogs/main_window_services.h"
+#include "ui/widgets/skin_images.h"
 #include "ui/widgets/tray_dialog.h"
 #include "vrxclientsdk/VRPClient/DevAnnounce.h"
 
@@ -118,6 +119,9 @@ public:
         ui::DialogRunner* runner = nullptr;    // null: the window runner
         CommandActionQueue* actions = nullptr;
         std::string userName;  // empty: the platform's user name
+        // The skin folder (png/, bmp/, Language/) the dialogs draw from;
+        // empty: the program's folder, where the build puts the skin.
+        std::string skinFolder;
         // The application log file; empty: none (LogFile off).
         bool writeAppLog = true;
         // Seconds of a discovery pass (the product's 5).
@@ -245,6 +249,7 @@ private:
     MainWindowParts m_defaultParts;
     MainWindowParts* m_parts;
     ui::WindowDialogRunner m_windowRunner;
+    std::unique_ptr<ui::SkinImages> m_skin;
     ui::DialogEnvironment m_env;
     std::unique_ptr<Logger> m_log;
     LoginCodeOverlay m_overlay;

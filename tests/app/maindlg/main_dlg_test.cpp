@@ -13,12 +13,13 @@
 #include <sstream>
 
 #include "app/res/translator.h"
+#include "platform/dynload.h"
 #include "platform/fake_clock.h"
 #include "platform/window/headless_backend.h"
 #include "tests/app/maindlg/sim_rig.h"
 #include "tests/support/TempDir.h"
-#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
+#include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
 
 namespace pemuapp {
@@ -132,6 +133,16 @@ TEST_F(MainDlgTest, WithoutLogFileThereIsNoLogAndLogPathIsEmpty) {
     text << registry.rdbuf();
     EXPECT_NE(text.str().find("LogPath="), std::string::npos);
     EXPECT_EQ(text.str().find("LogPath=/"), std::string::npos);
+}
+
+// The dialogs the main dialog opens draw from the program's skin: without it
+// every page would be blank.
+TEST_F(MainDlgTest, DialogsGetTheProgramsSkin) {
+    MakeDialog();
+    const ui::DialogEnvironment& env = dlg->DialogEnv();
+    ASSERT_NE(env.skin, nullptr);
+    EXPECT_EQ(env.skinFolder, platform::ProgramFolder());
+    EXPECT_NE(env.skin->Bitmap(5175), nullptr);  // the search page's background
 }
 
 TEST_F(MainDlgTest, LogFileGivesTheApplicationLogInOurLogFolder) {
