@@ -147,6 +147,15 @@ function(pemu_link_tests)
     endforeach()
     target_link_libraries(${program} PRIVATE ${${program}_members} ${object_libs}
       GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+    # What a folder made a test depend on (modules it loads, helper programs
+    # it starts) is built with the program that runs it, also when only the
+    # threaded tests are built.
+    foreach(t ${${program}_members})
+      get_target_property(member_deps ${t} MANUALLY_ADDED_DEPENDENCIES)
+      if(member_deps)
+        add_dependencies(${program} ${member_deps})
+      endif()
+    endforeach()
     if(${program}_outdir AND NOT ${program}_outdir STREQUAL CMAKE_RUNTIME_OUTPUT_DIRECTORY)
       set_target_properties(${program} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${${program}_outdir})
     endif()
