@@ -686,7 +686,8 @@ void CommonDialogWindow::AdvanceDots() {
     static constexpr int kUnlit[] = {5200, 5201, 5244, 5244};
     for (int i = 0; i < 4; ++i) {
         if (CQKin* dot = FindWidget(kDots[i])) {
-            dot->LoadBitmapResource(i + 1 == m_dotStep ? 5199 : kUnlit[i]);
+            // The dots are PNG widgets: the picture they show is their PNG.
+            dot->ChangePngImage(i + 1 == m_dotStep ? 5199 : kUnlit[i]);
         }
     }
     DrawElements();

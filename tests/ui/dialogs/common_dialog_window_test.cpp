@@ -365,5 +365,22 @@ TEST_F(CommonDialogTest, SemicolonsNeverStayInTheApClientEdits) {
     EXPECT_EQ(ssid->Text().find(';'), std::string::npos);
 }
 
+// The search page's progress dots light one after the other on their timer.
+TEST_F(CommonDialogTest, SearchPageDotsLightInTurn) {
+    CommonDialogWindow& w = Open(28);
+    const uint32_t dots[] = {30219, 30167, 30166, 30165};
+    const platform::Image* lit = skin->Png(5199).get();
+    ASSERT_NE(lit, nullptr);
+    for (int step = 0; step < 4; ++step) {
+        clock.Advance(200);
+        Pump();
+        for (int i = 0; i < 4; ++i) {
+            ui::CQKin* dot = w.FindWidget(dots[i]);
+            ASSERT_NE(dot, nullptr);
+            EXPECT_EQ(dot->PngHolder().Get() == lit, i == step) << "step " << step << " dot " << i;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace dialogtest
