@@ -11,6 +11,7 @@
 
 #include "platform/idle/fake_user_activity.h"
 #include "tests/receiver/image/ImageReceiver.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
@@ -25,9 +26,7 @@ public:
 
     // `firstOctet2` keeps the address apart from other test programs'.
     explicit SimRig(unsigned firstOctet2) {
-        const unsigned pid = static_cast<unsigned>(::getpid());
-        address = "127." + std::to_string(firstOctet2 + ((pid >> 16) & 0x1f)) + "." +
-                  std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
+        address = testsupport::OwnLoopbackAddress(firstOctet2, 0x1f);
         receiver::ImageReceiver::Options options;
         options.width = kW;
         options.height = kH;

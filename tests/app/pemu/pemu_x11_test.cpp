@@ -21,6 +21,7 @@
 #include "tests/receiver/command/CommandReceiver.h"
 #include "tests/receiver/discovery/UdpAnnouncer.h"
 #include "tests/receiver/image/ImageReceiver.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XScreenGrab.h"
@@ -42,13 +43,6 @@ bool WaitUntil(Pred pred, int limitMs = kWaitMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-// A loopback address of this process's own.
-std::string OwnLoopbackAddress() {
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(160 + ((pid >> 16) & 0x3f)) + "." +
-           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
 }
 
 // The exit status of `child`, or -1 when it did not end within the bound.
@@ -86,7 +80,7 @@ protected:
         std::ofstream(settings / "Quorvane_Sender.ini")
             << "[Quorvane_Sender]\nFirstTimeStartApplication=false\nCodecType=JPEG\n";
 
-        address = OwnLoopbackAddress();
+        address = testsupport::OwnLoopbackAddress(160);
         receiver::ImageReceiver::Options io;
         io.width = 1024;
         io.height = 600;

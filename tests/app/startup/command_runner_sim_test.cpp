@@ -10,6 +10,7 @@
 #include "platform/fake_clock.h"
 #include "platform/idle/fake_user_activity.h"
 #include "tests/receiver/image/ImageReceiver.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
@@ -24,18 +25,11 @@ constexpr int kWaitMs = 10000;
 // The command port a client connects to when it only has an address.
 constexpr uint16_t kCommandPort = 3268;
 
-// A loopback address made of the whole process id (up to 22 bits): the
-// fixed command port is then never shared with another test process.
-std::string OwnLoopbackAddress() {
-    const unsigned pid = static_cast<unsigned>(::getpid());
-    return "127." + std::to_string(28 + ((pid >> 16) & 0x3f)) + "." +
-           std::to_string((pid >> 8) & 0xff) + "." + std::to_string(pid & 0xff);
-}
-
 class CommandRunnerSimTest : public testing::Test {
 protected:
     void SetUp() override {
-        address = OwnLoopbackAddress();
+        // The whole process id (up to 22 bits) keeps the fixed command port apart.
+        address = testsupport::OwnLoopbackAddress(28);
         receiver::ImageReceiver::Options options;
         options.width = kW;
         options.height = kH;

@@ -2,7 +2,7 @@
 # USB/IP traffic). Every build replays the committed corpus as a test; a
 # clang build (scripts/fuzz) also links it with libFuzzer and fuzzes for a
 # bounded time.
-set(PORVANE_FUZZ_SOURCES
+pemu_add_fuzz_target(NAME porvane_wire TEST usbshare_porvane_wire_corpus LIBS pemu_platform SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/porvane_wire_fuzzer.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/UsbDeviceRecord.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/UsbIpHeader.cpp
@@ -16,20 +16,9 @@ set(PORVANE_FUZZ_SOURCES
   ${PROJECT_SOURCE_DIR}/usbshare/ZampHeader.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampLog.cpp
   ${PROJECT_SOURCE_DIR}/usbshare/ZampMessageParser.cpp)
-file(GLOB PORVANE_FUZZ_CORPUS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/corpus/*)
-
-add_executable(porvane_wire_replay ${PORVANE_FUZZ_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
-target_include_directories(porvane_wire_replay PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(porvane_wire_replay PRIVATE pemu_platform)
-add_test(NAME usbshare_porvane_wire_corpus COMMAND porvane_wire_replay ${PORVANE_FUZZ_CORPUS})
 
 set(PEMU_FUZZ_SECONDS 60 CACHE STRING "How long the fuzz test fuzzes (libFuzzer builds)")
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND PEMU_FUZZ)
-  add_executable(porvane_wire_fuzzer ${PORVANE_FUZZ_SOURCES})
-  target_include_directories(porvane_wire_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
-  target_link_libraries(porvane_wire_fuzzer PRIVATE pemu_platform)
-  target_compile_options(porvane_wire_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_options(porvane_wire_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
   # Fuzzes from a scratch copy of the corpus, so the committed one stays as it is.
   add_test(NAME usbshare_porvane_wire_fuzz
     COMMAND ${CMAKE_COMMAND} -E env
