@@ -36,6 +36,8 @@ public:
     // The rows of the receiver list changed (and the selection is none).
     virtual void FillReceiverList(const std::vector<ReceiverRow>& rows) { (void)rows; }
     virtual void RefreshTiles(int argument) { (void)argument; }
+    // Two or four tiles: the window's height, shape and copy height follow.
+    virtual void SetMainWindowHeight(bool fourTiles) { (void)fourTiles; }
     // The device-name edit box (control 1004) is shown.
     virtual bool IsDeviceNameEditVisible() { return false; }
     // The page's confirmation before it is left; false keeps it.

@@ -576,6 +576,9 @@ TEST_F(CmdClientTest, PreBufferWaitRefusesRequestsUntilTheReceiverIsReady) {
     ASSERT_TRUE(sim->SendEvent(0x9a, {0xb6}));  // pre-buffering done
     ASSERT_TRUE(cmdtest::WaitUntil([&] { return !client->IsRequestPending(); }));
     EXPECT_EQ(client->GetDeviceStatus(status), 0);
+    // The acknowledgement may still be on its way when the wait ends.
+    ASSERT_TRUE(cmdtest::WaitUntil([&] { return !sim->FramesWithCode(0x9b).empty(); }));
+    sim->Settle();
     auto acks = sim->FramesWithCode(0x9b);
     ASSERT_EQ(acks.size(), 1u);
     EXPECT_EQ(acks[0].payload, Bytes{1});
