@@ -143,6 +143,10 @@ bool CmdClient::IsRequestPending() {
 void CmdClient::OnConnectClose() {
     QK_LOGF(LOG_DEBUG, "OnConnectClose sock:%d this:%p", m_Socket.handle.load(),
             static_cast<void*>(this));
+    if (LossIsStale()) {
+        QK_LOGF(LOG_INFO, "OnConnectClose: another connection has started, nothing to close");
+        return;
+    }
     SaveError();
     CloseConnect();
     RestoreError();

@@ -240,7 +240,11 @@ int ProtocolBase::OpenConnect(const std::string& address, const std::vector<uint
     }
     QK_LOGF(LOG_INFO, "OpenConnect use port# %hu sock:%d this:%p", ports[connected.portIndex], s,
             static_cast<void*>(this));
-    return StartThreads(noDispatcher);
+    const int rc = StartThreads(noDispatcher);
+    if (rc < 0) {
+        platform::CloseSocketHandle(s);  // given back by the failed start
+    }
+    return rc;
 }
 
 int ProtocolBase::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
@@ -264,6 +268,7 @@ int ProtocolBase::InitSocket(platform::SocketHandle socket, bool noDispatcher) {
         m_Socket.handle = socket;
     }
     InitSocketOptions(socket);
+    // A failed start gives the socket back: it stays the caller's to close.
     return StartThreads(noDispatcher);
 }
 
@@ -282,7 +287,7 @@ int ProtocolBase::StartThreads(bool noDispatcher) {
     try {
         m_pThreadGroup = std::make_unique<boost::thread_group>();
     } catch (...) {
-        CloseConnect();
+        AbandonStart();
         return QK_ERROR(qkerr::kCreateObject, "m_pThreadGroup");
     }
     QK_CLEAR_ERROR();
@@ -293,19 +298,31 @@ int ProtocolBase::StartThreads(bool noDispatcher) {
             platform::StartThread<boost::thread>("vrp-dispatch", [this] { DispatcherThread(); });
         if (!m_pDispatcherThread) {
             threads.unlock();
-            CloseConnect();
+            AbandonStart();
             return QK_ERROR(qkerr::kCreateObject, "m_pDispatcherThread");
         }
     }
     std::unique_ptr<boost::thread> network =
         platform::StartThread<boost::thread>("vrp-network", [this] { RunNetworkThread(); });
     if (!network) {
-        CloseConnect();
+        AbandonStart();
         return QK_ERROR(qkerr::kCreateObject, "m_pThreadGroup");
     }
     m_pThreadGroup->add_thread(network.release());
     QK_CLEAR_ERROR();
     return 0;
+}
+
+void ProtocolBase::AbandonStart() {
+    // No thread reads or writes the socket yet: it leaves this object
+    // untouched, and the close below ends what did start without closing
+    // it a second time later.
+    {
+        boost::recursive_mutex::scoped_lock recv(m_Socket.recvLock);
+        m_Socket.peekStash.clear();
+        m_Socket.handle = platform::kInvalidSocket;
+    }
+    CloseConnect();
 }
 
 void ProtocolBase::CloseConnect() {
@@ -647,6 +664,9 @@ void ProtocolBase::StartCloserThread() {
         return;
     }
     platform::JoinThread(m_pCloserThread);
+    // The next connection starts only after this network thread ended (its
+    // start joins it): the generation is still the lost connection's.
+    m_LostGeneration = m_Generation.load();
     m_pCloserThread =
         platform::StartThread<boost::thread>("vrp-closer", [this] { OnConnectClose(); });
     if (!m_pCloserThread) {

@@ -60,7 +60,8 @@ public:
                         bool noDispatcher, int timeoutSeconds);
     virtual int ReConnect();
     // Adopts a socket that a listening server accepted. On failure the socket
-    // is not adopted and stays the caller's to close.
+    // is not adopted and stays the caller's to close (also when the
+    // connection's threads could not start).
     virtual int InitSocket(platform::SocketHandle socket, bool noDispatcher);
     int OpenConnect(const std::string& address, const std::vector<uint16_t>& ports,
                     bool noDispatcher, int timeoutSeconds);
@@ -108,6 +109,10 @@ protected:
     // --- hooks for subclasses -----------------------------------------------
     // Runs on the closer thread after the connection was lost.
     virtual void OnConnectClose();
+    // True on the closer thread once another connection has started after
+    // the lost one: the loss is stale, and closing or logging out would end
+    // the new connection.
+    bool LossIsStale() const { return m_Generation.load() != m_LostGeneration.load(); }
     // Runs on the dispatcher thread after each event handler.
     virtual void HandleRetVal(uint8_t code, int result);
     // Reads the rest of a custom frame; 0 or -1 fails the connection.
@@ -153,7 +158,11 @@ private:
     // for it.
     class CallScope;
 
+    // Starts the connection's threads on the socket in m_Socket. When one
+    // cannot start, the socket is given back unclosed (m_Socket no longer
+    // holds it) and the caller decides what becomes of it.
     int StartThreads(bool noDispatcher);
+    void AbandonStart();
     int SendFrame(uint8_t code, const void* payload, size_t length, int flags);
     int SendPrefixed(const void* bytes, size_t length, int flags);
     void DispatcherThread();
@@ -186,7 +195,8 @@ private:
     std::atomic<bool> m_Closing{false};
     std::atomic<bool> m_ShutDown{false};
     std::atomic<int> m_CallsInProgress{0};
-    std::atomic<unsigned> m_Generation{0};  // bumped by StartThreads; an older dispatcher stops
+    std::atomic<unsigned> m_Generation{0};      // bumped by StartThreads; an older dispatcher stops
+    std::atomic<unsigned> m_LostGeneration{0};  // the connection the closer thread reports
     ByteString m_AnswerPayload;
     std::atomic<uint32_t> m_IoDeadlineMs{5000};
 

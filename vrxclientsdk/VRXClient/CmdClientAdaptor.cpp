@@ -61,9 +61,14 @@ void CmdClientAdaptor::OnConnectClose() {
     // has opened meanwhile makes this loss stale.
     FacadeLock lock(m_facade.m_OperationLock, boost::defer_lock);
     while (!lock.try_lock_for(boost::chrono::milliseconds(kStepMs))) {
-        if (m_facade.IsShuttingDown() || IsConnected()) {
+        if (m_facade.IsShuttingDown() || LossIsStale()) {
             return;
         }
+    }
+    // Connections start under the facade's lock: unless one started while
+    // this waited, none does before the logout below.
+    if (LossIsStale()) {
+        return;
     }
     SaveError();
     m_facade.Logout();

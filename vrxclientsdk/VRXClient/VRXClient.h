@@ -333,6 +333,10 @@ protected:
     void StoreCapabilities(const DeviceCapRecord& caps);
     // Records the receiver now logged in (network order).
     void SetPeerAddress(uint32_t ipv4) { m_PeerAddress = ipv4; }
+    // Called by InitCmdSocket once it adopts a connection from `peer`
+    // (network order), before the channel's threads start: the connection's
+    // events (a login among them) come after this has returned.
+    virtual void OnAdoptingCommand(uint32_t peer) { (void)peer; }
     // The login key, its 4 bytes in the order they were received.
     uint32_t LoginKey() const { return m_Key.load(); }
     // After a successful login: reads the receiver's capabilities, sizes the

@@ -129,15 +129,21 @@ int VRXClient::InitCmdSocket(platform::SocketHandle s) {
         QK_CLEAR_ERROR();
         return kKeptConnection;
     }
+    // The session's address is known before the channel's threads start, so
+    // that an event the receiver sent with its connection sees it.
+    const uint32_t address = havePeer ? peer.sin_addr.s_addr : 0;
+    m_PeerAddress = address;
+    OnAdoptingCommand(address);
     if (int rc = m_Cmd.InitSocket(s, false); rc < 0) {
         CopyError(m_Cmd);
         platform::CloseSocketHandle(s);
+        m_PeerAddress = 0;
         return rc;
     }
     if (int rc = IdentifyReceiver(); rc < 0) {
+        m_PeerAddress = 0;
         return rc;
     }
-    m_PeerAddress = havePeer ? peer.sin_addr.s_addr : 0;
     return QK_CLEAR_ERROR();
 }
 

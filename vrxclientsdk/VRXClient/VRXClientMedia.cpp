@@ -252,6 +252,7 @@ int VRXClient::PlayMediaFile(const std::wstring& path, bool findPort, int transc
     }
 
     const uint16_t port = CurrentVideoPort();
+    m_Media.FileStream().SetReceiver(m_PeerAddress.load());
     if (int rc = m_Media.FileStream().Initialize(port, transcode != 0); rc < 0) {
         CopyError(m_Media.FileStream());
         return rc;

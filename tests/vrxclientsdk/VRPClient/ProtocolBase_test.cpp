@@ -1,6 +1,8 @@
 #include "vrxclientsdk/VRPClient/ProtocolBase.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <sys/socket.h>
 
 #include <atomic>
@@ -287,15 +289,25 @@ TEST(ProtocolBaseConnectTest, APortWhoseHandshakeCannotProgressIsGivenUpAtOnce) 
     }
 }
 
-TEST(ProtocolBaseConnectTest, InitSocketAdoptsAnAcceptedSocket) {
-    LoopbackPeer listener;
-    int client = ::socket(AF_INET, SOCK_STREAM, 0);
+// Connects to `listener` and accepts there: the connecting side's socket, or
+// -1.
+int ConnectAccepted(LoopbackPeer& listener) {
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     sa.sin_port = htons(listener.Port());
-    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
-    ASSERT_TRUE(listener.Accept());
+    if (::connect(client, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || !listener.Accept()) {
+        ::close(client);
+        return -1;
+    }
+    return client;
+}
+
+TEST(ProtocolBaseConnectTest, InitSocketAdoptsAnAcceptedSocket) {
+    LoopbackPeer listener;
+    const int client = ConnectAccepted(listener);
+    ASSERT_GE(client, 0);
     TestChannel ch;
     ASSERT_EQ(ch.InitSocket(listener.ClientFd(), false), 0);
     const std::string ev = Frame(kEvent, "hi");
@@ -305,6 +317,61 @@ TEST(ProtocolBaseConnectTest, InitSocketAdoptsAnAcceptedSocket) {
     ::close(client);
     // The channel owned and closed the adopted socket; don't close it twice.
     (void)listener.ClientFd();
+}
+
+// No thread can start while one of these lives: the default stack it sets
+// is more than the address space can give.
+class NoThreadCanStart {
+public:
+    NoThreadCanStart() {
+        ::pthread_getattr_default_np(&m_attr);
+        ::pthread_attr_getstacksize(&m_attr, &m_stack);
+        pthread_attr_t huge = m_attr;
+        ::pthread_attr_setstacksize(&huge, size_t{1} << 46);
+        EXPECT_EQ(::pthread_setattr_default_np(&huge), 0);
+    }
+    ~NoThreadCanStart() {
+        ::pthread_attr_setstacksize(&m_attr, m_stack);
+        ::pthread_setattr_default_np(&m_attr);
+        ::pthread_attr_destroy(&m_attr);
+    }
+    NoThreadCanStart(const NoThreadCanStart&) = delete;
+    NoThreadCanStart& operator=(const NoThreadCanStart&) = delete;
+
+private:
+    pthread_attr_t m_attr{};
+    size_t m_stack = 0;
+};
+
+TEST(ProtocolBaseConnectTest, ASocketWhoseThreadsCannotStartStaysTheCallers) {
+    for (const bool noDispatcher : {false, true}) {
+        SCOPED_TRACE(noDispatcher ? "without dispatcher" : "with dispatcher");
+        LoopbackPeer listener;
+        const int client = ConnectAccepted(listener);
+        ASSERT_GE(client, 0);
+        const int accepted = listener.ClientFd();
+        {
+            TestChannel ch;
+            int rc = 0;
+            {
+                NoThreadCanStart noThreads;
+                rc = ch.InitSocket(accepted, noDispatcher);
+            }
+            EXPECT_EQ(rc, qkerr::kCreateObject);
+            EXPECT_FALSE(ch.IsConnected());
+            EXPECT_EQ(ch.GetSocket(), platform::kInvalidSocket);
+            ch.CloseConnect();
+        }
+        // Neither the failed start nor the channel's end closed it: it is
+        // still the same connection, and the caller closes it once.
+        ASSERT_NE(::fcntl(accepted, F_GETFD), -1);
+        ASSERT_EQ(::send(accepted, "x", 1, MSG_NOSIGNAL), 1);
+        char byte = 0;
+        EXPECT_EQ(::recv(client, &byte, 1, 0), 1);
+        EXPECT_EQ(byte, 'x');
+        listener.CloseClient();
+        ::close(client);
+    }
 }
 
 // --- requests ---------------------------------------------------------------

@@ -19,9 +19,11 @@
 #include "platform/wide_text.h"
 #include "tests/receiver/command/CommandWire.h"
 #include "tests/receiver/media/MediaFetcher.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
+#include "tests/vrxclientsdk/VRXClient/media/curl_fetch.h"
 #include "tests/vrxclientsdk/VRXClient/media/foreign_listener.h"
 #include "tests/vrxclientsdk/VRXClient/media/media_test_env.h"
 #include "vrxclientsdk/VRPClient/CmdCodes.h"
@@ -393,15 +395,21 @@ TEST_F(MediaFacadeTest, FindVideoPortTestsPortsOnceAProcess) {
         {"none reachable", {0, 0, 0}, false, qkerr::kNoInboundPort, 3},
         {"first port held here", {1}, true, 0, 1},
     };
+    // The candidate ports are tried on an address of this process's own: a
+    // port that another process holds on 127.0.0.1 would be skipped without
+    // a request.
+    const std::string own = testsupport::OwnLoopbackAddress(200, 0x0f);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::unique_ptr<mediatest::ForeignListener> holder;
         uint16_t first = 0;
         if (row.firstPortTaken) {
-            holder = std::make_unique<mediatest::ForeignListener>();
+            holder = std::make_unique<mediatest::ForeignListener>(0, own.c_str());
             first = holder->Port();
+            ASSERT_NE(first, 0);
         }
         Connect(0x0130, first);
+        ::setenv(platform::kMediaBindAddressVariable, own.c_str(), 1);
         first = client->VideoPort();
         for (uint8_t answer : row.answers) {
             receiver->sim->QueueReply(wire::kTestPort, Reply::Answer({0, answer}));
@@ -462,6 +470,16 @@ TEST_F(MediaFacadeTest, HideScreenReportsARefusal) {
     const auto sent = receiver->sim->FramesWithCode(wire::kHideScreen);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].payload, Bytes{128});
+}
+
+TEST_F(MediaFacadeTest, WhileLoggedInTheFileIsServedToTheReceiverAndThisHostOnly) {
+    const std::string url = PlayFile();
+    auto from = [&](const std::string& address) {
+        return mediatest::CurlFetch(url, {"-r", "0-9", "--interface", address}).status;
+    };
+    EXPECT_EQ(from(kAddress), 206);
+    EXPECT_EQ(from("127.0.0.1"), 206);
+    EXPECT_EQ(from(testsupport::OwnLoopbackAddress(216, 0x07)), 0) << "refused";
 }
 
 TEST_F(MediaFacadeTest, LogoutWithdrawsThePlayedFile) {

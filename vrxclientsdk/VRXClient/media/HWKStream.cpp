@@ -5,6 +5,7 @@
 #include <boost/chrono.hpp>
 
 #include "platform/clock.h"
+#include "platform/socket.h"
 #include "platform/tcp_listeners.h"
 #include "platform/thread.h"
 #include "platform/wide_text.h"
@@ -29,6 +30,7 @@ HWKStream::HWKStream() {
 }
 
 HWKStream::~HWKStream() {
+    AllowPeer(0);
     Shutdown();
 }
 
@@ -46,6 +48,7 @@ void HWKStream::LoadServerLibrary() {
     m_pfnDeregisterW = m_pLibrary->Entry<HWKDeregisterWFn>(kHWKDeregisterWEntry);
     m_pfnDeregisterByURL = m_pLibrary->Entry<HWKDeregisterByURLFn>(kHWKDeregisterByURLEntry);
     m_pfnShutdown = m_pLibrary->Entry<HWKShutdownFn>(kHWKShutdownEntry);
+    m_pfnAllowPeer = m_pLibrary->Entry<HWKAllowPeerFn>(kHWKAllowPeerEntry);
     QK_LOGF(LOG_DEBUG, "HWK module handle = %p", static_cast<void*>(m_pLibrary.get()));
     QK_LOGF(LOG_DEBUG, "HWK API: Init = %p", reinterpret_cast<void*>(m_pfnInit));
     QK_LOGF(LOG_DEBUG, "HWK API: RegisterW = %p", reinterpret_cast<void*>(m_pfnRegisterW));
@@ -61,6 +64,7 @@ void HWKStream::LoadServerLibrary() {
         m_pfnDeregisterW = nullptr;
         m_pfnDeregisterByURL = nullptr;
         m_pfnShutdown = nullptr;
+        m_pfnAllowPeer = nullptr;
         m_pLibrary.reset();
         QK_ERROR(qkerr::kHwkLoad);
         return;
@@ -171,6 +175,27 @@ int HWKStream::DeregisterFile() {
     return 0;
 }
 
+int HWKStream::AllowPeer(uint32_t ipv4) {
+    if (ipv4 == m_AllowedPeer) {
+        return 0;
+    }
+    QK_LOGF(LOG_DEBUG, "AllowPeer %s", platform::FormatIPv4(ipv4).c_str());
+    if (!HasAllFunctions() || m_pfnAllowPeer == nullptr) {
+        m_AllowedPeer = 0;
+        return ipv4 == 0 ? 0 : QK_ERROR(qkerr::kHwkLoad);
+    }
+    // The new receiver first: no moment in between answers everyone.
+    if (ipv4 != 0) {
+        m_pfnAllowPeer(ipv4, true);
+    }
+    if (m_AllowedPeer != 0) {
+        m_pfnAllowPeer(m_AllowedPeer, false);
+    }
+    m_AllowedPeer = ipv4;
+    QK_CLEAR_ERROR();
+    return 0;
+}
+
 int HWKStream::Shutdown() {
     if (!m_pHttpServerThread) {
         return 0;  // no server of ours: nothing to stop
@@ -204,6 +229,8 @@ void HWKStream::JoinServerThread() {
         m_pfnDeregisterW = nullptr;
         m_pfnDeregisterByURL = nullptr;
         m_pfnShutdown = nullptr;
+        m_pfnAllowPeer = nullptr;
+        m_AllowedPeer = 0;
     } else {
         QK_LOGF(LOG_DEBUG, "HttpServerThread end");
     }

@@ -3,7 +3,7 @@
 // under a URL path and withdraws it again.
 //
 // The module is loaded by name in the constructor. When it or one of its five
-// entries is missing, the stream records -6528507 and never calls into the
+// required entries is missing, the stream records -6528507 and never calls into the
 // module: every later operation fails with that code at once.
 //
 // Not the owner of the process's running servers: HwkServerRegistry decides
@@ -53,7 +53,15 @@ public:
     // -6528502.
     int Shutdown();
 
-    // True when the module and all five entries were found.
+    // Lets the module's servers answer only the receiver `ipv4` (network
+    // order) and this host, in place of the receiver this stream allowed
+    // before; 0 withdraws this stream's allowance. The stream's end
+    // withdraws it too. 0, or -6528507 when the module lacks the entry (it
+    // then answers every peer).
+    int AllowPeer(uint32_t ipv4);
+    uint32_t AllowedPeer() const { return m_AllowedPeer; }
+
+    // True when the module and all five required entries were found.
     bool HasAllFunctions() const;
     // True while the server thread this stream started is running.
     bool IsServing() const;
@@ -75,6 +83,8 @@ private:
     HWKDeregisterWFn m_pfnDeregisterW = nullptr;
     HWKDeregisterByURLFn m_pfnDeregisterByURL = nullptr;
     HWKShutdownFn m_pfnShutdown = nullptr;
+    HWKAllowPeerFn m_pfnAllowPeer = nullptr;  // optional
+    uint32_t m_AllowedPeer = 0;
 
     uint16_t m_Port = 0;
     std::unique_ptr<boost::thread> m_pHttpServerThread;

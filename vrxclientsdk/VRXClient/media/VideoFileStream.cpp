@@ -53,9 +53,19 @@ int VideoFileStream::Initialize(uint16_t port, bool transcode) {
         return rc;
     }
     m_bServerStarted = true;
+    SetReceiver(m_Receiver);
     QK_LOGF(LOG_DEBUG, "vfs init ok, ref count=%d,usPort=%d", ServerUseCount(), port);
     QK_CLEAR_ERROR();
     return 0;
+}
+
+void VideoFileStream::SetReceiver(uint32_t ipv4) {
+    m_Receiver = ipv4;
+    const uint32_t allowed = m_bServerStarted && !m_bTranscode ? ipv4 : 0;
+    if (m_HwkStream.AllowPeer(allowed) < 0) {
+        QK_LOGF(LOG_WARN, "the web server answers every peer: %s",
+                m_HwkStream.GetErrorMessage().c_str());
+    }
 }
 
 int VideoFileStream::Start(const std::wstring& path, std::string& urlPath) {
@@ -129,6 +139,7 @@ int VideoFileStream::Shutdown() {
     }
     int rc = Withdraw();
     m_bServerStarted = false;
+    SetReceiver(m_Receiver);  // withdraws the allowance
     if (!m_bTranscode) {
         const int released = HwkServerRegistry::Instance().Release(m_Port, *this);
         if (rc == 0) {

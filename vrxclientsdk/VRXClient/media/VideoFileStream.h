@@ -3,8 +3,9 @@
 // Initialize() takes a reference on the process's web server for the video
 // port (HwkServerRegistry), Start() publishes the file and gives its URL path,
 // Stop() withdraws it, Shutdown() withdraws any file still published and drops
-// the reference. The facade builds the media URL from the path it gets:
-// "http://%03d.%03d.%03d.%03d:%d%s".
+// the reference. While the stream holds a server, the web server answers
+// only its receiver (SetReceiver) and this host. The facade builds the media URL from the path it
+// gets: "http://%03d.%03d.%03d.%03d:%d%s".
 //
 // The transcoding mode is asked for with Initialize(port, true); this system
 // does not offer it (HWKTStream), so that mode fails with -6528603.
@@ -45,6 +46,10 @@ public:
     // initialised, or the withdrawal's code.
     virtual int Stop(const std::wstring& path);
 
+    // The receiver (network order) that fetches this stream's files; 0: no
+    // receiver, every peer is answered.
+    void SetReceiver(uint32_t ipv4);
+
     // Withdraws a published file and drops this stream's server reference;
     // the last reference of the process stops the server. 0 or a code.
     virtual int Shutdown();
@@ -66,6 +71,7 @@ private:
     HWKStream m_HwkStream;
     bool m_bServerStarted = false;
     uint16_t m_Port = 0;
+    uint32_t m_Receiver = 0;
     bool m_bFileRegistered = false;
     std::wstring m_RegisteredPath;
     std::string m_UrlPath;

@@ -93,7 +93,7 @@ int ReplySenderDiscovery::Start(uint16_t firstPort, uint16_t lastPort, const Ann
         }
         sockaddr_in local{};
         local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_ANY);
+        local.sin_addr.s_addr = m_ListenAddress.load();
         local.sin_port = htons(static_cast<uint16_t>(port));
         if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
             // Another program holds the port: the others still answer.

@@ -67,6 +67,9 @@ public:
     // the socket error when a socket cannot be made, or -6527001 when the
     // thread cannot start.
     virtual int Start(uint16_t firstPort, uint16_t lastPort, const AnnounceType* record);
+    // The local address the next Start binds (network order); 0, the
+    // default, is every address, which also hears broadcast queries.
+    void SetListenAddress(uint32_t ipv4) { m_ListenAddress = ipv4; }
     // Ends the thread and closes every socket. Idempotent.
     virtual void Stop();
     // Run for every accepted query, before the reply is built. Empty here.
@@ -84,6 +87,7 @@ private:
     std::vector<platform::SocketHandle> m_Sockets;
     std::unique_ptr<AnnounceType> m_Record;  // the responder thread's copy
     std::atomic<bool> m_Running{false};
+    std::atomic<uint32_t> m_ListenAddress{0};
     std::unique_ptr<boost::thread> m_pReplyDiscoveryThread;
 };
 

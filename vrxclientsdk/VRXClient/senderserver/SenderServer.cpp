@@ -114,6 +114,7 @@ int SenderServer::StartSenderServer(const ReplySenderDiscovery::AnnounceType* re
         m_pSockSvr = std::make_shared<MySocketServer>(*this);
         m_pSockSvr->SetLogger(GetLogger());
     }
+    m_pSockSvr->SetListenAddress(m_ListenAddress.load());
     if (int rc = m_pSockSvr->Start({kImagePort, kCommandPort, kThirdPort}); rc < 0) {
         CopyError(*m_pSockSvr);
         return rc;
@@ -129,6 +130,7 @@ int SenderServer::StartSenderServer(const ReplySenderDiscovery::AnnounceType* re
         code = m_LoginCode;
     }
     // The server works without its announcement: a failure is only logged.
+    m_pReplyDiscovery->SetListenAddress(m_ListenAddress.load());
     m_pReplyDiscovery->Start(kFirstAnnouncePort, kLastAnnouncePort, &m_Announce);
     OnStandby(code.c_str());
     return QK_CLEAR_ERROR();
@@ -269,8 +271,6 @@ void SenderServer::AdoptCommand(platform::SocketHandle s, uint32_t peer) {
                 platform::FormatIPv4(peer).c_str(), rc);
         return;
     }
-    m_ReceiverLoggedIn = false;
-    m_Attempts.NewConnection();
     // The capabilities decide whether a third connection follows the
     // image connection; the login reads them again.
     DeviceCapRecord caps;
@@ -285,6 +285,13 @@ void SenderServer::AdoptCommand(platform::SocketHandle s, uint32_t peer) {
     m_CmdConnected = true;
     m_IBConnected = false;
     m_ThirdAdopted = false;
+}
+
+void SenderServer::OnAdoptingCommand(uint32_t peer) {
+    // Before the connection's first event: a login that came with the
+    // connection is checked against this address and is not undone here.
+    m_ReceiverLoggedIn = false;
+    m_Attempts.NewConnection();
     m_ConnectedPeer = peer;
 }
 

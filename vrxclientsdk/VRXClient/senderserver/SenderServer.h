@@ -77,6 +77,9 @@ public:
     virtual int StartSenderServer(const ReplySenderDiscovery::AnnounceType* record);
     virtual void StopSenderServer();
     virtual void RestartSenderServer();
+    // The local address (network order) the servers listen on from their
+    // next start; 0, the default, is every address.
+    void SetListenAddress(uint32_t ipv4) { m_ListenAddress = ipv4; }
     // Called after every start with the current login code.
     virtual void OnStandby(const char* loginCode);
     // Called when a receiver has logged in to this sender.
@@ -116,6 +119,7 @@ private:
     void Expired(const ConnectionAdopter::Offered& c) override;
 
     void AdoptCommand(platform::SocketHandle s, uint32_t peer);
+    void OnAdoptingCommand(uint32_t peer) override;
     // False when the facade is busy: `*s` is then the connection's socket
     // to offer again.
     bool AdoptImage(platform::SocketHandle* s);
@@ -131,6 +135,7 @@ private:
     std::mutex m_ServerLock;  // serialises start and stop, guards the servers
     std::shared_ptr<MySocketServer> m_pSockSvr;
     std::shared_ptr<MyReplySenderDiscovery> m_pReplyDiscovery;
+    std::atomic<uint32_t> m_ListenAddress{0};
     std::atomic<bool> m_CmdConnected{false};
     std::atomic<bool> m_IBConnected{false};
     std::atomic<uint32_t> m_ConnectedPeer{0};  // network order

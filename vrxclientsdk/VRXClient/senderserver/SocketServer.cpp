@@ -44,7 +44,7 @@ platform::SocketHandle SocketServer::Listen(uint16_t port, int* socketError) {
     }
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_addr.s_addr = m_ListenAddress.load();
     local.sin_port = htons(port);
     if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         QK_LOGF(LOG_WARN, "Start bind port %d error: %d", port, errno);

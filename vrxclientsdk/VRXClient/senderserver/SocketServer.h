@@ -30,6 +30,9 @@ public:
     // bound. 0; minus the socket error when a socket cannot be made;
     // -6528701 when no port listens; -6527001 when the thread cannot start.
     virtual int Start(const std::vector<uint16_t>& ports);
+    // The local address the next Start listens on (network order); 0, the
+    // default, is every address.
+    void SetListenAddress(uint32_t ipv4) { m_ListenAddress = ipv4; }
     // Whether `port` is one of the listening ports.
     virtual bool HasPort(uint16_t port);
     // Listens on one more port, tried from 10000 upwards in random steps;
@@ -51,5 +54,6 @@ private:
     std::vector<platform::SocketHandle> m_Sockets;
     std::vector<uint16_t> m_Ports;
     std::atomic<bool> m_Running{false};
+    std::atomic<uint32_t> m_ListenAddress{0};
     std::unique_ptr<boost::thread> m_pSockEventThread;
 };

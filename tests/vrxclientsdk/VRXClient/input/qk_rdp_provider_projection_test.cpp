@@ -2,6 +2,7 @@
 // whole-screen projection and touch injection) and the sender server's
 // announcement while projecting, against the receiver simulator's command
 // and image sides, with the fake capture source and the recording injector.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -13,6 +14,7 @@
 #include "tests/receiver/image/ImageReceiver.h"
 #include "tests/receiver/sender/SenderAnnouncement.h"
 #include "tests/receiver/sender/SenderQuery.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "tests/vrxclientsdk/VRXClient/fake_capture_source.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
@@ -137,12 +139,16 @@ TEST_F(QkRdpProviderProjectionTest, SplitScreenSendsNoLockKeys) {
 }
 
 TEST_F(QkRdpProviderProjectionTest, TheAnnouncementNamesTheReceiverWhileProjecting) {
+    // On an address of this process's own: another program's responder on
+    // the fixed ports of other addresses does not answer in its place.
+    const std::string own = testsupport::OwnLoopbackAddress(128, 0x1f);
+    client->SetListenAddress(::inet_addr(own.c_str()));
     ASSERT_EQ(client->StartSenderServer(nullptr), 0) << client->GetErrorMessage();
     receiver_sim::SenderQuery query;
     auto ask = [&] {
         receiver_sim::SenderAnnouncement reply;
         std::string error;
-        EXPECT_TRUE(query.SendQuery("127.0.0.1", 11049));
+        EXPECT_TRUE(query.SendQuery(own, 11049));
         auto answer = query.Receive();
         EXPECT_TRUE(answer &&
                     receiver_sim::SenderAnnouncement::Decode(answer->bytes, &reply, &error))

@@ -1,4 +1,5 @@
-// Another program that listens on a TCP port of 127.0.0.1: a forked child
+// Another program that listens on a TCP port of a loopback address (127.0.0.1
+// unless told): a forked child
 // that binds, listens and waits to be killed. Lets tests show that a server
 // of ours never mistakes a stranger's listener for its own.
 #pragma once
@@ -16,8 +17,8 @@ namespace mediatest {
 
 class ForeignListener {
 public:
-    // Listens on `port` (0: a free one, see Port()).
-    explicit ForeignListener(uint16_t port = 0) {
+    // Listens on `address`:`port` (port 0: a free one, see Port()).
+    explicit ForeignListener(uint16_t port = 0, const char* address = "127.0.0.1") {
         int ready[2];
         if (::pipe(ready) != 0) {
             return;
@@ -27,10 +28,9 @@ public:
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in sa{};
         sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         sa.sin_port = htons(port);
-        if (s < 0 || ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
-            ::listen(s, 4) != 0) {
+        if (s < 0 || ::inet_pton(AF_INET, address, &sa.sin_addr) != 1 ||
+            ::bind(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(s, 4) != 0) {
             ::close(ready[0]);
             ::close(ready[1]);
             if (s >= 0) {

@@ -1,10 +1,12 @@
 #include "vrxclientsdk/VRXClient/media/VideoFileStream.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "platform/wide_text.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/vrxclientsdk/VRXClient/media/curl_fetch.h"
 #include "tests/vrxclientsdk/VRXClient/media/media_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
@@ -142,6 +144,44 @@ TEST_F(VideoFileStreamTest, TheServerOfAPortIsSharedAndCounted) {
     EXPECT_EQ(VideoFileStream::ServerUseCount(), 1);
     EXPECT_EQ(b.Shutdown(), 0);
     EXPECT_EQ(Status(m_port, urlB), 0);
+}
+
+TEST_F(VideoFileStreamTest, WhileAStreamHasAReceiverOnlyItAndThisHostAreAnswered) {
+    const std::string receiver = testsupport::OwnLoopbackAddress(224, 0x0f);
+    const std::string stranger = testsupport::OwnLoopbackAddress(240, 0x0f);
+    // Status of a GET of `path` from the local address `from`.
+    auto from = [this](const std::string& address, const std::string& path) {
+        return CurlFetch(LocalUrl(m_port, path), {"--interface", address}).status;
+    };
+    // A client without a receiver keeps the server and its file throughout.
+    VideoFileStream open;
+    ASSERT_EQ(open.Initialize(m_port, false), 0) << open.GetErrorMessage();
+    std::string url;
+    ASSERT_EQ(open.Start(m_second, url), 0);
+    EXPECT_EQ(from(stranger, url), 200) << "no receiver yet: every peer is answered";
+
+    VideoFileStream stream;
+    stream.SetReceiver(::inet_addr(receiver.c_str()));
+    ASSERT_EQ(stream.Initialize(m_port, false), 0);
+    EXPECT_EQ(from(receiver, url), 200);
+    EXPECT_EQ(from(stranger, url), 0) << "refused";
+    EXPECT_EQ(Status(m_port, url), 200) << "this host is always answered";
+    {
+        // Another client of the same receiver ends first: the receiver stays
+        // the only one answered.
+        VideoFileStream same;
+        same.SetReceiver(::inet_addr(receiver.c_str()));
+        ASSERT_EQ(same.Initialize(m_port, false), 0);
+    }
+    EXPECT_EQ(from(stranger, url), 0);
+
+    stream.SetReceiver(::inet_addr(stranger.c_str()));
+    EXPECT_EQ(from(stranger, url), 200);
+    EXPECT_EQ(from(receiver, url), 0) << "the earlier receiver's allowance went";
+
+    EXPECT_EQ(stream.Shutdown(), 0);
+    EXPECT_EQ(from(receiver, url), 200) << "the stream's end withdrew its allowance";
+    EXPECT_EQ(open.Shutdown(), 0);
 }
 
 TEST_F(VideoFileStreamTest, ServersOfTwoPortsStopOnlyWithTheLastReference) {

@@ -1,6 +1,8 @@
 // Sender-server mode on its fixed ports: the receiver simulator connects to
 // 16121, 16120 and 16122 from 127.0.0.1 or 127.0.0.2 and logs in; the
-// discovery reply shows the server's state.
+// discovery reply shows the server's state. The server listens on a loopback
+// address of this process's own, so that another program on the fixed ports
+// of other addresses does not disturb it.
 #include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
 
 #include <arpa/inet.h>
@@ -21,6 +23,7 @@
 #include "tests/receiver/sender/SenderAnnouncement.h"
 #include "tests/receiver/sender/SenderQuery.h"
 #include "tests/receiver/sender/SenderServerPeer.h"
+#include "tests/support/OwnLoopbackAddress.h"
 #include "tests/support/TempDir.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
@@ -31,13 +34,54 @@ using facadetest::Ip;
 using facadetest::WaitUntil;
 using receiver_sim::SenderServerPeer;
 
+// Where the servers of this process listen.
+const std::string& ServerAddress() {
+    static const std::string address = testsupport::OwnLoopbackAddress(128, 0x1f);
+    return address;
+}
+
+// A TCP socket bound to `port` of ServerAddress(), or -1 (closed) when the
+// port is taken. Earlier tests leave connections of these ports in
+// TIME_WAIT: they don't count.
+int BindServerPort(uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = Ip(ServerAddress().c_str());
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The sender's ports on ServerAddress() that another program holds.
+std::string PortsHeldElsewhere() {
+    std::string held;
+    for (uint16_t port :
+         {SenderServer::kImagePort, SenderServer::kCommandPort, SenderServer::kThirdPort}) {
+        const int fd = BindServerPort(port);
+        if (fd < 0) {
+            held += " " + std::to_string(port);
+        } else {
+            ::close(fd);
+        }
+    }
+    return held;
+}
+
 // The server with its hooks counted. Like every class derived from the
 // sender server, it stops the servers and shuts the facade down first.
 class TestServer : public SenderServer {
 public:
     TestServer()
         : SenderServer(
-              std::make_shared<InputReplay>(std::make_shared<platform::FakeInputInjector>())) {}
+              std::make_shared<InputReplay>(std::make_shared<platform::FakeInputInjector>())) {
+        SetListenAddress(Ip(ServerAddress().c_str()));
+    }
     ~TestServer() override {
         StopSenderServer();
         Shutdown();
@@ -77,6 +121,7 @@ public:
 SenderServerPeer::Config From(const char* address, uint8_t fbf = 0) {
     SenderServerPeer::Config config;
     config.localAddress = address;
+    config.senderAddress = ServerAddress();
     config.command.capabilities.fbf = fbf;
     config.command.record.ipv4 = address;
     return config;
@@ -110,6 +155,11 @@ bool ClosedAfterReading(int fd) {
 class SenderServerTest : public testing::Test {
 protected:
     void SetUp() override {
+        // Ports held before the start would be skipped, and the tests fail
+        // later for no clear reason.
+        const std::string held = PortsHeldElsewhere();
+        ASSERT_TRUE(held.empty()) << "another program holds the sender ports" << held << " on "
+                                  << ServerAddress();
         ASSERT_EQ(server.StartSenderServer(nullptr), 0) << server.GetErrorMessage();
     }
 
@@ -331,7 +381,26 @@ TEST_F(SenderServerTest, ASilentPeerDoesNotHoldUpTheReceiver) {
     // The silent one is cut off at its deadline, well before the receiver's
     // login would give up.
     EXPECT_EQ(peer.WaitLoginResult(SenderServer::kIdentifyMs + 4000), 1);
+    EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.1"));
     EXPECT_TRUE(ClosedAfterReading(mute));
+}
+
+TEST_F(SenderServerTest, ALoginSentWithTheConnectionIsThatReceiversLogin) {
+    // The login comes before the sender has identified the receiver: it
+    // still counts for the receiver's address, and the session it opens
+    // keeps others out.
+    SenderServerPeer peer(From("127.0.0.1"));
+    ASSERT_EQ(peer.ConnectCommand(SenderServer::kCommandPort), 0);
+    ASSERT_TRUE(peer.SendLogin("x"));
+    ASSERT_EQ(peer.WaitLoginResult(), 1);
+    EXPECT_EQ(server.loggedIn.load(), Ip("127.0.0.1"));
+    EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.1"));
+    ASSERT_TRUE(Settled());
+    SenderServerPeer stranger(From("127.0.0.2"));
+    Connect(stranger, SenderServer::kCommandPort);
+    EXPECT_TRUE(stranger.Command().WaitForNoOpenConnection());
+    EXPECT_EQ(server.GetPeerAddress(), Ip("127.0.0.1"));
+    EXPECT_EQ(peer.Command().OpenConnections(), 1u);
 }
 
 TEST_F(SenderServerTest, WrongCodesCloseTheConnectionThenRefuseTheAddress) {
@@ -413,14 +482,8 @@ TEST(SenderServerCodeTest, RandomCodesAreSixDigitsOverTheWholeRange) {
 struct HeldPorts {
     explicit HeldPorts(std::vector<uint16_t> ports) {
         for (uint16_t port : ports) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            // Earlier tests leave connections of these ports in TIME_WAIT.
-            int one = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            sockaddr_in sa{};
-            sa.sin_family = AF_INET;
-            sa.sin_port = htons(port);
-            EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+            const int fd = BindServerPort(port);
+            EXPECT_GE(fd, 0) << port;
             EXPECT_EQ(::listen(fd, 1), 0);
             fds.push_back(fd);
         }
@@ -453,7 +516,7 @@ TEST_F(SenderServerTest, DiscoveryReplyShowsTheServersState) {
     auto ask = [&] {
         receiver_sim::SenderAnnouncement reply;
         std::string error;
-        EXPECT_TRUE(query.SendQuery("127.0.0.1", 11048));
+        EXPECT_TRUE(query.SendQuery(ServerAddress(), 11048));
         auto answer = query.Receive();
         EXPECT_TRUE(answer);
         if (answer) {

@@ -1,5 +1,6 @@
 // The five entries of the local web-server module and the state they share:
-// the published files and the running servers, one per port.
+// the published files, the peers allowed and the running servers, one per
+// port.
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -12,6 +13,7 @@
 #include "vrxclientsdk/VRXClient/media/harnwick/FileTable.h"
 #include "vrxclientsdk/VRXClient/media/harnwick/HarnwickApi.h"
 #include "vrxclientsdk/VRXClient/media/harnwick/HttpFileServer.h"
+#include "vrxclientsdk/VRXClient/media/harnwick/PeerFilter.h"
 
 #define HWK_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -32,7 +34,7 @@ public:
     Module& operator=(const Module&) = delete;
 
     bool Serve(uint16_t port) {
-        auto server = std::make_unique<HttpFileServer>(m_files);
+        auto server = std::make_unique<HttpFileServer>(m_files, m_peers);
         {
             std::lock_guard<std::mutex> guard(m_lock);
             if (port == 0 || !m_servers.emplace(port, server.get()).second) {
@@ -66,9 +68,11 @@ public:
     }
 
     FileTable& Files() { return m_files; }
+    PeerFilter& Peers() { return m_peers; }
 
 private:
     FileTable m_files;
+    PeerFilter m_peers;
     std::mutex m_lock;
     std::condition_variable m_ended;
     std::map<uint16_t, HttpFileServer*> m_servers;  // owned by their Serve calls
@@ -108,6 +112,17 @@ HWK_EXPORT bool HWKDeregisterW(const wchar_t* path) {
 
 HWK_EXPORT bool HWKDeregisterByURL(const char* urlPath) {
     return urlPath != nullptr && TheModule().Files().RemoveByUrl(urlPath);
+}
+
+HWK_EXPORT bool HWKAllowPeer(uint32_t ipv4, bool allow) {
+    if (ipv4 == 0) {
+        return false;
+    }
+    if (allow) {
+        TheModule().Peers().Allow(ipv4);
+        return true;
+    }
+    return TheModule().Peers().Withdraw(ipv4);
 }
 
 HWK_EXPORT bool HWKShutdown() {

@@ -27,6 +27,12 @@ using HWKDeregisterByURLFn = bool (*)(const char* urlPath);
 // Stops every server of the module and returns once their HWKInit calls have
 // returned. True also when none was running.
 using HWKShutdownFn = bool (*)();
+// Allows (or withdraws one allowance of) the peer `ipv4` (network order, not
+// 0). While any peer is allowed, every server of the module answers only the
+// allowed peers and this host; connections of others are closed. False when
+// the address is 0 or a withdrawn one had no allowance. Optional: a module
+// without it answers every peer.
+using HWKAllowPeerFn = bool (*)(uint32_t ipv4, bool allow);
 }
 
 constexpr char kHarnwickModuleName[] = "Harnwick";
@@ -35,6 +41,7 @@ constexpr char kHWKRegisterWEntry[] = "HWKRegisterW";
 constexpr char kHWKDeregisterWEntry[] = "HWKDeregisterW";
 constexpr char kHWKDeregisterByURLEntry[] = "HWKDeregisterByURL";
 constexpr char kHWKShutdownEntry[] = "HWKShutdown";
+constexpr char kHWKAllowPeerEntry[] = "HWKAllowPeer";
 
 // A URL path is "/", 22 random characters and at most ".", 8 characters of
 // the file's extension: this buffer holds any of them with its terminator.

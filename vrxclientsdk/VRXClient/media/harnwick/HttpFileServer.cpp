@@ -133,7 +133,8 @@ struct HttpFileServer::Connection {
     std::atomic<bool> done{false};
 };
 
-HttpFileServer::HttpFileServer(const FileTable& files) : m_files(files) {}
+HttpFileServer::HttpFileServer(const FileTable& files, const PeerFilter& peers)
+    : m_files(files), m_peers(peers) {}
 
 HttpFileServer::~HttpFileServer() {
     Stop();
@@ -205,6 +206,13 @@ void HttpFileServer::Accept() {
     socklen_t length = sizeof peer;
     const int fd = ::accept4(m_listener, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
     if (fd < 0) {
+        return;
+    }
+    sockaddr_in local{};
+    length = sizeof local;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0 ||
+        !m_peers.Admits(peer.sin_addr.s_addr, local.sin_addr.s_addr)) {
+        ::close(fd);
         return;
     }
     auto connection = std::make_shared<Connection>();

@@ -5,9 +5,9 @@
 // against the file system, nothing is written. A peer gets kHeadSeconds for
 // each request head (and as long between two requests); at most
 // kMaxConnections connections are served at once, at most
-// kMaxPerAddress of them from one address; a connection beyond that is
-// closed at once. Stop() shuts every connection down and returns within
-// kStopMs, whatever the peers do.
+// kMaxPerAddress of them from one address; a connection beyond that, and
+// one from a peer the PeerFilter does not admit, is closed at once. Stop() shuts every connection
+// down and returns within kStopMs, whatever the peers do.
 //
 // THREADING: Bind() and Serve() run on the server's own thread; Stop() may
 // be called from any thread, also before Serve() began (Serve then returns
@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "vrxclientsdk/VRXClient/media/harnwick/FileTable.h"
+#include "vrxclientsdk/VRXClient/media/harnwick/PeerFilter.h"
 
 struct HttpRequestHead;
 
@@ -35,8 +36,8 @@ public:
     static constexpr size_t kMaxPerAddress = 6;
     static constexpr int kStopMs = 2000;
 
-    // `files` must outlive the server.
-    explicit HttpFileServer(const FileTable& files);
+    // `files` and `peers` must outlive the server.
+    HttpFileServer(const FileTable& files, const PeerFilter& peers);
     // Stops and waits for the connections.
     ~HttpFileServer();
     HttpFileServer(const HttpFileServer&) = delete;
@@ -59,6 +60,7 @@ private:
     void WaitForConnections(std::chrono::steady_clock::time_point deadline);
 
     const FileTable& m_files;
+    const PeerFilter& m_peers;
     int m_listener = -1;
     std::atomic<bool> m_stopped{false};
     std::mutex m_lock;  // guards the connections
