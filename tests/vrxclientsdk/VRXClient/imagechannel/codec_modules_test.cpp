@@ -2,6 +2,7 @@
 // decode with the simulated receiver's decoder, compare with the source.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ struct Pexlo {
     PexloInitFn init = lib ? lib->Entry<PexloInitFn>(kPexloInitEntry) : nullptr;
     PexloEncodeFn encode = lib ? lib->Entry<PexloEncodeFn>(kPexloEncodeEntry) : nullptr;
     PexloCloseFn close = lib ? lib->Entry<PexloCloseFn>(kPexloCloseEntry) : nullptr;
+    PexloEncodeStrideFn encodeStride =
+        lib ? lib->Entry<PexloEncodeStrideFn>(kPexloEncodeStrideEntry) : nullptr;
 };
 
 }  // namespace
@@ -77,6 +80,55 @@ TEST(PexloModuleTest, EncodesJpegThatDecodesAboveThePsnrLimit) {
             receiver::Psnr(canvas, 0, 0, CanvasOf(src, c.width, c.height), 0, 0, c.width, c.height);
         EXPECT_GE(psnr, c.minPsnr);
     }
+    pexlo.close(handle);
+}
+
+// The channel codes a changed rectangle where it lies in the captured frame:
+// the stride entry must give the very bytes that the packed copy gives.
+TEST(PexloModuleTest, CodesARectangleOfAWiderFrameAsItsPackedCopy) {
+    Pexlo pexlo;
+    ASSERT_TRUE(pexlo.init && pexlo.encode && pexlo.encodeStride && pexlo.close);
+    void* handle = pexlo.init();
+    ASSERT_NE(handle, nullptr);
+    constexpr int kFrameW = 200, kFrameH = 120;
+    const std::vector<uint8_t> frame = MakeTestPicture(kFrameW, kFrameH);
+    const int stride = kFrameW * 4;
+    struct Case {
+        int x, y, width, height, quality;
+    } cases[] = {
+        {16, 32, 96, 64, 85},            // aligned, inside
+        {3, 7, 37, 21, 100},             // odd position and size
+        {0, 0, kFrameW, kFrameH, 85},    // the whole frame (rows packed)
+        {kFrameW - 48, 80, 48, 40, 85},  // up to the frame's right edge
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.width << "x" << c.height << " at " << c.x << "," << c.y);
+        std::vector<uint8_t> packed;
+        for (int row = 0; row < c.height; ++row) {
+            const uint8_t* from = frame.data() + (c.y + row) * stride + c.x * 4;
+            packed.insert(packed.end(), from, from + c.width * 4);
+        }
+        std::vector<uint8_t> expected(c.width * c.height * 4 + 4096);
+        std::vector<uint8_t> got(expected.size());
+        unsigned long expectedLength = expected.size();
+        unsigned long gotLength = got.size();
+        ASSERT_EQ(pexlo.encode(handle, expected.data(), &expectedLength, packed.data(), c.width,
+                               c.height, kPexloPixelBits, c.quality, kPexloSubsample420),
+                  0);
+        ASSERT_EQ(pexlo.encodeStride(handle, got.data(), &gotLength,
+                                     frame.data() + c.y * stride + c.x * 4, c.width, c.height,
+                                     stride, kPexloPixelBits, c.quality, kPexloSubsample420),
+                  0);
+        ASSERT_EQ(gotLength, expectedLength);
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + gotLength, expected.begin()));
+    }
+    // Rows closer together than a row of the rectangle are refused.
+    std::vector<uint8_t> out(64 * 64 * 4);
+    unsigned long length = out.size();
+    EXPECT_EQ(pexlo.encodeStride(handle, out.data(), &length, frame.data(), 64, 64, 64 * 4 - 4,
+                                 kPexloPixelBits, 85, kPexloSubsample420),
+              kPexloBadArgument);
     pexlo.close(handle);
 }
 
