@@ -34,6 +34,7 @@ public:
         int height = 0;
         int quality = 85;                 // the channel's quality setting, 1..100
         int keyFrameIntervalSeconds = 0;  // H.264: a key frame at least this often (< 1: never)
+        bool prepared = false;            // the block holds what Prepare wrote, not pixels
     };
 
     virtual ~BlockEncoder() = default;
@@ -58,6 +59,14 @@ public:
     // True when Encode reads rows block->stride bytes apart; false when it
     // needs them packed.
     virtual bool ReadsStride() const { return false; }
+
+    // The bytes of the form in which the capture thread may prepare the
+    // block's rectangle for Encode (H.264: the picture's 4:2:0 planes),
+    // reading it where it lies in the captured frame; 0 when the encoder
+    // takes the block's pixels as they are queued, or cannot read these.
+    virtual size_t PreparedBytes(const IMAGE_BLOCK&) const { return 0; }
+    // Capture thread: writes PreparedBytes(block) bytes of that form to `out`.
+    virtual void Prepare(const IMAGE_BLOCK&, uint8_t*) const {}
 
     // Room the coded form of `inputBytes` of pixels may need.
     virtual size_t MaxEncodedBytes(size_t inputBytes) const = 0;

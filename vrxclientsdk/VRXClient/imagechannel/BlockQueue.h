@@ -26,13 +26,16 @@
 #include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 // One queued block. `block.pBits` is where its bytes lie in the ring: packed
-// pixels (block.stride their row length), or, when coded on capture, a
-// message whose coded bytes start after the header's room.
+// pixels (block.stride their row length), what the encoder prepared on
+// capture, or, when coded on capture, a message whose coded bytes start
+// after the header's room.
 struct QueuedBlock {
     // `coded` of a block whose pixels are queued.
     static constexpr long kPixels = -1;
     // `coded` of a block that failed to code; the codec's result is in codecError.
     static constexpr long kFailed = -2;
+    // `coded` of a block prepared for its encoder on capture (BlockEncoder::Prepare).
+    static constexpr long kPrepared = -3;
 
     IMAGE_BLOCK block;
     long coded = kPixels;  // else the length of the coded bytes

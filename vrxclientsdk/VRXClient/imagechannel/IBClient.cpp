@@ -628,16 +628,28 @@ void IBClient::QueueBlock(IMAGE_BLOCK block) {
         QueueCodedBlock(block, bytes);
         return;
     }
+    QueuedBlock record;
+    record.block = block;
+    record.block.frameRows = block.height;
+    record.block.sourceFormat = block.colorFormat;
+    if (const size_t prepared = m_encoder->PreparedBytes(block); prepared > 0) {
+        // Read where it lies and written once, in the encoder's own form.
+        uint8_t* at = m_queue.Reserve(prepared, [this] { return IsCapturing(); });
+        if (!at) {
+            return;
+        }
+        m_encoder->Prepare(block, at);
+        record.block.stride = 0;
+        record.coded = QueuedBlock::kPrepared;
+        m_queue.Push(record, at, prepared);
+        return;
+    }
     uint8_t* at = m_queue.Reserve(bytes, [this] { return IsCapturing(); });
     if (!at) {
         return;  // stopped, or a block larger than the ring (never for aligned blocks)
     }
     IBMask(at, &block);
-    QueuedBlock record;
-    record.block = block;
     record.block.stride = block.width * static_cast<uint32_t>(m_bitsPerPixel / 8);
-    record.block.frameRows = block.height;
-    record.block.sourceFormat = block.colorFormat;
     m_queue.Push(record, at, bytes);
 }
 
@@ -768,11 +780,12 @@ void IBClient::EncodeOne(const QueuedBlock& queued) {
     const IMAGE_BLOCK& block = queued.block;
     const int w = block.x2 - block.x1 + 1;
     const int h = block.y2 - block.y1 + 1;
-    const bool coded = queued.coded != QueuedBlock::kPixels;
+    const bool coded = queued.coded >= 0 || queued.coded == QueuedBlock::kFailed;
     long length = queued.coded;
     int codecError = queued.codecError;
     if (!coded) {
         BlockEncoder::Input in;
+        in.prepared = queued.coded == QueuedBlock::kPrepared;
         in.block = &block;
         in.width = w;
         in.height = h;

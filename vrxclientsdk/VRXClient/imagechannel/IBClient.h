@@ -10,7 +10,9 @@
 // blocks are coded on the capture thread instead, straight from the
 // captured frame into the ring, each as a message whose header the encode
 // thread writes in front of it before sending it from where it lies: the
-// pixels are read once and never copied. It is not the facade: projection
+// pixels are read once and never copied. H.264 pictures are converted to
+// the encoder's 4:2:0 planes on the capture thread, also read where they
+// lie, when the module takes planes. It is not the facade: projection
 // control, the SenderId record and reconnects belong to the client above it.
 //
 // THREADING: public operations from any thread (the facade serialises

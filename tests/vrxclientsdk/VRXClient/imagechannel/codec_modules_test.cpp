@@ -12,6 +12,7 @@
 #include "tests/vrxclientsdk/VRXClient/imagechannel/vemrin_module.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/imagechannel/LzoCompressor.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/BgraToI420.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
@@ -223,6 +224,41 @@ TEST(VemrinModuleTest, EncodesAnnexBPicturesOneAccessUnitEach) {
     std::vector<uint8_t> src = MakeTestPicture(kW, kH);
     EXPECT_EQ(vemrin.encode(handle, src.data(), out.data(), &tiny, &type), kVemrinOutputTooSmall);
     vemrin.close(handle);
+}
+
+// The channel converts the captured pixels to 4:2:0 itself and hands the
+// planes over: the stream must be the one the pixel entry gives.
+TEST(VemrinModuleTest, ThePlanesEntryCodesTheSameStreamAsThePixelEntry) {
+    Vemrin vemrin;
+    ASSERT_TRUE(vemrin.init && vemrin.encode && vemrin.encodeI420 && vemrin.close);
+    constexpr int kW = 320, kH = 240;
+    void* byPixels = nullptr;
+    void* byPlanes = nullptr;
+    ASSERT_EQ(vemrin.init(&byPixels, kW, kH, 85), 0);
+    ASSERT_EQ(vemrin.init(&byPlanes, kW, kH, 85), 0);
+    std::vector<uint8_t> planes(kW * kH * 3 / 2);
+    std::vector<uint8_t> expected(kW * kH * 4), got(kW * kH * 4);
+    for (int picture = 0; picture < 4; ++picture) {
+        SCOPED_TRACE(testing::Message() << "picture " << picture);
+        const std::vector<uint8_t> src = MakeTestPicture(kW, kH, picture);
+        bgra_to_i420::Convert(src.data(), kW, kH, planes.data(), kW, planes.data() + kW * kH,
+                              kW / 2, planes.data() + kW * kH * 5 / 4, kW / 2);
+        const int asked = picture == 2 ? kVemrinKeyFrame : kVemrinAnyFrame;
+        int expectedType = asked, gotType = asked;
+        unsigned long expectedLength = expected.size(), gotLength = got.size();
+        ASSERT_EQ(
+            vemrin.encode(byPixels, src.data(), expected.data(), &expectedLength, &expectedType),
+            0);
+        ASSERT_EQ(vemrin.encodeI420(byPlanes, planes.data(), got.data(), &gotLength, &gotType), 0);
+        EXPECT_EQ(gotType, expectedType);
+        ASSERT_EQ(gotLength, expectedLength);
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + gotLength, expected.begin()));
+    }
+    unsigned long length = got.size();
+    int type = kVemrinAnyFrame;
+    EXPECT_EQ(vemrin.encodeI420(byPlanes, nullptr, got.data(), &length, &type), kVemrinBadArgument);
+    vemrin.close(byPixels);
+    vemrin.close(byPlanes);
 }
 
 TEST(VemrinModuleTest, RefusesOddOrEmptySizes) {
