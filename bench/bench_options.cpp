@@ -1,7 +1,12 @@
 #include "bench/bench_options.h"
 
+#include <sched.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sstream>
 
 namespace bench {
 
@@ -16,6 +21,36 @@ int BenchOptions::CodingValue() const {
         return 7;
     }
     return 0;
+}
+
+bool PinToCpus(const std::string& list, std::string* error) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::stringstream items(list);
+    for (std::string item; std::getline(items, item, ',');) {
+        int first = -1, last = -1;
+        char tail = 0;
+        const int n = std::sscanf(item.c_str(), "%d-%d%c", &first, &last, &tail);
+        if (n == 1) {
+            last = first;
+        }
+        if ((n != 1 && n != 2) || first < 0 || last < first || last >= CPU_SETSIZE) {
+            *error = "bad CPU list " + list;
+            return false;
+        }
+        for (int cpu = first; cpu <= last; ++cpu) {
+            CPU_SET(cpu, &set);
+        }
+    }
+    if (CPU_COUNT(&set) == 0) {
+        *error = "empty CPU list";
+        return false;
+    }
+    if (sched_setaffinity(0, sizeof set, &set) != 0) {
+        *error = "sched_setaffinity " + list + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string* error) {
@@ -64,6 +99,8 @@ bool ParseBenchOptions(int argc, char** argv, BenchOptions* options, std::string
                 return false;
             }
             options->crf = static_cast<int>(crf);
+        } else if (name == "--sender-cpus") {
+            options->senderCpus = value;
         } else if (name == "--out") {
             options->out = value;
         } else {

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
             stderr,
             "ffmpeg_baseline: %s\nusage: ffmpeg_baseline [--coding h264|jpeg] "
             "[--scene static|typing|scroll|motion] [--size WxH] [--seconds N] [--display :N] "
-            "[--crf N]\n",
+            "[--crf N] [--sender-cpus LIST]\n",
             error.empty() ? "coding must be h264 or jpeg" : error.c_str());
         return 2;
     }
@@ -81,6 +81,11 @@ int main(int argc, char** argv) {
         const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd >= 0) {
             dup2(fd, 2);
+        }
+        std::string why;
+        if (!o.senderCpus.empty() && !bench::PinToCpus(o.senderCpus, &why)) {
+            std::fprintf(stderr, "ffmpeg_baseline: %s\n", why.c_str());
+            _exit(126);
         }
         execvp("ffmpeg", argv2.data());
         _exit(127);

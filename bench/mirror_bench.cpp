@@ -103,13 +103,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "mirror_bench: %s\nusage: mirror_bench [--coding raw|jpeg|h264] "
                      "[--scene static|typing|scroll|motion] [--size WxH] [--seconds N] "
-                     "[--display :N] [--receiver ADDR]\n",
+                     "[--display :N] [--receiver ADDR] [--sender-cpus LIST]\n",
                      error.empty() ? "unknown coding" : error.c_str());
         return 2;
     }
     // Children first: they fork, and this process has no threads yet.
     bench::MirrorRig rig;
     if (!rig.Start(o, true, &error)) {
+        std::fprintf(stderr, "mirror_bench: %s\n", error.c_str());
+        return 1;
+    }
+    // The sender alone moves; the children stay where they were started.
+    if (!o.senderCpus.empty() && !bench::PinToCpus(o.senderCpus, &error)) {
         std::fprintf(stderr, "mirror_bench: %s\n", error.c_str());
         return 1;
     }

@@ -61,15 +61,15 @@ uint8_t* BlockQueue::Reserve(size_t bytes, const std::function<bool()>& running)
     return m_ring.get() + m_write;
 }
 
-void BlockQueue::Push(const IMAGE_BLOCK& record, uint8_t* pixels, size_t bytes) {
+void BlockQueue::Push(const QueuedBlock& record, uint8_t* at, size_t bytes) {
     {
         boost::mutex::scoped_lock guard(m_lock);
-        IMAGE_BLOCK& slot = m_records[(m_head + m_count) % m_records.size()];
+        QueuedBlock& slot = m_records[(m_head + m_count) % m_records.size()];
         slot = record;
-        slot.pBits = pixels;
+        slot.block.pBits = at;
         ++m_count;
     }
-    m_write = static_cast<size_t>(pixels - m_ring.get()) + bytes;
+    m_write = static_cast<size_t>(at - m_ring.get()) + bytes;
     m_queued.notify_all();
 }
 
@@ -83,7 +83,7 @@ void BlockQueue::WaitDrained(const std::function<bool()>& running) {
     }
 }
 
-bool BlockQueue::Front(IMAGE_BLOCK* out, int waitMs) {
+bool BlockQueue::Front(QueuedBlock* out, int waitMs) {
     boost::mutex::scoped_lock guard(m_lock);
     if (m_count == 0 && waitMs > 0) {
         m_queued.wait_for(guard, boost::chrono::milliseconds(waitMs));

@@ -1,9 +1,11 @@
 // The image channel's queue of captured blocks and the ring buffer that
-// holds their pixels.
+// holds their pixels or their coded messages.
 //
 // The capture thread reserves room at the ring's write position, copies a
-// block's pixels there and pushes its record; the encode thread reads the
-// record at the front, encodes straight from the ring and pops it. The ring
+// block's pixels there (or codes the block there, as a whole message) and
+// pushes its record; the encode thread reads the record at the front,
+// encodes straight from the ring (or frames and sends the coded message
+// where it lies) and pops it. The ring
 // restarts at its start only once the queue has drained, so pixels behind
 // the write position are never overwritten while queued. Ring and record
 // slots are allocated once by Allocate(); nothing allocates per block.
@@ -22,6 +24,23 @@
 #include <vector>
 
 #include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
+
+// One queued block. `block.pBits` is where its bytes lie in the ring: packed
+// pixels (block.stride their row length), what the encoder prepared on
+// capture, or, when coded on capture, a message whose coded bytes start
+// after the header's room.
+struct QueuedBlock {
+    // `coded` of a block whose pixels are queued.
+    static constexpr long kPixels = -1;
+    // `coded` of a block that failed to code; the codec's result is in codecError.
+    static constexpr long kFailed = -2;
+    // `coded` of a block prepared for its encoder on capture (BlockEncoder::Prepare).
+    static constexpr long kPrepared = -3;
+
+    IMAGE_BLOCK block;
+    long coded = kPixels;  // else the length of the coded bytes
+    int codecError = 0;
+};
 
 class BlockQueue {
 public:
@@ -45,9 +64,10 @@ public:
     // the block can never fit, or when `running` turned false while waiting.
     uint8_t* Reserve(size_t bytes, const std::function<bool()>& running);
 
-    // Appends `record` with its pixels at `pixels` (from Reserve), advances
-    // the write position by `bytes` and wakes the encode thread.
-    void Push(const IMAGE_BLOCK& record, uint8_t* pixels, size_t bytes);
+    // Appends `record` with its bytes at `at` (from Reserve; record.block.pBits
+    // becomes `at`), advances the write position by `bytes` and wakes the
+    // encode thread.
+    void Push(const QueuedBlock& record, uint8_t* at, size_t bytes);
 
     // Waits, 1 ms at a time, while `running` holds and the queue is not
     // empty; then restarts the ring at its start.
@@ -55,7 +75,7 @@ public:
 
     // Copies the front record into *out, waiting up to `waitMs` for one.
     // The record stays queued until PopFront. False when none came.
-    bool Front(IMAGE_BLOCK* out, int waitMs);
+    bool Front(QueuedBlock* out, int waitMs);
     // Removes the front record; wakes WaitDrained when the queue empties.
     void PopFront();
 
@@ -77,7 +97,7 @@ private:
     size_t m_usable = 0;
     size_t m_write = 0;  // capture thread only
 
-    std::vector<IMAGE_BLOCK> m_records;  // a ring of record slots
+    std::vector<QueuedBlock> m_records;  // a ring of record slots
     size_t m_head = 0;                   // guarded by m_lock
     size_t m_count = 0;                  // guarded by m_lock
 };

@@ -21,6 +21,11 @@ public:
     int Load(Logger* logger, std::string* argument) override;
     int Open(int width, int height, int quality, std::string* argument) override;
     long Encode(const Input& in, uint8_t* out, size_t capacity, int* codecError) override;
+    // With the module's 4:2:0 entry, the capture thread converts the frame
+    // to the encoder's planes itself: the frame is read once and the queue
+    // holds 1.5 bytes a pixel instead of 4.
+    size_t PreparedBytes(const IMAGE_BLOCK& block) const override;
+    void Prepare(const IMAGE_BLOCK& block, uint8_t* out) const override;
     size_t MaxEncodedBytes(size_t inputBytes) const override { return inputBytes; }
     const char* Name() const override { return "H264Encode"; }
 
@@ -28,6 +33,7 @@ private:
     EncoderModuleSource& m_modules;
     H264EncodeInitFn m_init = nullptr;
     H264EncodeExFn m_encode = nullptr;
+    VemrinEncodeI420Fn m_encodeI420 = nullptr;         // null in old modules
     H264EncodeReconfigQualityFn m_reconfig = nullptr;  // null in old modules
     H264EncodeCloseFn m_close = nullptr;
     ModuleHandle<H264EncodeCloseFn> m_handle;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/byte_order.h"
@@ -300,7 +301,16 @@ int IBClient::SizeBuffers() {
             ringBytes = std::min<uint64_t>(m_maxBlockBytes, frameBytes);
         }
         encodedBytes = m_encoder->MaxEncodedBytes(ringBytes);
-        const bool ok = m_queue.Allocate(ringBytes, frameBytes) && m_message.Reserve(encodedBytes);
+        uint64_t usableBytes = frameBytes;
+        if (m_codeOnCapture) {
+            // The ring holds whole messages: a block reserves room for its
+            // coded form and the framing around it, and the message buffer
+            // is not used.
+            ringBytes = encodedBytes + ibwire::kOverheadBytes;
+            usableBytes = ringBytes;
+            encodedBytes = 0;
+        }
+        const bool ok = m_queue.Allocate(ringBytes, usableBytes) && m_message.Reserve(encodedBytes);
         if (ok) {
             return 0;
         }
@@ -332,6 +342,7 @@ int IBClient::Start(int devw, int devh, int bpp, int split, int fmt, bool alpha3
     if (int rc = LoadEncoder(fmt); rc != 0) {
         return rc;
     }
+    m_codeOnCapture = m_encoder->CodesOnCapture();
     if (bpp != 16 && bpp != 32) {
         return QK_ERROR(qkerr::kOpenCapture, "bits per pixel " + std::to_string(bpp));
     }
@@ -613,16 +624,107 @@ void IBClient::QueueBlock(IMAGE_BLOCK block) {
     const size_t bytes =
         BlockBytes(m_bitsPerPixel, static_cast<int>(block.width), static_cast<int>(block.height));
     block.size = static_cast<uint32_t>(bytes);
+    if (m_codeOnCapture) {
+        QueueCodedBlock(block, bytes);
+        return;
+    }
+    QueuedBlock record;
+    record.block = block;
+    record.block.frameRows = block.height;
+    record.block.sourceFormat = block.colorFormat;
+    if (const size_t prepared = m_encoder->PreparedBytes(block); prepared > 0) {
+        // Read where it lies and written once, in the encoder's own form.
+        uint8_t* at = m_queue.Reserve(prepared, [this] { return IsCapturing(); });
+        if (!at) {
+            return;
+        }
+        m_encoder->Prepare(block, at);
+        record.block.stride = 0;
+        record.coded = QueuedBlock::kPrepared;
+        m_queue.Push(record, at, prepared);
+        return;
+    }
     uint8_t* at = m_queue.Reserve(bytes, [this] { return IsCapturing(); });
     if (!at) {
         return;  // stopped, or a block larger than the ring (never for aligned blocks)
     }
     IBMask(at, &block);
-    IMAGE_BLOCK record = block;
-    record.stride = block.width * static_cast<uint32_t>(m_bitsPerPixel / 8);
-    record.frameRows = block.height;
-    record.sourceFormat = block.colorFormat;
+    record.block.stride = block.width * static_cast<uint32_t>(m_bitsPerPixel / 8);
     m_queue.Push(record, at, bytes);
+}
+
+namespace {
+
+// Formats whose pixels are B, G, R and a fourth byte, as the JPEG encoder reads them.
+bool IsBgr32(uint32_t format) {
+    return format == COLOR_FORMAT_BGRX || format == COLOR_FORMAT_BGRA ||
+           format == COLOR_FORMAT_JPEG;
+}
+
+// True when the block's rectangle lies inside the frame at its pBits.
+bool InsideFrame(const IMAGE_BLOCK& b) {
+    return b.pBits && b.x1 >= 0 && b.y1 >= 0 && b.x2 >= b.x1 && b.y2 >= b.y1 &&
+           static_cast<uint64_t>(b.x2) < b.stride / 4 && static_cast<uint32_t>(b.y2) < b.frameRows;
+}
+
+}  // namespace
+
+void IBClient::QueueCodedBlock(const IMAGE_BLOCK& block, size_t rawBytes) {
+    const size_t capacity = m_encoder->MaxEncodedBytes(rawBytes);
+    uint8_t* at =
+        m_queue.Reserve(ibwire::kOverheadBytes + capacity, [this] { return IsCapturing(); });
+    if (!at) {
+        return;  // stopped, or a block larger than the ring (never for aligned blocks)
+    }
+    const uint32_t rowBytes = block.width * 4;
+    // What the encoder reads: the rectangle where it lies in the frame, or a
+    // packed copy when it lies partly outside, its pixels are of another
+    // format, or the encoder needs packed rows that the frame does not have.
+    IMAGE_BLOCK pixels = block;
+    QueuedBlock record;
+    if (InsideFrame(block) && IsBgr32(block.sourceFormat) &&
+        (m_encoder->ReadsStride() || block.stride == rowBytes)) {
+        pixels.pBits = block.pBits + size_t{block.stride} * static_cast<uint32_t>(block.y1) +
+                       size_t{4} * static_cast<uint32_t>(block.x1);
+    } else {
+        if (m_scratch.size() < rawBytes) {
+            try {
+                m_scratch.resize(rawBytes);
+            } catch (const std::bad_alloc&) {
+                m_scratch = {};
+            }
+        }
+        if (m_scratch.size() < rawBytes) {
+            record.coded = QueuedBlock::kFailed;
+            record.codecError = qkerr::kOutOfMemory;
+        } else {
+            IMAGE_BLOCK copy = block;
+            IBMask(m_scratch.data(), &copy);
+            pixels.pBits = m_scratch.data();
+            pixels.stride = rowBytes;
+        }
+    }
+    pixels.frameRows = block.height;
+    pixels.sourceFormat = block.colorFormat;
+    if (record.coded != QueuedBlock::kFailed) {
+        BlockEncoder::Input in;
+        in.block = &pixels;
+        in.width = static_cast<int>(block.width);
+        in.height = static_cast<int>(block.height);
+        in.quality = m_quality.load();
+        in.keyFrameIntervalSeconds = m_keyFrameInterval.load();
+        int codecError = 0;
+        const long length = m_encoder->Encode(in, at + ibwire::kHeaderBytes, capacity, &codecError);
+        record.coded = length < 0 ? QueuedBlock::kFailed : length;
+        record.codecError = codecError;
+    }
+    record.block = block;
+    record.block.stride = rowBytes;
+    record.block.frameRows = block.height;
+    record.block.sourceFormat = block.colorFormat;
+    const size_t used =
+        record.coded < 0 ? 0 : ibwire::kOverheadBytes + static_cast<size_t>(record.coded);
+    m_queue.Push(record, at, used);
 }
 
 // --- encode thread -------------------------------------------------------------
@@ -636,9 +738,10 @@ void IBClient::EncodeThread() {
     bool lastWasRefresh = true;
     uint64_t lastBlockMs = platform::NowMs();
     bool idleRefreshAsked = false;
-    IMAGE_BLOCK block;
+    QueuedBlock queued;
+    const IMAGE_BLOCK& block = queued.block;
     while (!m_stopEncode.load()) {
-        if (!m_queue.Front(&block, 0)) {
+        if (!m_queue.Front(&queued, 0)) {
             if (!IsCapturing()) {
                 break;
             }
@@ -653,7 +756,7 @@ void IBClient::EncodeThread() {
             // A pushed block wakes this wait at once; the step only bounds how
             // late the idle checks above run, so it need not be short. (A 1 ms
             // step kept an idle channel at about 2 % of a core.)
-            m_queue.Front(&block, kIdleWaitMs);
+            m_queue.Front(&queued, kIdleWaitMs);
             continue;
         }
         lastBlockMs = platform::NowMs();
@@ -667,24 +770,30 @@ void IBClient::EncodeThread() {
             ++refreshBlocks;
         }
         lastWasRefresh = block.refresh != 0;
-        EncodeOne(block);
+        EncodeOne(queued);
         m_queue.PopFront();
         m_busy.store(false);
     }
 }
 
-void IBClient::EncodeOne(const IMAGE_BLOCK& block) {
+void IBClient::EncodeOne(const QueuedBlock& queued) {
+    const IMAGE_BLOCK& block = queued.block;
     const int w = block.x2 - block.x1 + 1;
     const int h = block.y2 - block.y1 + 1;
-    BlockEncoder::Input in;
-    in.block = &block;
-    in.width = w;
-    in.height = h;
-    in.quality = m_quality.load();
-    in.keyFrameIntervalSeconds = m_keyFrameInterval.load();
-    int codecError = 0;
-    const long length =
-        m_encoder->Encode(in, m_message.EncodedArea(), m_message.EncodedCapacity(), &codecError);
+    const bool coded = queued.coded >= 0 || queued.coded == QueuedBlock::kFailed;
+    long length = queued.coded;
+    int codecError = queued.codecError;
+    if (!coded) {
+        BlockEncoder::Input in;
+        in.prepared = queued.coded == QueuedBlock::kPrepared;
+        in.block = &block;
+        in.width = w;
+        in.height = h;
+        in.quality = m_quality.load();
+        in.keyFrameIntervalSeconds = m_keyFrameInterval.load();
+        length = m_encoder->Encode(in, m_message.EncodedArea(), m_message.EncodedCapacity(),
+                                   &codecError);
+    }
     if (length < 0) {
         QK_LOGF(LOG_ERROR, "WriteImageBlock %s error %d", m_encoder->Name(), codecError);
         if (m_encoding == ibwire::kEncodingJpeg) {
@@ -711,21 +820,32 @@ void IBClient::EncodeOne(const IMAGE_BLOCK& block) {
     f.split = m_split;
     f.fsn = block.fsn;
     f.ftot = block.ftot;
-    m_message.Finish(f, static_cast<uint32_t>(length));
+    // A block coded on capture is framed where it lies in the ring.
+    const uint8_t* message;
+    size_t size;
+    if (coded) {
+        message = ImageBlockMessage::FrameAt(block.pBits + ibwire::kHeaderBytes, f,
+                                             static_cast<uint32_t>(length));
+        size = ibwire::kOverheadBytes + static_cast<size_t>(length);
+    } else {
+        m_message.Finish(f, static_cast<uint32_t>(length));
+        message = m_message.Data();
+        size = m_message.Size();
+    }
     QK_LOGF(
         LOG_DEBUG,
         "WriteImageBlock %d %d %d %d et:%u cmp:%ld sn:%u send:%zu fsn:%hu ftot:%hu refr:%d sock:%d",
-        f.x1, f.y1, f.x2, f.y2, f.et, length, f.serial, m_message.Size(), f.fsn, f.ftot,
-        block.refresh, m_Socket.handle.load());
+        f.x1, f.y1, f.x2, f.y2, f.et, length, f.serial, size, f.fsn, f.ftot, block.refresh,
+        m_Socket.handle.load());
 
     const uint64_t sendStart = platform::NowMs();
-    if (SendMessageBuffer() < 0) {
+    if (SendMessageBuffer(message, size) < 0) {
         RefreshScreenImage();
         return;
     }
-    m_bytesSent.store(m_bytesSent.load() + static_cast<double>(m_message.Size()));
+    m_bytesSent.store(m_bytesSent.load() + static_cast<double>(size));
     const uint64_t sent = platform::NowMs();
-    if (m_message.Size() > ibwire::kBigSendBytes) {
+    if (size > ibwire::kBigSendBytes) {
         m_lastBigSendMs.store(sent);
     }
     if (m_flow.Applies(block.fsn >= block.ftot,
@@ -738,10 +858,8 @@ void IBClient::EncodeOne(const IMAGE_BLOCK& block) {
     }
 }
 
-int IBClient::SendMessageBuffer() {
+int IBClient::SendMessageBuffer(const uint8_t* data, size_t size) {
     const uint64_t start = platform::NowMs();
-    const uint8_t* data = m_message.Data();
-    const size_t size = m_message.Size();
     size_t sent = 0;
     int stopSteps = 0;
     boost::recursive_mutex::scoped_lock guard(m_Socket.sendLock);

@@ -6,16 +6,21 @@
 // (IBCallback), are copied into the block queue's ring buffer, and are
 // encoded and sent by the channel's one encode thread through the block
 // encoder of the projection's coding (BlockEncoder.h: JPEG through the
-// "Pexlo" module, H.264 through "Vemrin", raw pixels through LZO1X-1). It is
-// not the facade: projection control, the SenderId record and reconnects
-// belong to the client above it.
+// "Pexlo" module, H.264 through "Vemrin", raw pixels through LZO1X-1). JPEG
+// blocks are coded on the capture thread instead, straight from the
+// captured frame into the ring, each as a message whose header the encode
+// thread writes in front of it before sending it from where it lies: the
+// pixels are read once and never copied. H.264 pictures are converted to
+// the encoder's 4:2:0 planes on the capture thread, also read where they
+// lie, when the module takes planes. It is not the facade: projection
+// control, the SenderId record and reconnects belong to the client above it.
 //
 // THREADING: public operations from any thread (the facade serialises
-// them); OnRecvIbAck on the connection's dispatcher thread; IBCallback on
-// the capture thread; everything of the message, the encoders and the flow
-// measurement on the encode thread. Stop joins the encode thread; the
-// destructor detaches from the pool (waiting for a delivery in progress),
-// so no thread touches a destroyed channel.
+// them); OnRecvIbAck on the connection's dispatcher thread; IBCallback (and
+// with it the coding of JPEG blocks) on the capture thread; the message,
+// the other encoders and the flow measurement on the encode thread. Stop joins the encode thread;
+// the destructor detaches from the pool (waiting for a delivery in progress), so no thread touches
+// a destroyed channel.
 #pragma once
 
 #include <atomic>
@@ -128,11 +133,12 @@ private:
     int LoadEncoder(int coding);
     int SizeBuffers();
     void QueueBlock(IMAGE_BLOCK block);
+    void QueueCodedBlock(const IMAGE_BLOCK& block, size_t rawBytes);
     void QueueRefreshRects(const IMAGE_BLOCK& source);
     void WaitQueueDrained();
     void EncodeThread();
-    void EncodeOne(const IMAGE_BLOCK& block);
-    int SendMessageBuffer();
+    void EncodeOne(const QueuedBlock& queued);
+    int SendMessageBuffer(const uint8_t* data, size_t size);
 
     // Start, Stop, CloseConnect and OnConnectClose run one at a time: the
     // owner and the closer thread may both end the channel.
@@ -175,6 +181,11 @@ private:
     DirtyRectList m_dirtyRects;
     RefreshList m_refreshList;
     std::vector<IMAGE_BLOCK> m_strips;
+    // JPEG: blocks are coded here (set by Start with the encoder); pixels
+    // that cannot be coded where they lie are copied to m_scratch first,
+    // which grows only to the largest such block.
+    bool m_codeOnCapture = false;
+    std::vector<uint8_t> m_scratch;
     std::atomic<int> m_frameCount{0};
 
     // encode thread

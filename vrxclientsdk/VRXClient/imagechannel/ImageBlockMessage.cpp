@@ -44,7 +44,15 @@ uint32_t ImageBlockMessage::CheckValue(const ImageBlockFields& f) {
 
 void ImageBlockMessage::Finish(const ImageBlockFields& f, uint32_t encodedLength) {
     assert(encodedLength <= m_capacity);
-    uint8_t* p = m_buffer.data();
+    static_assert(kEncodedOffset == ibwire::kHeaderBytes);
+    FrameAt(EncodedArea(), f, encodedLength);
+    m_size = ibwire::kOverheadBytes + encodedLength;
+}
+
+uint8_t* ImageBlockMessage::FrameAt(uint8_t* coded, const ImageBlockFields& f,
+                                    uint32_t encodedLength) {
+    uint8_t* const message = coded - ibwire::kHeaderBytes;
+    uint8_t* p = message;
     std::memcpy(p, ibwire::kMagic, sizeof ibwire::kMagic);
     p += sizeof ibwire::kMagic;
     *p++ = f.bitsPerPixel;
@@ -66,7 +74,7 @@ void ImageBlockMessage::Finish(const ImageBlockFields& f, uint32_t encodedLength
     p += sizeof ibwire::kBodyMark;
     Put32(p, ibwire::kVersionStamp);
 
-    uint8_t* t = m_buffer.data() + kEncodedOffset + encodedLength;
+    uint8_t* t = coded + encodedLength;
     t = Put32(t, f.serial);
     *t++ = f.split;
     t = Put16(t, f.fsn);
@@ -74,5 +82,5 @@ void ImageBlockMessage::Finish(const ImageBlockFields& f, uint32_t encodedLength
     std::memset(t, 0, ibwire::kTrailerZeroBytes);
     t += ibwire::kTrailerZeroBytes;
     std::memcpy(t, ibwire::kTail, sizeof ibwire::kTail);
-    m_size = ibwire::kOverheadBytes + encodedLength;
+    return message;
 }

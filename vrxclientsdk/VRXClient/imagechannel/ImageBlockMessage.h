@@ -1,7 +1,9 @@
 // One image-block message, built in place: the encoder writes its output
 // straight into EncodedArea(), then Finish() writes the header and the
 // trailer around it. The buffer is sized once by Reserve() and reused for
-// every message, so building a message allocates nothing.
+// every message, so building a message allocates nothing. FrameAt() does
+// the same around coded bytes that already lie in another buffer (a block
+// coded into the channel's queue).
 //
 // Owned and used by one thread (the channel's encode thread).
 #pragma once
@@ -39,6 +41,11 @@ public:
 
     const uint8_t* Data() const { return m_buffer.data(); }
     size_t Size() const { return m_size; }
+
+    // Writes the header into the kHeaderBytes before `coded` and the trailer
+    // after its `encodedLength` bytes; returns where the message starts
+    // (`coded` - kHeaderBytes). Its size is kOverheadBytes + encodedLength.
+    static uint8_t* FrameAt(uint8_t* coded, const ImageBlockFields& fields, uint32_t encodedLength);
 
     // x1 + y1 + x2 + y2 + raw size, modulo 2^32.
     static uint32_t CheckValue(const ImageBlockFields& fields);

@@ -1,5 +1,7 @@
 #include "vrxclientsdk/VRXClient/imagechannel/JpegEncoder.h"
 
+#include <climits>
+
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/imagechannel/EncoderModuleSource.h"
 #include "vrxclientsdk/VRXClient/imagechannel/ImageBlockRules.h"
@@ -20,6 +22,7 @@ int JpegEncoder::Load(Logger*, std::string*) {
         return qkerr::kLoadJpegEncoder;
     }
     m_encode = encode;
+    m_encodeStride = module->Entry<PexloEncodeStrideFn>(kPexloEncodeStrideEntry);
     m_handle = std::move(handle);
     return 0;
 }
@@ -33,8 +36,18 @@ long JpegEncoder::Encode(const Input& in, uint8_t* out, size_t capacity, int* co
     const int quality =
         JpegQualityFor(in.width, in.height, block.refresh, block.quality100, in.quality);
     unsigned long length = capacity;
-    const int rc = m_encode(m_handle.get(), out, &length, block.pBits, in.width, in.height,
-                            kPexloPixelBits, quality, kPexloSubsample420);
+    const uint64_t packed = uint64_t{4} * static_cast<uint32_t>(in.width);
+    int rc;
+    if (block.stride == 0 || block.stride == packed) {
+        rc = m_encode(m_handle.get(), out, &length, block.pBits, in.width, in.height,
+                      kPexloPixelBits, quality, kPexloSubsample420);
+    } else if (m_encodeStride && block.stride > packed && block.stride <= INT_MAX) {
+        rc = m_encodeStride(m_handle.get(), out, &length, block.pBits, in.width, in.height,
+                            static_cast<int>(block.stride), kPexloPixelBits, quality,
+                            kPexloSubsample420);
+    } else {
+        rc = kPexloBadArgument;  // rows apart, and the module cannot read them so
+    }
     if (rc != 0) {
         *codecError = rc;
         return -1;

@@ -27,18 +27,18 @@ TEST(BlockQueueTest, RefusesBlocksLargerThanTheUsableRing) {
 TEST(BlockQueueTest, RestartsTheRingOnlyAfterTheQueueDrained) {
     BlockQueue q;
     ASSERT_TRUE(q.Allocate(300, 300));
-    IMAGE_BLOCK rec;
+    QueuedBlock rec;
     uint8_t* first = q.Reserve(200, Running);
     ASSERT_NE(first, nullptr);
     std::memset(first, 0xAB, 200);
-    rec.et = 1;
+    rec.block.et = 1;
     q.Push(rec, first, 200);
     // 200 more would pass the end: the capture thread waits for the encoder.
     std::thread encoder([&] {
-        IMAGE_BLOCK front;
+        QueuedBlock front;
         ASSERT_TRUE(q.Front(&front, 1000));
-        EXPECT_EQ(front.pBits, first);
-        EXPECT_EQ(front.pBits[199], 0xAB);  // untouched while queued
+        EXPECT_EQ(front.block.pBits, first);
+        EXPECT_EQ(front.block.pBits[199], 0xAB);  // untouched while queued
         q.PopFront();
     });
     uint8_t* second = q.Reserve(200, Running);
@@ -56,17 +56,19 @@ TEST(BlockQueueTest, DeliversRecordsInOrderAcrossThreads) {
             uint8_t* p = q.Reserve(64, Running);
             ASSERT_NE(p, nullptr);
             std::memset(p, static_cast<int>(i & 0xFF), 64);
-            IMAGE_BLOCK rec;
-            rec.et = i;
+            QueuedBlock rec;
+            rec.block.et = i;
+            rec.coded = i;  // the coded length travels with the record
             q.Push(rec, p, 64);
         }
     });
     for (uint32_t expected = 1; expected <= kBlocks; ++expected) {
-        IMAGE_BLOCK front;
+        QueuedBlock front;
         while (!q.Front(&front, 10)) {
         }
-        ASSERT_EQ(front.et, expected);
-        ASSERT_EQ(front.pBits[63], expected & 0xFF);
+        ASSERT_EQ(front.block.et, expected);
+        ASSERT_EQ(front.coded, static_cast<long>(expected));
+        ASSERT_EQ(front.block.pBits[63], expected & 0xFF);
         q.PopFront();
     }
     producer.join();
@@ -75,7 +77,7 @@ TEST(BlockQueueTest, DeliversRecordsInOrderAcrossThreads) {
 TEST(BlockQueueTest, AStoppedChannelEndsTheDrainWait) {
     BlockQueue q;
     ASSERT_TRUE(q.Allocate(100, 100));
-    IMAGE_BLOCK rec;
+    QueuedBlock rec;
     q.Push(rec, q.Reserve(80, Running), 80);
     // Nobody consumes; the channel stopped.
     EXPECT_EQ(q.Reserve(80, [] { return false; }), nullptr);

@@ -2,6 +2,7 @@
 // decode with the simulated receiver's decoder, compare with the source.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "tests/vrxclientsdk/VRXClient/imagechannel/vemrin_module.h"
 #include "tests/vrxclientsdk/VRXClient/test_picture.h"
 #include "vrxclientsdk/VRXClient/imagechannel/LzoCompressor.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/BgraToI420.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/VemrinApi.h"
 
@@ -38,6 +40,8 @@ struct Pexlo {
     PexloInitFn init = lib ? lib->Entry<PexloInitFn>(kPexloInitEntry) : nullptr;
     PexloEncodeFn encode = lib ? lib->Entry<PexloEncodeFn>(kPexloEncodeEntry) : nullptr;
     PexloCloseFn close = lib ? lib->Entry<PexloCloseFn>(kPexloCloseEntry) : nullptr;
+    PexloEncodeStrideFn encodeStride =
+        lib ? lib->Entry<PexloEncodeStrideFn>(kPexloEncodeStrideEntry) : nullptr;
 };
 
 }  // namespace
@@ -77,6 +81,55 @@ TEST(PexloModuleTest, EncodesJpegThatDecodesAboveThePsnrLimit) {
             receiver::Psnr(canvas, 0, 0, CanvasOf(src, c.width, c.height), 0, 0, c.width, c.height);
         EXPECT_GE(psnr, c.minPsnr);
     }
+    pexlo.close(handle);
+}
+
+// The channel codes a changed rectangle where it lies in the captured frame:
+// the stride entry must give the very bytes that the packed copy gives.
+TEST(PexloModuleTest, CodesARectangleOfAWiderFrameAsItsPackedCopy) {
+    Pexlo pexlo;
+    ASSERT_TRUE(pexlo.init && pexlo.encode && pexlo.encodeStride && pexlo.close);
+    void* handle = pexlo.init();
+    ASSERT_NE(handle, nullptr);
+    constexpr int kFrameW = 200, kFrameH = 120;
+    const std::vector<uint8_t> frame = MakeTestPicture(kFrameW, kFrameH);
+    const int stride = kFrameW * 4;
+    struct Case {
+        int x, y, width, height, quality;
+    } cases[] = {
+        {16, 32, 96, 64, 85},            // aligned, inside
+        {3, 7, 37, 21, 100},             // odd position and size
+        {0, 0, kFrameW, kFrameH, 85},    // the whole frame (rows packed)
+        {kFrameW - 48, 80, 48, 40, 85},  // up to the frame's right edge
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.width << "x" << c.height << " at " << c.x << "," << c.y);
+        std::vector<uint8_t> packed;
+        for (int row = 0; row < c.height; ++row) {
+            const uint8_t* from = frame.data() + (c.y + row) * stride + c.x * 4;
+            packed.insert(packed.end(), from, from + c.width * 4);
+        }
+        std::vector<uint8_t> expected(c.width * c.height * 4 + 4096);
+        std::vector<uint8_t> got(expected.size());
+        unsigned long expectedLength = expected.size();
+        unsigned long gotLength = got.size();
+        ASSERT_EQ(pexlo.encode(handle, expected.data(), &expectedLength, packed.data(), c.width,
+                               c.height, kPexloPixelBits, c.quality, kPexloSubsample420),
+                  0);
+        ASSERT_EQ(pexlo.encodeStride(handle, got.data(), &gotLength,
+                                     frame.data() + c.y * stride + c.x * 4, c.width, c.height,
+                                     stride, kPexloPixelBits, c.quality, kPexloSubsample420),
+                  0);
+        ASSERT_EQ(gotLength, expectedLength);
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + gotLength, expected.begin()));
+    }
+    // Rows closer together than a row of the rectangle are refused.
+    std::vector<uint8_t> out(64 * 64 * 4);
+    unsigned long length = out.size();
+    EXPECT_EQ(pexlo.encodeStride(handle, out.data(), &length, frame.data(), 64, 64, 64 * 4 - 4,
+                                 kPexloPixelBits, 85, kPexloSubsample420),
+              kPexloBadArgument);
     pexlo.close(handle);
 }
 
@@ -171,6 +224,41 @@ TEST(VemrinModuleTest, EncodesAnnexBPicturesOneAccessUnitEach) {
     std::vector<uint8_t> src = MakeTestPicture(kW, kH);
     EXPECT_EQ(vemrin.encode(handle, src.data(), out.data(), &tiny, &type), kVemrinOutputTooSmall);
     vemrin.close(handle);
+}
+
+// The channel converts the captured pixels to 4:2:0 itself and hands the
+// planes over: the stream must be the one the pixel entry gives.
+TEST(VemrinModuleTest, ThePlanesEntryCodesTheSameStreamAsThePixelEntry) {
+    Vemrin vemrin;
+    ASSERT_TRUE(vemrin.init && vemrin.encode && vemrin.encodeI420 && vemrin.close);
+    constexpr int kW = 320, kH = 240;
+    void* byPixels = nullptr;
+    void* byPlanes = nullptr;
+    ASSERT_EQ(vemrin.init(&byPixels, kW, kH, 85), 0);
+    ASSERT_EQ(vemrin.init(&byPlanes, kW, kH, 85), 0);
+    std::vector<uint8_t> planes(kW * kH * 3 / 2);
+    std::vector<uint8_t> expected(kW * kH * 4), got(kW * kH * 4);
+    for (int picture = 0; picture < 4; ++picture) {
+        SCOPED_TRACE(testing::Message() << "picture " << picture);
+        const std::vector<uint8_t> src = MakeTestPicture(kW, kH, picture);
+        bgra_to_i420::Convert(src.data(), kW, kH, planes.data(), kW, planes.data() + kW * kH,
+                              kW / 2, planes.data() + kW * kH * 5 / 4, kW / 2);
+        const int asked = picture == 2 ? kVemrinKeyFrame : kVemrinAnyFrame;
+        int expectedType = asked, gotType = asked;
+        unsigned long expectedLength = expected.size(), gotLength = got.size();
+        ASSERT_EQ(
+            vemrin.encode(byPixels, src.data(), expected.data(), &expectedLength, &expectedType),
+            0);
+        ASSERT_EQ(vemrin.encodeI420(byPlanes, planes.data(), got.data(), &gotLength, &gotType), 0);
+        EXPECT_EQ(gotType, expectedType);
+        ASSERT_EQ(gotLength, expectedLength);
+        EXPECT_TRUE(std::equal(got.begin(), got.begin() + gotLength, expected.begin()));
+    }
+    unsigned long length = got.size();
+    int type = kVemrinAnyFrame;
+    EXPECT_EQ(vemrin.encodeI420(byPlanes, nullptr, got.data(), &length, &type), kVemrinBadArgument);
+    vemrin.close(byPixels);
+    vemrin.close(byPlanes);
 }
 
 TEST(VemrinModuleTest, RefusesOddOrEmptySizes) {

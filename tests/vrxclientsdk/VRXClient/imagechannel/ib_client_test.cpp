@@ -15,7 +15,9 @@
 #include "vrxclientsdk/VRPClient/ErrorCodes.h"
 #include "vrxclientsdk/VRXClient/ProcessGlobals.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
+#include "vrxclientsdk/VRXClient/imagechannel/EncoderModuleSource.h"
 #include "vrxclientsdk/VRXClient/imagechannel/IBClient.h"
+#include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
 
 namespace {
 
@@ -164,6 +166,49 @@ TEST_F(IBClientTest, JpegReachesItsPsnrAtQuality85And100) {
             source->QueueFrame({{0, 0, kW - 1, kH - 1}}, picture);
         }
         EXPECT_TRUE(Eventually([&] { return CanvasPsnr() >= c.minPsnr; })) << CanvasPsnr();
+        client->Stop(false);
+    }
+}
+
+// After the first frames (sent whole), JPEG blocks cover only what changed:
+// each is coded where it lies in the captured frame, its rows a frame's width
+// apart, or, with a module that lacks the stride entry, from a packed copy.
+// Either way every block shows its own part of the new picture.
+TEST_F(IBClientTest, JpegBlocksOfPartOfTheFrameShowTheirOwnPixels) {
+    // The module source outlives every channel: the fixture drops its client last.
+    struct StrideLessModules : EncoderModuleSource {
+        std::unique_ptr<platform::DynamicLibrary> jpeg =
+            platform::DynamicLibrary::Load("PexloWithoutStride");
+        platform::DynamicLibrary* Jpeg() const override { return jpeg.get(); }
+        platform::DynamicLibrary* H264() const override { return nullptr; }
+        platform::DynamicLibrary* LoadH264Again() override { return nullptr; }
+    };
+    static StrideLessModules strideLess;
+    ASSERT_NE(strideLess.jpeg, nullptr);
+    ASSERT_EQ(strideLess.jpeg->Symbol(kPexloEncodeStrideEntry), nullptr);
+    const std::vector<FakeCaptureSource::Rect> quarters = {{0, 0, kW / 2 - 1, kH / 2 - 1},
+                                                           {kW / 2, 0, kW - 1, kH / 2 - 1},
+                                                           {0, kH / 2, kW / 2 - 1, kH - 1},
+                                                           {kW / 2, kH / 2, kW - 1, kH - 1}};
+    for (bool stride : {true, false}) {
+        SCOPED_TRACE(stride ? "the module reads rows apart" : "the module needs packed rows");
+        if (!stride) {
+            client = std::make_unique<IBClient>(strideLess);
+            client->SetWaitHandshake(true);
+            ASSERT_EQ(client->OpenConnect("127.0.0.1", {rx->Port()}), 0);
+        }
+        client->SetDirtyRectRefresh(false);  // no quality-100 passes over the blocks
+        ASSERT_EQ(StartWith(4), 0) << client->GetErrorMessage();
+        WaitForStartRefreshes();
+        for (int frame = 0; frame < 6; ++frame) {  // past the whole frames of the start
+            source->QueueFrame(quarters, MakeTestPicture(kW, kH, 50 + frame));
+        }
+        source->WaitIdle();
+        picture = MakeTestPicture(kW, kH, 90 + (stride ? 1 : 0));
+        source->QueueFrame(quarters, picture);
+        EXPECT_TRUE(Eventually([&] { return CanvasPsnr() >= 35.0; })) << CanvasPsnr();
+        const receiver::ImageBlockHeader last = rx->Messages().back().header;
+        EXPECT_EQ(last.x2 - last.x1 + 1, kW / 2);  // a quarter, not the whole frame
         client->Stop(false);
     }
 }

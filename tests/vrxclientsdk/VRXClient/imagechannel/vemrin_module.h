@@ -14,4 +14,6 @@ struct Vemrin {
     H264EncodeReconfigQualityFn reconfig =
         lib ? lib->Entry<H264EncodeReconfigQualityFn>(kH264EncodeReconfigQualityEntry) : nullptr;
     H264EncodeCloseFn close = lib ? lib->Entry<H264EncodeCloseFn>(kH264EncodeCloseEntry) : nullptr;
+    VemrinEncodeI420Fn encodeI420 =
+        lib ? lib->Entry<VemrinEncodeI420Fn>(kVemrinEncodeI420Entry) : nullptr;
 };

@@ -143,18 +143,40 @@ int H264Compressor::Encode(const unsigned char* pixels, unsigned char* out,
     x264_image_t& img = m_picture.img;
     bgra_to_i420::Convert(pixels, m_width, m_height, img.plane[0], img.i_stride[0], img.plane[1],
                           img.i_stride[1], img.plane[2], img.i_stride[2]);
+    return EncodePicture(m_picture, out, outLength, frameType);
+}
+
+int H264Compressor::EncodeI420(const unsigned char* planes, unsigned char* out,
+                               unsigned long* outLength, int* frameType) {
+    if (!planes || !out || !outLength || !frameType) {
+        return kVemrinBadArgument;
+    }
+    // x264 copies the planes into its own picture: they are only read here.
+    x264_picture_t picture = m_picture;
+    const size_t luma = static_cast<size_t>(m_width) * m_height;
+    uint8_t* y = const_cast<uint8_t*>(planes);
+    picture.img.plane[0] = y;
+    picture.img.plane[1] = y + luma;
+    picture.img.plane[2] = y + luma + luma / 4;
+    picture.img.i_stride[0] = m_width;
+    picture.img.i_stride[1] = picture.img.i_stride[2] = m_width / 2;
+    return EncodePicture(picture, out, outLength, frameType);
+}
+
+int H264Compressor::EncodePicture(x264_picture_t& picture, unsigned char* out,
+                                  unsigned long* outLength, int* frameType) {
     const bool keyAsked = *frameType == kVemrinKeyFrame;
-    m_picture.i_type = keyAsked ? X264_TYPE_IDR : X264_TYPE_AUTO;
+    picture.i_type = keyAsked ? X264_TYPE_IDR : X264_TYPE_AUTO;
     // A refresh gets the room for this one picture: a new encoder, which
     // starts with a full wide buffer (its first picture is an IDR picture).
     if (keyAsked && m_quality == 100 && m_capped && !OpenEncoder()) {
         return kVemrinCodecFailed;
     }
-    m_picture.i_pts = m_pts++;
+    picture.i_pts = m_pts++;
     x264_nal_t* nals = nullptr;
     int nalCount = 0;
     x264_picture_t coded;
-    const int bytes = x264_encoder_encode(m_encoder.get(), &nals, &nalCount, &m_picture, &coded);
+    const int bytes = x264_encoder_encode(m_encoder.get(), &nals, &nalCount, &picture, &coded);
     if (!m_capped) {
         // What the exempt picture left in the buffer may still serve the
         // next one; x264 trims the level to the buffer after that.

@@ -22,6 +22,9 @@ public:
     // See H264EncodeExFn.
     int Encode(const unsigned char* pixels, unsigned char* out, unsigned long* outLength,
                int* frameType);
+    // See VemrinEncodeI420Fn.
+    int EncodeI420(const unsigned char* planes, unsigned char* out, unsigned long* outLength,
+                   int* frameType);
     // See H264EncodeReconfigQualityFn.
     int SetQuality(int quality);
 
@@ -43,6 +46,9 @@ private:
     H264Compressor(int width, int height) : m_width(width), m_height(height) {}
     // Opens x264 at m_quality with the wide buffer of an exempt picture.
     bool OpenEncoder();
+    // Codes `picture` (its planes filled in).
+    int EncodePicture(x264_picture_t& picture, unsigned char* out, unsigned long* outLength,
+                      int* frameType);
     // Sets the rate factor and the buffer (the capped one, or the wide one).
     int Reconfigure(int quality, bool capped);
     void TallyPsnr(const x264_picture_t& coded);

@@ -1,5 +1,6 @@
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/JpegCompressor.h"
 
+#include <climits>
 #include <cstring>
 
 #include "vrxclientsdk/VRXClient/imagechannel/codecs/PexloApi.h"
@@ -15,10 +16,10 @@ std::unique_ptr<JpegCompressor> JpegCompressor::Create() {
 JpegCompressor::~JpegCompressor() = default;
 
 int JpegCompressor::Encode(unsigned char* out, unsigned long* outLength,
-                           const unsigned char* pixels, int width, int height, int quality,
-                           int subsampling) {
-    if (!out || !outLength || !pixels || width <= 0 || height <= 0 || quality < 1 ||
-        quality > 100) {
+                           const unsigned char* pixels, int width, int height, int stride,
+                           int quality, int subsampling) {
+    if (!out || !outLength || !pixels || width <= 0 || height <= 0 || width > INT_MAX / 4 ||
+        stride < width * 4 || quality < 1 || quality > 100) {
         return kPexloBadArgument;
     }
     int samp;
@@ -43,8 +44,8 @@ int JpegCompressor::Encode(unsigned char* out, unsigned long* outLength,
         // Straight into the caller's buffer: it holds the worst case.
         unsigned char* dst = out;
         unsigned long size = *outLength;
-        if (tjCompress2(m_handle.get(), pixels, width, width * 4, height, TJPF_BGRX, &dst, &size,
-                        samp, quality, flags) != 0) {
+        if (tjCompress2(m_handle.get(), pixels, width, stride, height, TJPF_BGRX, &dst, &size, samp,
+                        quality, flags) != 0) {
             return kPexloCodecFailed;
         }
         *outLength = size;
@@ -60,7 +61,7 @@ int JpegCompressor::Encode(unsigned char* out, unsigned long* outLength,
     }
     unsigned char* dst = m_spill.get();
     unsigned long size = m_spillSize;
-    if (tjCompress2(m_handle.get(), pixels, width, width * 4, height, TJPF_BGRX, &dst, &size, samp,
+    if (tjCompress2(m_handle.get(), pixels, width, stride, height, TJPF_BGRX, &dst, &size, samp,
                     quality, flags) != 0) {
         return kPexloCodecFailed;
     }

@@ -13,9 +13,10 @@ public:
     static std::unique_ptr<JpegCompressor> Create();
     ~JpegCompressor();
 
-    // Codes width x height B,G,R,X pixels; see PexloEncodeFn for the contract.
+    // Codes width x height B,G,R,X pixels whose rows start `stride` bytes
+    // apart; see PexloEncodeStrideFn for the contract.
     int Encode(unsigned char* out, unsigned long* outLength, const unsigned char* pixels, int width,
-               int height, int quality, int subsampling);
+               int height, int stride, int quality, int subsampling);
 
 private:
     struct HandleDeleter {

@@ -19,8 +19,20 @@ PEXLO_EXPORT int Pexlo_Encode(void* handle, unsigned char* out, unsigned long* o
         return kPexloBadArgument;
     }
     return static_cast<JpegCompressor*>(handle)->Encode(out, outLength, pixels, width, height,
-                                                        quality, subsampling);
+                                                        width * 4, quality, subsampling);
 }
+
+#ifndef PEXLO_WITHOUT_STRIDE_ENTRY  // a build as modules before the entry were
+PEXLO_EXPORT int Pexlo_EncodeStride(void* handle, unsigned char* out, unsigned long* outLength,
+                                    const unsigned char* pixels, int width, int height, int stride,
+                                    int pixelBits, int quality, int subsampling) {
+    if (!handle || pixelBits != kPexloPixelBits) {
+        return kPexloBadArgument;
+    }
+    return static_cast<JpegCompressor*>(handle)->Encode(out, outLength, pixels, width, height,
+                                                        stride, quality, subsampling);
+}
+#endif
 
 PEXLO_EXPORT void Pexlo_Close(void* handle) {
     delete static_cast<JpegCompressor*>(handle);
@@ -31,3 +43,6 @@ static_assert(std::is_same_v<decltype(&Pexlo_Version), PexloVersionFn>);
 static_assert(std::is_same_v<decltype(&Pexlo_Init), PexloInitFn>);
 static_assert(std::is_same_v<decltype(&Pexlo_Encode), PexloEncodeFn>);
 static_assert(std::is_same_v<decltype(&Pexlo_Close), PexloCloseFn>);
+#ifndef PEXLO_WITHOUT_STRIDE_ENTRY
+static_assert(std::is_same_v<decltype(&Pexlo_EncodeStride), PexloEncodeStrideFn>);
+#endif

@@ -35,6 +35,12 @@ using PexloEncodeFn = int (*)(void* handle, unsigned char* out, unsigned long* o
                               int quality, int subsampling);
 // Frees the encoder; nullptr is ignored.
 using PexloCloseFn = void (*)(void* handle);
+// Optional: as Pexlo_Encode, but `stride` bytes lie between the starts of two
+// rows of `pixels` (at least width * 4), so that a rectangle of a larger
+// picture is coded where it lies, without copying it out first.
+using PexloEncodeStrideFn = int (*)(void* handle, unsigned char* out, unsigned long* outLength,
+                                    const unsigned char* pixels, int width, int height, int stride,
+                                    int pixelBits, int quality, int subsampling);
 }
 
 constexpr const char kPexloModuleName[] = "Pexlo";
@@ -42,3 +48,4 @@ constexpr const char kPexloVersionEntry[] = "Pexlo_Version";
 constexpr const char kPexloInitEntry[] = "Pexlo_Init";
 constexpr const char kPexloEncodeEntry[] = "Pexlo_Encode";
 constexpr const char kPexloCloseEntry[] = "Pexlo_Close";
+constexpr const char kPexloEncodeStrideEntry[] = "Pexlo_EncodeStride";

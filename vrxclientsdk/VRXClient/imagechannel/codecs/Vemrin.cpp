@@ -26,6 +26,14 @@ VEMRIN_EXPORT int H264_EncodeEx(void* handle, const unsigned char* pixels, unsig
     return static_cast<H264Compressor*>(handle)->Encode(pixels, out, outLength, frameType);
 }
 
+VEMRIN_EXPORT int Vemrin_EncodeI420(void* handle, const unsigned char* planes, unsigned char* out,
+                                    unsigned long* outLength, int* frameType) {
+    if (!handle) {
+        return kVemrinBadArgument;
+    }
+    return static_cast<H264Compressor*>(handle)->EncodeI420(planes, out, outLength, frameType);
+}
+
 VEMRIN_EXPORT int H264_Encode_Reconfig_Quality(void* handle, int quality) {
     if (!handle) {
         return kVemrinBadArgument;
@@ -52,3 +60,4 @@ static_assert(std::is_same_v<decltype(&H264_Encode_Reconfig_Quality), H264Encode
 static_assert(std::is_same_v<decltype(&H264_Encode_Close), H264EncodeCloseFn>);
 static_assert(std::is_same_v<decltype(&Vemrin_MeasurePsnr), VemrinMeasurePsnrFn>);
 static_assert(std::is_same_v<decltype(&Vemrin_MeasuredPsnr), VemrinMeasuredPsnrFn>);
+static_assert(std::is_same_v<decltype(&Vemrin_EncodeI420), VemrinEncodeI420Fn>);

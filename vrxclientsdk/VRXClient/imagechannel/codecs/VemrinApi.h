@@ -61,6 +61,12 @@ using H264EncodeCloseFn = void (*)(void* handle);
 // their count, and restarts the tally. Any thread.
 using VemrinMeasurePsnrFn = void (*)(int on);
 using VemrinMeasuredPsnrFn = void (*)(double* psnr, long long* pictures);
+// Optional, absent in older modules: as H264_EncodeEx, but the picture comes
+// as its 4:2:0 planes one after another, Y (width x height), then U and V
+// ((width / 2) x (height / 2) each), rows packed, as bgra_to_i420::Convert
+// makes them. Lets the caller convert the captured pixels where they lie.
+using VemrinEncodeI420Fn = int (*)(void* handle, const unsigned char* planes, unsigned char* out,
+                                   unsigned long* outLength, int* frameType);
 }
 
 constexpr const char kVemrinModuleName[] = "Vemrin";
@@ -71,3 +77,4 @@ constexpr const char kH264EncodeReconfigQualityEntry[] = "H264_Encode_Reconfig_Q
 constexpr const char kH264EncodeCloseEntry[] = "H264_Encode_Close";
 constexpr const char kVemrinMeasurePsnrEntry[] = "Vemrin_MeasurePsnr";
 constexpr const char kVemrinMeasuredPsnrEntry[] = "Vemrin_MeasuredPsnr";
+constexpr const char kVemrinEncodeI420Entry[] = "Vemrin_EncodeI420";
