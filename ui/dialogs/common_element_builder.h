@@ -12,6 +12,8 @@
 // THREADING: user-interface thread only.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +40,30 @@ struct CommonBuildContext {
     platform::ControlSet* controls;     // null: standard-control records are skipped
     std::vector<WidgetPtr<>>& widgets;  // receives the widgets in table order
     std::string userName;               // of the session ("username")
+    // The small pictures of list 1009's rows (borrowed; null: none).
+    const platform::ImageList* listImages = nullptr;
 };
+
+// The caption a skinned widget of `record` shows: the record's caption
+// translated, or what the dialog puts there instead (the creator's title
+// and message, the security word, the version, the language name...).
+// Building uses it, and so does re-reading the texts in a new language.
+std::string ElementCaption(CommonBuildContext& ctx, const LayoutElement& record);
+
+// List 1009's columns per dialog type: header string id and width.
+struct ListColumnSpec {
+    uint32_t titleStringId;
+    int width;
+};
+std::vector<ListColumnSpec> ListColumnsFor(int type);
+
+// The row pictures of list 1009: bitmaps 5098 to 5107 of the skin, 0 to 4
+// bars of a network that asks for a key, then 0 to 4 bars of an open one.
+std::unique_ptr<platform::ImageList> MakeAccessPointImages(const std::string& skinFolder);
+// The picture of an access point's row: its bars (signal 0..100 in steps
+// of 20), plus 5 for an open network (any authentication but WEP 0, WPA 3,
+// WPA2 6).
+int AccessPointImageIndex(int signal, int authentication);
 
 // Replaces the security word's "%s" (the first one only) in a catalog text:
 // the text is never used as a format, so other '%' directives stay as they

@@ -211,6 +211,9 @@ TEST_F(CommonDialogTest, PagesPresentedAsScreenshots) {
         CQKCommonDlg& d = Dialog(type);
         d.SetReceiverName("Meeting room");
         d.SetVolume(80);
+        if (type == 1) {
+            d.AllAccessPoints() = {{"Office", "", 90, 6}, {"Guest", "", 45, 1}, {"Lab", "", 10, 3}};
+        }
         CommonDialogWindow& w = Open(d);
         wm->Invalidate(w.Window());
         Pump();

@@ -4,9 +4,12 @@
 #include <thread>
 
 #include "platform/controls/edit.h"
+#include "platform/controls/image_list.h"
 #include "platform/controls/list_control.h"
+#include "platform/log.h"
 #include "platform/window/window_limits.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
+#include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/common_layout_tables.h"
 #include "ui/widgets/language_menu_hook.h"
 #include "ui/widgets/qk_text.h"
@@ -78,9 +81,15 @@ TEST_F(CommonDialogTest, StripButtonsAreOneFrameWide) {
     CommonDialogWindow& ap = Open(1);
     // A 288-pixel PNG strip of 4 frames.
     EXPECT_EQ(ap.FindWidget(10261)->GetRect().Width(), 72);
-    // Bitmap strips hold one frame's width in the record already.
+    // The profile pages' bitmap strips hold one frame's width in the record
+    // already; other bitmap strips hold the whole strip.
     CommonDialogWindow& profiles = Open(13);
     EXPECT_EQ(profiles.FindWidget(10269)->GetRect().Width(), 27);
+    CommonDialogWindow& search = Open(28);
+    EXPECT_EQ(search.FindWidget(30127)->GetRect().Width(), 85);
+    EXPECT_EQ(search.FindWidget(30128)->GetRect().Width(), 85);
+    CommonDialogWindow& notice = Open(38);
+    EXPECT_EQ(notice.FindWidget(10379)->GetRect().Width(), 13);
 }
 
 TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
@@ -124,6 +133,82 @@ TEST_F(CommonDialogTest, ReceiverListHasTheAddressInColumnZeroAndTheFirstRowSele
     ClickWidget(w, 10020);
     EXPECT_EQ(d.SelectedRow(), 0);
     EXPECT_EQ(w.EndResult(), std::optional<int>(ui::kIdOk));
+}
+
+TEST_F(CommonDialogTest, AccessPointRowsShowTheirBarsAndWhetherTheyAskForAKey) {
+    CQKCommonDlg& d = Dialog(1);
+    // signal, authentication -> picture: bars 0..4, plus 5 when open.
+    const struct {
+        const char* ssid;
+        int signal, authentication, picture;
+    } cases[] = {{"wpa2-full", 100, 6, 4},
+                 {"wpa-79", 79, 3, 3},
+                 {"wep-none", 0, 0, 0},
+                 {"open-20", 20, 1, 6},
+                 {"unknown-95", 95, -1, 9}};
+    for (const auto& c : cases) {
+        d.AllAccessPoints().push_back({c.ssid, "", c.signal, c.authentication});
+    }
+    CommonDialogWindow& w = Open(d);
+    auto* list = static_cast<platform::ListControl*>(w.FindControl(1009));
+    ASSERT_NE(list->GetImageList(), nullptr);
+    EXPECT_EQ(list->GetImageList()->Count(), 10);
+    ASSERT_EQ(list->RowCount(), 5);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(list->RowImage(row), cases[row].picture) << cases[row].ssid;
+    }
+    // The SSIDs show: dark text on the light rows (the same list without
+    // rows has only its header's text).
+    auto darkPixels = [this](CommonDialogWindow& page) {
+        wm->Invalidate(page.Window());
+        Pump();
+        const platform::Surface* shown = headless->State(page.Window())->presented.get();
+        const platform::Rect r = page.FindControl(1009)->BoundsInTopLevel();
+        int dark = 0;
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left + 20; x < r.right - 20; ++x) {
+                dark += (shown->PixelAt(x, y).value & 0xFF) < 0x60;
+            }
+        }
+        return dark;
+    };
+    EXPECT_GT(darkPixels(w), darkPixels(Open(1)) + 100);
+}
+
+TEST_F(CommonDialogTest, OpenDialogsRereadTheirTextsWhenTheLanguageChanges) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    CQKCommonDlg& d = Dialog(4);
+    d.SetChosenAuthentication(6);
+    CommonDialogWindow& security = Open(d);
+    CQKCommonDlg& r = Dialog(2);
+    r.Receivers().push_back({"Room A", "10.0.0.5"});
+    CommonDialogWindow& receivers = Open(r);
+    // A caption the page code set is the page's: it stays.
+    security.FindWidget(10264)->SetCaption("Again:");
+
+    Translator::SelectLanguage("qps_PLOC");
+    EXPECT_EQ(wm->Title(security.Window()), Translator::Translate("Pemu"));
+    EXPECT_NE(Translator::Translate("Pemu"), "Pemu");
+    EXPECT_EQ(security.FindWidget(10256)->Caption(), Translator::Translate("Network Security"));
+    EXPECT_EQ(security.FindWidget(10257)->Caption(),
+              ui::FillFirstPlaceholder(Translator::LoadString(65259), "WPA2"));
+    EXPECT_EQ(security.FindWidget(10266)->Caption(), Translator::Translate("OK"));
+    EXPECT_EQ(security.FindWidget(10264)->Caption(), "Again:");
+    EXPECT_EQ(security.FindControl(10328)->Text(), Translator::Translate("Hide characters"));
+    auto* list = static_cast<platform::ListControl*>(receivers.FindControl(1009));
+    EXPECT_EQ(list->ColumnTitle(0), Translator::LoadString(65264));
+    EXPECT_EQ(list->ColumnTitle(1), Translator::LoadString(65265));
+    EXPECT_EQ(list->Cell(0, 1), "Room A");
+
+    // And back: the English texts again.
+    Translator::SelectLanguage("");
+    EXPECT_EQ(security.FindWidget(10256)->Caption(), "Network Security");
+    EXPECT_EQ(security.FindWidget(10257)->Caption(), "Please enter the WPA2 Key");
+    EXPECT_EQ(list->ColumnTitle(0), "IP Address");
+    // A window that is gone hears nothing more.
+    windows.clear();
+    Translator::SelectLanguage("qps_PLOC");
 }
 
 TEST_F(CommonDialogTest, SecurityPageNamesTheKeyWithoutFormattingTheCatalogText) {
@@ -281,6 +366,29 @@ TEST_F(CommonDialogTest, TimersOnTheFakeClock) {
     Pump();
     EXPECT_EQ(wm->Focus(), prompt.FindControl(1005)->Window());
     wm->Destroy(prompt.Window());
+
+    // 210: the fixed Wi-Fi profile of the network the dialog holds is
+    // removed once; a failure is logged.
+    CQKCommonDlg& fixed = Dialog(2);
+    fixed.SetFixedProfileSsid("Room A");
+    CommonDialogWindow& list = Open(fixed);
+    wm->SetTimer(list.Window(), ui::kTimerFixedProfile, 100);
+    clock.Advance(300);
+    Pump();
+    EXPECT_EQ(wifi.DeletedProfiles(), (std::vector<std::string>{"Room A"}));
+    std::vector<std::string> logged;
+    platform::LogSink before =
+        platform::SetLogSink([&](platform::LogLevel, std::string_view, std::string_view text) {
+            logged.emplace_back(text);
+        });
+    wifi.SetDeleteFails(true);
+    wm->SetTimer(list.Window(), ui::kTimerFixedProfile, 100);
+    clock.Advance(100);
+    Pump();
+    platform::SetLogSink(before);
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("Room A"), std::string::npos);
+    wm->Destroy(list.Window());
 
     // 266: the language menu closes once another window is active.
     CommonDialogWindow& other = Open(10);
