@@ -246,6 +246,10 @@ void SetUpEdit(CommonBuildContext& ctx, platform::Edit& edit, const LayoutElemen
     }
     if (name == "PASSWORD") {
         edit.SetText(d.LoginCode());
+        // The first-start page draws the field's frame in its picture.
+        if (type == 35) {
+            edit.SetBorder(false);
+        }
     }
     if (name == "PROFILE_KEY" || name == "PROFILE_KEYCHECK" || (name == "PASSWORD" && type == 30)) {
         edit.SetMask(U'*');

@@ -207,7 +207,7 @@ namespace {
 
 // A few pages as the screen would show them, kept as artefacts to look at.
 TEST_F(CommonDialogTest, PagesPresentedAsScreenshots) {
-    for (int type : {1, 6, 33, 29, 28}) {
+    for (int type : {1, 6, 33, 29, 28, 35}) {
         CQKCommonDlg& d = Dialog(type);
         d.SetReceiverName("Meeting room");
         d.SetVolume(80);

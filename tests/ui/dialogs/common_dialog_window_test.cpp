@@ -92,6 +92,30 @@ TEST_F(CommonDialogTest, StripButtonsAreOneFrameWide) {
     EXPECT_EQ(notice.FindWidget(10379)->GetRect().Width(), 13);
 }
 
+TEST_F(CommonDialogTest, PasswordFieldsTakeTheEditFontAndTheFirstStartPageDropsTheFrame) {
+    // type -> frame, mask, limit of the PASSWORD edit (1005)
+    const struct {
+        int type;
+        bool border;
+        char32_t mask;
+        size_t limit;
+    } cases[] = {{30, true, U'*', 0}, {35, false, U'\u25CF', 6}, {31, true, U'\u25CF', 6}};
+    for (const auto& c : cases) {
+        CommonDialogWindow& w = Open(c.type);
+        auto* edit = dynamic_cast<platform::Edit*>(w.FindControl(1005));
+        ASSERT_NE(edit, nullptr) << c.type;
+        EXPECT_EQ(edit->HasBorder(), c.border) << c.type;
+        EXPECT_EQ(edit->Mask(), std::optional<char32_t>(c.mask)) << c.type;
+        if (c.limit != 0) {
+            EXPECT_EQ(edit->Limit(), c.limit) << c.type;
+        }
+        EXPECT_EQ(edit->Font().family, "Futura-Book") << c.type;
+        EXPECT_EQ(edit->Font().PixelSize(), 20) << c.type;
+        wm->Destroy(w.Window());
+        Pump();
+    }
+}
+
 TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
     CQKCommonDlg& d = Dialog(7);
     d.CurrentProfile().loginCode = "6049";
