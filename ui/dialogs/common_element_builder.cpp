@@ -430,6 +430,11 @@ int BuildLayoutElements(CommonBuildContext& ctx) {
     if (!GetLayoutTable(ctx.dialog.Type(), table)) {
         return -1;
     }
+    BuildLayoutElements(ctx, table);
+    return 0;
+}
+
+void BuildLayoutElements(CommonBuildContext& ctx, std::span<const LayoutElement> table) {
     for (const LayoutElement& record : table) {
         const std::string cls = record.ClassName();
         if (cls == "CQKText") {
@@ -448,7 +453,6 @@ int BuildLayoutElements(CommonBuildContext& ctx) {
         }
         // Any other class makes nothing.
     }
-    return 0;
 }
 
 }  // namespace ui

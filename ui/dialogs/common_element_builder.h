@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,5 +81,7 @@ bool RussianCatalogue(WidgetHost& host);
 // Builds the page of ctx.dialog's type. Returns 0, or -1 when the type has
 // no table (nothing is built).
 int BuildLayoutElements(CommonBuildContext& ctx);
+// Builds the records of `table` in its order (the type's table, or another).
+void BuildLayoutElements(CommonBuildContext& ctx, std::span<const LayoutElement> table);
 
 }  // namespace ui

@@ -116,6 +116,62 @@ TEST_F(CommonDialogTest, PasswordFieldsTakeTheEditFontAndTheFirstStartPageDropsT
     }
 }
 
+// A widget host on an open dialog's window that records every text asked
+// for and makes "Cancel" long.
+class RecordingTextHost final : public ui::WidgetHost {
+public:
+    explicit RecordingTextHost(CommonDialogWindow& on) : m_on(on) {}
+    platform::WindowId Window() const override { return m_on.Window(); }
+    platform::Surface* BackBuffer() override { return m_on.BackBuffer(); }
+    platform::ControlSet* Controls() override { return nullptr; }
+    ui::SkinImages* Skin() override { return m_on.Skin(); }
+    std::string TranslateText(std::string_view english) override {
+        asked.emplace_back(english);
+        return english == "Cancel" ? "Abbrechen und verwerfen" : std::string(english);
+    }
+    std::vector<std::string> asked;
+
+private:
+    CommonDialogWindow& m_on;
+};
+
+TEST_F(CommonDialogTest, BuilderSkipsUnknownClassesLooksUpNoEmptyCaptionAndWidensALongCancel) {
+    CQKCommonDlg& d = Dialog(14);
+    CommonDialogWindow& page = Open(d);
+    std::vector<ui::LayoutElement> table;
+    ASSERT_TRUE(ui::GetLayoutTable(14, table));
+    // The cancel button and the key label without its caption.
+    std::vector<ui::LayoutElement> picked;
+    for (const ui::LayoutElement& e : table) {
+        if (e.id == 10253 || e.id == 10251) {
+            picked.push_back(e);
+        }
+    }
+    ASSERT_EQ(picked.size(), 2u);
+    for (ui::LayoutElement& e : picked) {
+        if (e.id == 10251) {
+            std::fill(std::begin(e.text), std::end(e.text), u'\0');
+        }
+    }
+    ui::LayoutElement unknown = picked[0];
+    std::copy_n(u"CQKGauge", 9, unknown.className);
+    unknown.id = 40001;
+    picked.insert(picked.begin(), unknown);
+
+    RecordingTextHost host(page);
+    std::vector<ui::WidgetPtr<>> widgets;
+    ui::CommonBuildContext ctx{d, host, nullptr, widgets, ""};
+    ui::BuildLayoutElements(ctx, picked);
+    ASSERT_EQ(widgets.size(), 2u);  // the unknown class made nothing
+    for (const std::string& text : host.asked) {
+        EXPECT_FALSE(text.empty());
+    }
+    // A cancel caption over 11 characters takes the wide picture, 112 wide.
+    ui::CQKin* cancel = widgets[0]->ControlId() == 10253 ? widgets[0].get() : widgets[1].get();
+    EXPECT_EQ(cancel->Caption(), "Abbrechen und verwerfen");
+    EXPECT_EQ(cancel->GetRect().Width(), 112);
+}
+
 TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
     CQKCommonDlg& d = Dialog(7);
     d.CurrentProfile().loginCode = "6049";
