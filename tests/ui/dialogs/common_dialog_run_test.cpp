@@ -171,6 +171,23 @@ TEST_F(TvExpandTest, EditsClampToTheMaximumAndMoveTheirSliders) {
     EXPECT_EQ(w.HorizontalSlider()->Pos(), 0);  // not a number: 0
 }
 
+TEST_F(TvExpandTest, ANewLanguageRetitlesTheOpenDialogAndItsTexts) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    ui::CTVExpandDlg d;
+    ui::TvExpandWindow& w = Open(d);
+    Translator::SelectLanguage("qps_PLOC");
+    EXPECT_EQ(wm->Title(w.Window()), Translator::LoadString(65343));
+    EXPECT_NE(Translator::LoadString(65343), "TV Offset Compensation");
+    // string id of each control's text
+    for (auto [id, text] : {std::pair{1u, 65365u}, {2u, 65206u}, {179u, 65367u}, {183u, 65364u}}) {
+        EXPECT_EQ(w.Controls()->Find(id)->Text(), Translator::LoadString(text)) << id;
+    }
+    Translator::SelectLanguage("");
+    EXPECT_EQ(wm->Title(w.Window()), "TV Offset Compensation");
+    EXPECT_EQ(w.Controls()->Find(1)->Text(), "Apply");
+}
+
 TEST_F(TvExpandTest, ApplyReturnsTheSliderPositionsAndCloseReturnsNothing) {
     ui::WindowDialogRunner real;
     ui::CTVExpandDlg apply;
