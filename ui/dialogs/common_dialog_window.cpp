@@ -342,13 +342,19 @@ void CommonDialogWindow::RereadTexts() {
             continue;
         }
         auto built = m_builtCaptions.find(widget);
-        if (built == m_builtCaptions.end() || built->second != widget->Caption()) {
-            continue;  // the page code has put its own text there
+        if (built != m_builtCaptions.end() && built->second == widget->Caption()) {
+            // (Otherwise the page code has put its own text there.)
+            built->second = ElementCaption(ctx, record);
+            widget->SetCaption(built->second);
+            widget->SetTooltipText(record.tooltip != 0 ? LoadTranslatedString(record.tooltip)
+                                                       : std::string());
         }
-        built->second = ElementCaption(ctx, record);
-        widget->SetCaption(built->second);
-        widget->SetTooltipText(record.tooltip != 0 ? LoadTranslatedString(record.tooltip)
-                                                   : std::string());
+        if (record.id == 10203 || record.id == 10253) {
+            // Their size and picture follow the language.
+            const ButtonLook look = LookOfButton(ctx, record, widget->Caption());
+            widget->SetRect(look.rect);
+            ChangeButtonPicture(*widget, look);
+        }
     }
     if (m_controls) {
         if (const appres::DialogTemplate* t = appres::DialogTemplates::Find(146)) {

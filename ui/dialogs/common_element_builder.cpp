@@ -163,34 +163,14 @@ void BuildButton(CommonBuildContext& ctx, const LayoutElement& record) {
     button->SetTopLevel(true);
     ApplyLayoutElement(*button, record, &ctx.host);
     button->SetFontFamily(d.Environment().fontName);
-    LayoutElement r = record;
-    // A strip's record holds the whole strip; the button is one frame.
-    platform::Rect rect = record.Rect();
-    if (record.frames > 1 && !RecordHoldsOneFrame(record)) {
-        rect.right = rect.left + record.w / static_cast<int>(record.frames);
-    }
-    int resource = static_cast<int>(record.resourceId);
     const uint32_t id = record.id;
     if (d.Type() == 27 && id >= 30176 && id <= 30179) {
         button->SetVisibleFlag(id - 30176 < d.Receivers().size());
     }
-    if (id == 30188) {
-        resource = d.TurnOffAudio() ? 5218 : 5217;
-    } else if (id == 30226) {
-        resource = d.TurnOffVsync() ? 5218 : 5217;
-    }
-    if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
-        rect.left -= 30;
-    }
     button->SetCaption(ElementCaption(ctx, record));
-    if (id == 10253 && Utf8Length(button->Caption()) > 11) {
-        // Long translations of "Cancel" take the wider button picture.
-        resource = 5171;
-        r.w = 448;
-        rect.right = rect.left + 112;
-    }
-    button->SetRect(rect);
-    if (CreateWithPicture(*button, r, resource)) {
+    const ButtonLook look = LookOfButton(ctx, record, button->Caption());
+    button->SetRect(look.rect);
+    if (CreateWithPicture(*button, look.picture, look.resource)) {
         ctx.widgets.push_back(std::move(button));
     }
 }
@@ -369,6 +349,50 @@ std::string ElementCaption(CommonBuildContext& ctx, const LayoutElement& record)
         return d.UpdateIsNewer() ? d.DownloadText() : ctx.host.TranslateText("OK");
     }
     return caption;
+}
+
+ButtonLook LookOfButton(CommonBuildContext& ctx, const LayoutElement& record,
+                        const std::string& caption) {
+    CQKCommonDlg& d = ctx.dialog;
+    ButtonLook look{record.Rect(), record, static_cast<int>(record.resourceId)};
+    // A strip's record holds the whole strip; the button is one frame.
+    if (record.frames > 1 && !RecordHoldsOneFrame(record)) {
+        look.rect.right = look.rect.left + record.w / static_cast<int>(record.frames);
+    }
+    const uint32_t id = record.id;
+    if (id == 30188) {
+        look.resource = d.TurnOffAudio() ? 5218 : 5217;
+    } else if (id == 30226) {
+        look.resource = d.TurnOffVsync() ? 5218 : 5217;
+    }
+    if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
+        look.rect.left -= 30;
+    }
+    if (id == 10253 && Utf8Length(caption) > 11) {
+        // Long translations of "Cancel" take the wider button picture: a
+        // PNG strip of four 112-pixel frames.
+        look.resource = 5171;
+        std::fill(std::begin(look.picture.resourceType), std::end(look.picture.resourceType),
+                  u'\0');
+        std::copy_n(u"PNG", 3, look.picture.resourceType);
+        look.picture.w = 448;
+        look.rect.right = look.rect.left + 112;
+    }
+    return look;
+}
+
+void ChangeButtonPicture(CQKin& button, const ButtonLook& look) {
+    if (look.picture.LoadsPng()) {
+        button.SetPngSize(look.picture.w, look.picture.h);
+        button.SetPngFlag(button.ChangePngImage(look.resource));
+        return;
+    }
+    button.SetPngFlag(false);
+    if (look.resource != 0) {
+        button.LoadBitmapResource(look.resource);
+    } else {
+        button.ClearImage();
+    }
 }
 
 std::vector<ListColumnSpec> ListColumnsFor(int type) {

@@ -51,6 +51,22 @@ struct CommonBuildContext {
 // Building uses it, and so does re-reading the texts in a new language.
 std::string ElementCaption(CommonBuildContext& ctx, const LayoutElement& record);
 
+// Where a skinned button of `record` with `caption` lies and which picture
+// it shows: one frame of its strip, the Russian catalogue's wider CONFIRM of
+// the password prompts, the wide picture of a long "Cancel", the switch
+// pictures. `picture` is the record the picture is loaded by (its type and
+// strip size).
+struct ButtonLook {
+    platform::Rect rect;
+    LayoutElement picture;
+    int resource;
+};
+ButtonLook LookOfButton(CommonBuildContext& ctx, const LayoutElement& record,
+                        const std::string& caption);
+
+// Gives a built button the picture of `look` (a new language).
+void ChangeButtonPicture(CQKin& button, const ButtonLook& look);
+
 // List 1009's columns per dialog type: header string id and width.
 struct ListColumnSpec {
     uint32_t titleStringId;

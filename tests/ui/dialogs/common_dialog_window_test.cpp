@@ -170,6 +170,7 @@ TEST_F(CommonDialogTest, BuilderSkipsUnknownClassesLooksUpNoEmptyCaptionAndWiden
     ui::CQKin* cancel = widgets[0]->ControlId() == 10253 ? widgets[0].get() : widgets[1].get();
     EXPECT_EQ(cancel->Caption(), "Abbrechen und verwerfen");
     EXPECT_EQ(cancel->GetRect().Width(), 112);
+    EXPECT_TRUE(cancel->PngFlag());  // the wide picture is a PNG strip
 }
 
 TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
@@ -308,6 +309,12 @@ TEST_F(CommonDialogTest, RussianCatalogueWidensTheConfirmButtonButNotTheCancelPi
     const Rect wide = russian.FindWidget(10203)->GetRect();
     EXPECT_EQ(wide.left, plain.left - 30);
     EXPECT_EQ(wide.Width(), plain.Width() + 30);
+    // The prompt that was open when the language changed widened too, and
+    // narrows again with English.
+    EXPECT_EQ(english.FindWidget(10203)->GetRect(), wide);
+    appres::Translator::SelectLanguage("");
+    EXPECT_EQ(russian.FindWidget(10203)->GetRect(), plain);
+    appres::Translator::SelectLanguage("ru_RU");
     // "Cancel" in Russian is 6 characters (12 bytes): the normal picture.
     CommonDialogWindow& profile = Open(14);
     ui::CQKin* cancel = profile.FindWidget(10253);
