@@ -12,6 +12,7 @@
 #include "ui/dialogs/access_point_scan.h"
 #include "ui/dialogs/ctv_expand_dlg.h"
 #include "ui/dialogs/tv_expand_window.h"
+#include "ui/widgets/widget_events.h"
 
 namespace dialogtest {
 namespace {
@@ -224,14 +225,20 @@ namespace {
 
 // A few pages as the screen would show them, kept as artefacts to look at.
 TEST_F(CommonDialogTest, PagesPresentedAsScreenshots) {
-    for (int type : {1, 6, 33, 29, 28, 35}) {
+    for (int type : {1, 6, 33, 29, 28, 35, 27}) {
         CQKCommonDlg& d = Dialog(type);
         d.SetReceiverName("Meeting room");
         d.SetVolume(80);
         if (type == 1) {
             d.AllAccessPoints() = {{"Office", "", 90, 6}, {"Guest", "", 45, 1}, {"Lab", "", 10, 3}};
         }
+        if (type == 27) {
+            d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+        }
         CommonDialogWindow& w = Open(d);
+        if (type == 27) {
+            w.OnItemClicked(*w.FindWidget(30177), ui::kEventHover);  // the pointer on Room B
+        }
         wm->Invalidate(w.Window());
         Pump();
         const platform::HeadlessBackend::TopLevelState* state = headless->State(w.Window());

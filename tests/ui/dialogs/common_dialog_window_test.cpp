@@ -1,6 +1,7 @@
 // The common dialog's window on the headless backend: placement, the built
 // elements, drawing, keys, clicks, timers on the fake clock, the language
 // menu and events from other threads.
+#include <algorithm>
 #include <thread>
 
 #include "platform/controls/edit.h"
@@ -13,6 +14,7 @@
 #include "ui/dialogs/common_layout_tables.h"
 #include "ui/widgets/language_menu_hook.h"
 #include "ui/widgets/qk_text.h"
+#include "ui/widgets/widget_events.h"
 
 namespace dialogtest {
 namespace {
@@ -575,6 +577,25 @@ TEST_F(CommonDialogTest, SearchPageDotsLightInTurn) {
             EXPECT_EQ(dot->PngHolder().Get() == lit, i == step) << "step " << step << " dot " << i;
         }
     }
+}
+
+TEST_F(CommonDialogTest, ReceiverTilesLightWhileThePointerIsOverThem) {
+    CQKCommonDlg& d = Dialog(27);
+    d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+    CommonDialogWindow& w = Open(d);
+    ui::CQKin* tile = w.FindWidget(30177);
+    ASSERT_NE(tile, nullptr);
+    const platform::Image* selected = skin->Png(5204).get();
+    const platform::Image* frame = skin->Png(5205).get();
+    ASSERT_NE(selected, nullptr);
+    w.OnItemClicked(*tile, ui::kEventHover);
+    EXPECT_EQ(tile->PngHolder().Get(), selected);
+    EXPECT_TRUE(tile->VisibleFlag());
+    w.OnItemClicked(*tile, ui::kEventLeave);
+    EXPECT_EQ(tile->PngHolder().Get(), frame);
+    const auto calls = pages.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 67108864 30177"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 134217728 30177"), 1);
 }
 
 }  // namespace
