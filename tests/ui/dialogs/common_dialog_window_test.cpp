@@ -9,6 +9,7 @@
 #include "platform/controls/list_control.h"
 #include "platform/log.h"
 #include "platform/window/window_limits.h"
+#include "tests/ui/dialogs/caption_check.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
 #include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/common_layout_tables.h"
@@ -596,6 +597,25 @@ TEST_F(CommonDialogTest, ReceiverTilesLightWhileThePointerIsOverThem) {
     const auto calls = pages.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 67108864 30177"), 1);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 134217728 30177"), 1);
+}
+
+TEST_F(CommonDialogTest, EveryPageShowsItsCaptionsWholeInTheWidestCatalogue) {
+    ASSERT_TRUE(appres::Translator::Bind(PEMU_SKIN_DIR));
+    appres::Translator::SelectLanguage("qps_PLOC");
+    for (int type = 1; type <= 39; ++type) {
+        std::vector<ui::LayoutElement> table;
+        if (!ui::GetLayoutTable(type, table)) {
+            continue;
+        }
+        CQKCommonDlg& d = Dialog(type);
+        d.SetTitleText("Warning");
+        d.SetMessageText("The security keys entered are not identical. Please check again.");
+        d.SetReceiverName("Meeting room");
+        CommonDialogWindow& w = Open(d);
+        ui::ExpectCaptionsWhole(w, *wm->GetRect(w.Window()), "type " + std::to_string(type));
+        wm->Destroy(w.Window());
+        Pump();
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "app/res/translator.h"
 #include "platform/window/window_handler.h"
+#include "tests/ui/dialogs/caption_check.h"
 #include "tests/ui/dialogs/recording_page_operations.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/common_dialog_window.h"
@@ -145,32 +146,6 @@ protected:
         }
         return mismatches;
     }
-
-    // Every caption of `w` shows whole at the size it is drawn: on one line, or
-    // wrapped, inside its box and the window; buttons on one line.
-    void ExpectCaptionsWhole(CommonDialogWindow& w) {
-        const Rect window = *wm->GetRect(w.Window());
-        for (const WidgetPtr<>& widget : w.Widgets()) {
-            if (widget->Caption().empty()) {
-                continue;
-            }
-            const bool text = widget->ClassNameText() == "CQKText";
-            Rect box = (text ? widget->VisibleArea() : widget->GetRect())
-                           .Intersect(Rect{0, 0, window.Width(), window.Height()});
-            const int size = widget->TextSize();
-            const std::string& family = widget->FontFamily();
-            const platform::Size line = MeasureTextExtent(widget->Caption(), family, size);
-            bool whole = line.width <= box.Width() && line.height <= box.Height();
-            if (!whole && text) {
-                const platform::Size wrapped =
-                    MeasureTextExtent(widget->Caption(), family, size, box.Width());
-                whole = wrapped.width <= box.Width() && wrapped.height <= box.Height();
-            }
-            EXPECT_TRUE(whole) << widget->ElementName() << " \"" << widget->Caption() << "\" at "
-                               << size << " px: " << line.width << " x " << line.height << " in "
-                               << box.Width() << " x " << box.Height();
-        }
-    }
 };
 
 TEST_F(CommonDialogX11Test, MessageBoxMapsCentredShowsItsDrawingAndOkEndsIt) {
@@ -215,7 +190,7 @@ TEST_F(CommonDialogX11Test, SearchPageShowsEveryCaptionWholeAndRereadsThemInANew
     std::unique_ptr<platform::Surface> shot;
     EXPECT_EQ(ShownAsDrawn(w, "common_dialog_type28_x11.png", shot), 0);
     EXPECT_EQ(w.FindWidget(30127)->Caption(), "TROUBLESHOOT");
-    ExpectCaptionsWhole(w);
+    ExpectCaptionsWhole(w, *wm->GetRect(w.Window()));
 
     // The language changes while the page is open: it shows the new texts,
     // whole as well.
@@ -223,7 +198,7 @@ TEST_F(CommonDialogX11Test, SearchPageShowsEveryCaptionWholeAndRereadsThemInANew
     EXPECT_EQ(w.FindWidget(30127)->Caption(), "⟦TRÓÚBLÉSHÓÓT⟧");
     EXPECT_EQ(w.FindWidget(30160)->Caption(), "⟦LÓÓKÍNG FÓR PÉMÚ⟧");
     EXPECT_EQ(ShownAsDrawn(w, "common_dialog_type28_x11_pseudo.png", shot), 0);
-    ExpectCaptionsWhole(w);
+    ExpectCaptionsWhole(w, *wm->GetRect(w.Window()));
     appres::Translator::SelectLanguage("");
     appres::Translator::ResetForTest();
 }
