@@ -349,7 +349,7 @@ void CommonDialogWindow::RereadTexts() {
             widget->SetTooltipText(record.tooltip != 0 ? LoadTranslatedString(record.tooltip)
                                                        : std::string());
         }
-        if (record.id == 10203 || record.id == 10253) {
+        if ((record.id == 10203 || record.id == 10253) && record.ClassName() == "CQKButton") {
             // Their size and picture follow the language.
             const ButtonLook look = LookOfButton(ctx, record, widget->Caption());
             widget->SetRect(look.rect);
