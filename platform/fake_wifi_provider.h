@@ -2,11 +2,12 @@
 //
 // Block() makes the next listings wait until Release(), so that a test can
 // act while a scan is running (a second refresh, a quit); Calls() counts the
-// listings begun.
+// listings begun; DeletedProfiles() lists the fixed profiles removed.
 #pragma once
 
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/wifi_provider.h"
@@ -25,6 +26,21 @@ public:
         m_changed.wait(lock, [this] { return !m_blocked; });
         out = m_points;
         return true;
+    }
+
+    // Records the SSID; true unless SetDeleteFails(true).
+    bool DeleteFixedProfile(const std::string& ssid) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_deleted.push_back(ssid);
+        return !m_deleteFails;
+    }
+    std::vector<std::string> DeletedProfiles() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_deleted;
+    }
+    void SetDeleteFails(bool fails) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_deleteFails = fails;
     }
 
     void SetPoints(std::vector<WifiAccessPoint> points) {
@@ -56,6 +72,8 @@ private:
     std::vector<WifiAccessPoint> m_points;
     bool m_blocked = false;
     int m_calls = 0;
+    std::vector<std::string> m_deleted;
+    bool m_deleteFails = false;
 };
 
 }  // namespace platform

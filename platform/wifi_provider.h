@@ -27,6 +27,13 @@ public:
     // Replaces `out` with the visible access points, in the provider's
     // order. False when the list could not be had (`out` is then empty).
     virtual bool ListAccessPoints(std::vector<WifiAccessPoint>& out) = 0;
+    // Removes the fixed profile the program keeps for network `ssid` (made
+    // with the provider's own fixed key). False when there was none or it
+    // could not be removed; providers without such profiles remove nothing.
+    virtual bool DeleteFixedProfile(const std::string& ssid) {
+        (void)ssid;
+        return false;
+    }
 };
 
 }  // namespace platform

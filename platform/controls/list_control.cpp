@@ -38,6 +38,20 @@ int ListControl::InsertColumn(int index, std::string title, int width) {
     return index;
 }
 
+bool ListControl::SetColumnTitle(int index, std::string title) {
+    if (index < 0 || index >= ColumnCount()) {
+        return false;
+    }
+    m_columns[static_cast<size_t>(index)].title = std::move(title);
+    Redraw();
+    return true;
+}
+
+std::string ListControl::ColumnTitle(int index) const {
+    return index >= 0 && index < ColumnCount() ? m_columns[static_cast<size_t>(index)].title
+                                               : std::string();
+}
+
 bool ListControl::DeleteColumn(int index) {
     if (index < 0 || index >= ColumnCount()) {
         return false;
@@ -85,6 +99,10 @@ std::string ListControl::Cell(int row, int column) const {
     const std::vector<std::string>& cells = m_rows[static_cast<size_t>(row)].cells;
     return column < static_cast<int>(cells.size()) ? cells[static_cast<size_t>(column)]
                                                    : std::string();
+}
+
+int ListControl::RowImage(int row) const {
+    return row >= 0 && row < RowCount() ? m_rows[static_cast<size_t>(row)].image : -1;
 }
 
 bool ListControl::SetRowImage(int row, int image) {

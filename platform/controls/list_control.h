@@ -36,6 +36,9 @@ public:
     int InsertColumn(int index, std::string title, int width);
     bool DeleteColumn(int index);
     int ColumnCount() const { return static_cast<int>(m_columns.size()); }
+    // Renames a column (a new language); false for no such column.
+    bool SetColumnTitle(int index, std::string title);
+    std::string ColumnTitle(int index) const;
 
     // Rows. InsertRow returns the index it got (clamped to the end); the
     // selection keeps its row.
@@ -43,6 +46,7 @@ public:
     bool SetCell(int row, int column, std::string text);
     std::string Cell(int row, int column) const;
     bool SetRowImage(int row, int image);
+    int RowImage(int row) const;  // -1: none, or no such row
     bool DeleteRow(int index);
     void DeleteAllRows();
     int RowCount() const { return static_cast<int>(m_rows.size()); }
@@ -55,6 +59,7 @@ public:
 
     // Borrowed: must outlive the list or be replaced. Null: no pictures.
     void SetImageList(const ImageList* images);
+    const ImageList* GetImageList() const { return m_images; }
     void SetColours(ColorRef background, ColorRef text);
 
     void Paint(Painter& painter, const Rect& bounds) override;

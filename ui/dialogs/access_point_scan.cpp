@@ -2,6 +2,7 @@
 
 #include "platform/controls/list_control.h"
 #include "platform/window/window_manager.h"
+#include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/cqk_common_dlg.h"
 
 namespace ui {
@@ -38,7 +39,8 @@ int RefillAccessPointList(CQKCommonDlg& dialog, platform::ListControl* list, boo
         }
         shown.push_back(ap);
         if (list) {
-            list->InsertRow(list->RowCount(), ap.ssid, 0);
+            list->InsertRow(list->RowCount(), ap.ssid,
+                            AccessPointImageIndex(ap.signal, ap.authentication));
         }
     }
     return static_cast<int>(shown.size());

@@ -63,7 +63,13 @@ void CommonDialogWindow::OnPointerEvent(CQKin& widget, uint32_t flags) {
         if (PageOperations* pages = m_dialog.Environment().pages) {
             pages->OnTileHover(m_dialog, flags, id);
         }
-        widget.LoadBitmapResource(flags == kEventHover ? 5204 : 5205);
+        // The tiles are PNG widgets: the picture they show is their PNG.
+        const int picture = flags == kEventHover ? 5204 : 5205;
+        if (widget.PngFlag()) {
+            widget.ChangePngImage(picture);
+        } else {
+            widget.LoadBitmapResource(picture);
+        }
         if (flags == kEventHover) {
             widget.SetVisibleFlag(true);
         }

@@ -10,11 +10,15 @@
 #include "app/res/translator.h"
 #include "platform/controls/control_notices.h"
 #include "platform/controls/edit.h"
+#include "platform/controls/image_list.h"
 #include "platform/controls/ip_address_control.h"
 #include "platform/controls/list_control.h"
 #include "platform/draw/painter.h"
+#include "platform/log.h"
+#include "platform/wifi_provider.h"
 #include "platform/window/window_limits.h"
 #include "platform/window/window_manager.h"
+#include "ui/dialogs/common_caption_fit.h"
 #include "ui/dialogs/common_dialog_placement.h"
 #include "ui/dialogs/common_dispatch.h"
 #include "ui/dialogs/common_element_builder.h"
@@ -22,9 +26,12 @@
 #include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/dialogs/main_window_services.h"
 #include "ui/dialogs/page_operations.h"
+#include "ui/widgets/drawing_functions.h"
 #include "ui/widgets/language_menu_hook.h"
 #include "ui/widgets/qk_button.h"
 #include "ui/widgets/qk_list_view.h"
+#include "ui/widgets/qk_text.h"
+#include "ui/widgets/skin_images.h"
 #include "ui/widgets/template_controls.h"
 #include "ui/widgets/wnd_shadow.h"
 
@@ -41,6 +48,8 @@ constexpr uint32_t kHideCharsId = 10328;
 // The program's blue of outlines and separator lines, and the prompt frames.
 constexpr platform::ColorRef kOutlineColour{0xBC6B1A};
 constexpr platform::ColorRef kFrameColour{0xA97300};
+// Room a button keeps between its caption and each side.
+constexpr int kCaptionSidePadding = 3;
 
 std::string Translate(const std::string& english) {
     return appres::Translator::Translate(english);
@@ -55,6 +64,7 @@ bool IsPromptType(int type) {
 CommonDialogWindow::CommonDialogWindow(CQKCommonDlg& dialog) : m_dialog(dialog) {}
 
 CommonDialogWindow::~CommonDialogWindow() {
+    m_languageWatch.Reset();
     if (m_selfCheck.joinable()) {
         m_selfCheck.join();
     }
@@ -64,6 +74,7 @@ CommonDialogWindow::~CommonDialogWindow() {
     m_widgets.clear();
     m_shadow.reset();
     m_controls.reset();
+    m_listImages.reset();
     if (m_wm && platform::WindowManager::Current() == m_wm && m_wm->IsAlive(m_window)) {
         m_wm->Destroy(m_window);
     }
@@ -178,8 +189,16 @@ bool CommonDialogWindow::Create() {
         user = std::getenv("USER");
     }
     m_dialog.SetUserName(user ? user : "");
-    CommonBuildContext ctx{m_dialog, *this, m_controls.get(), m_widgets, m_dialog.UserName()};
+    if (!m_listImages && m_dialog.Environment().skin) {
+        m_listImages = MakeAccessPointImages(m_dialog.Environment().skin->Folder());
+    }
+    CommonBuildContext ctx{
+        m_dialog, *this, m_controls.get(), m_widgets, m_dialog.UserName(), m_listImages.get()};
     BuildLayoutElements(ctx);
+    for (const WidgetPtr<>& w : m_widgets) {
+        m_builtCaptions[w.get()] = w->Caption();
+    }
+    m_languageWatch = appres::Translator::OnLanguageChanged([this] { RereadTexts(); });
 
     PageOperations* pages = m_dialog.Environment().pages;
     if (pages) {
@@ -269,6 +288,103 @@ std::string CommonDialogWindow::ControlText(uint32_t id) const {
     return c ? c->Text() : std::string();
 }
 
+void CommonDialogWindow::FitCaption(CQKin& widget) {
+    const std::string& cls = widget.ClassNameText();
+    const bool text = cls == "CQKText";
+    if (!text && cls != "CQKButton") {
+        return;
+    }
+    Rect box = text ? widget.VisibleArea() : widget.GetRect();
+    if (auto window = m_wm ? m_wm->GetRect(m_window) : std::nullopt) {
+        box = box.Intersect(Rect{0, 0, window->Width(), window->Height()});
+    }
+    FittedCaption& fitted = m_fitted[&widget];
+    if (fitted.styleSize == 0) {
+        fitted.styleSize = widget.TextSize();
+    } else if (fitted.caption == widget.Caption() && fitted.box == box) {
+        return;
+    }
+    fitted.caption = widget.Caption();
+    fitted.box = box;
+    CaptionBox room{{box.Width(), box.Height()}, false};
+    if (text) {
+        const uint8_t flags = static_cast<CQKText&>(widget).FormatFlags();
+        room.singleLine = (flags & kTextEllipsis) != 0 && (flags & kTextWrap) == 0;
+    } else {
+        // Buttons keep a little room at the sides; the language entries
+        // start after their indent.
+        const uint32_t id = widget.ControlId();
+        const bool entry = id == 20236 || (id >= 20238 && id <= 20247);
+        room.oneLineFirst = true;
+        room.size.width -= entry ? kCaptionSidePadding + 5 : 2 * kCaptionSidePadding;
+    }
+    const std::string family = widget.FontFamily();
+    widget.SetTextSize(
+        FittingCaptionSize(fitted.caption, fitted.styleSize, room,
+                           [&family](std::string_view caption, int size, int maxWidth) {
+                               return MeasureTextExtent(caption, family, size, maxWidth);
+                           }));
+}
+
+void CommonDialogWindow::RereadTexts() {
+    if (!m_wm || !m_window || !m_wm->IsAlive(m_window)) {
+        return;
+    }
+    const int type = m_dialog.Type();
+    m_wm->SetTitle(m_window, CommonDialogTitle(type, &Translate));
+    CommonBuildContext ctx{
+        m_dialog, *this, m_controls.get(), m_widgets, m_dialog.UserName(), m_listImages.get()};
+    std::vector<LayoutElement> table;
+    GetLayoutTable(type, table);
+    for (const LayoutElement& record : table) {
+        CQKin* widget = FindWidget(record.id);
+        if (!widget || widget->ElementName() != record.Name()) {
+            continue;
+        }
+        auto built = m_builtCaptions.find(widget);
+        if (built != m_builtCaptions.end() && built->second == widget->Caption()) {
+            // (Otherwise the page code has put its own text there.)
+            built->second = ElementCaption(ctx, record);
+            widget->SetCaption(built->second);
+            widget->SetTooltipText(record.tooltip != 0 ? LoadTranslatedString(record.tooltip)
+                                                       : std::string());
+        }
+        if ((record.id == 10203 || record.id == 10253) && record.ClassName() == "CQKButton") {
+            // Their size and picture follow the language.
+            const ButtonLook look = LookOfButton(ctx, record, widget->Caption());
+            widget->SetRect(look.rect);
+            ChangeButtonPicture(*widget, look);
+        }
+    }
+    if (m_controls) {
+        if (const appres::DialogTemplate* t = appres::DialogTemplates::Find(146)) {
+            for (const appres::DialogControl& entry : t->controls) {
+                platform::Control* control = m_controls->Find(entry.id);
+                if (!control || (control->Kind() != platform::ControlKind::kButton &&
+                                 control->Kind() != platform::ControlKind::kStatic)) {
+                    continue;
+                }
+                std::string caption = entry.textStringId ? LoadTranslatedString(entry.textStringId)
+                                                         : TranslateText(entry.text);
+                for (const LayoutElement& record : table) {
+                    if (record.id == entry.id && !record.Text().empty()) {
+                        caption = TranslateText(record.Text());
+                    }
+                }
+                control->SetText(caption);
+            }
+        }
+        if (auto* list = m_controls->Get<platform::ListControl>(kListId)) {
+            int column = 0;
+            for (const ListColumnSpec& spec : ListColumnsFor(type)) {
+                list->SetColumnTitle(column++, LoadTranslatedString(spec.titleStringId));
+            }
+        }
+    }
+    DrawElements();
+    m_wm->Invalidate(m_window);
+}
+
 void CommonDialogWindow::DrawElements() {
     if (!m_back) {
         return;
@@ -276,6 +392,7 @@ void CommonDialogWindow::DrawElements() {
     const int type = m_dialog.Type();
     for (const WidgetPtr<>& w : m_widgets) {
         const uint32_t id = w->ControlId();
+        FitCaption(*w);
         if (id == 30204) {
             w->SetVisibleFlag(m_dialog.MaskShown());
         }
@@ -644,6 +761,10 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             m_wm->KillTimer(m_window, id);
             EndDialog(kIdCancel);
             break;
+        case kTimerFixedProfile:
+            m_wm->KillTimer(m_window, id);
+            DeleteFixedProfile();
+            break;
         case kTimerSelectionReset:
             m_wm->KillTimer(m_window, id);
             m_hasSelection = false;
@@ -676,6 +797,18 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             break;
         default:
             break;
+    }
+}
+
+void CommonDialogWindow::DeleteFixedProfile() {
+    const std::string& ssid = m_dialog.FixedProfileSsid();
+    platform::WifiProvider* wifi = m_dialog.Environment().wifi;
+    if (ssid.empty()) {
+        return;
+    }
+    if (!wifi || !wifi->DeleteFixedProfile(ssid)) {
+        platform::Log(platform::LogLevel::kWarning, "dialog",
+                      "the fixed Wi-Fi profile of \"%s\" could not be removed", ssid.c_str());
     }
 }
 

@@ -20,7 +20,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
+
+#include "app/res/translator.h"
 
 #include "platform/controls/control_set.h"
 #include "platform/draw/surface.h"
@@ -31,8 +34,9 @@
 #include "ui/widgets/widget_host.h"
 
 namespace platform {
+class ImageList;
 class WindowManager;
-}
+}  // namespace platform
 
 namespace ui {
 
@@ -48,6 +52,7 @@ inline constexpr uint32_t kTimerDots = 252;            // type 28: progress dots
 inline constexpr uint32_t kTimerPromptFocus = 264;     // types 6, 32: focus to edit 1005
 inline constexpr uint32_t kTimerLanguageMenu = 266;    // type 39: close when left
 inline constexpr uint32_t kTimerCancel = 215;          // page code: cancel
+inline constexpr uint32_t kTimerFixedProfile = 210;    // page code: remove a fixed Wi-Fi profile
 
 // Commands the dialog window takes.
 inline constexpr uint32_t kCommandCheckResult = 1035;      // param: 0, 1 or 2
@@ -95,7 +100,15 @@ public:
     int DotStep() const { return m_dotStep; }
     // Draws every widget into the back buffer in creation order, with the
     // elements' own additions (outlines, frames, the volume bar's width).
+    // A caption that does not fit its box is drawn smaller first
+    // (common_caption_fit.h).
     void DrawElements();
+    // Shows the texts again in the language now chosen: the window title,
+    // the captions and tooltips of the skinned widgets (those the page code
+    // has not changed), the template controls' captions and list 1009's
+    // headers. Runs by itself on every change of language while the window
+    // lives.
+    void RereadTexts();
     // Runs the access-point scan of the refresh button.
     bool ScanAccessPoints();
     AccessPointScan& Scan() { return m_scan; }
@@ -143,6 +156,8 @@ private:
     void AdvanceDots();
     std::string ControlText(uint32_t id) const;
     void RemoveSeparatorFromEdit(uint32_t id);
+    void DeleteFixedProfile();
+    void FitCaption(CQKin& widget);
 
     CQKCommonDlg& m_dialog;
     platform::WindowManager* m_wm = nullptr;
@@ -163,6 +178,19 @@ private:
     bool m_busy = false;
     AccessPointScan m_scan;
     std::thread m_selfCheck;
+    // List 1009's row pictures; outlives the controls (destroyed after them).
+    std::unique_ptr<platform::ImageList> m_listImages;
+    // The caption each widget was built with: a widget whose caption still
+    // equals it shows the table's text, which a new language re-reads.
+    std::unordered_map<const CQKin*, std::string> m_builtCaptions;
+    // What each caption was last fitted for, and the size its style gives.
+    struct FittedCaption {
+        std::string caption;
+        platform::Rect box;
+        int styleSize = 0;
+    };
+    std::unordered_map<const CQKin*, FittedCaption> m_fitted;
+    appres::Translator::Subscription m_languageWatch;
 };
 
 }  // namespace ui

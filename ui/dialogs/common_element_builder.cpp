@@ -2,13 +2,16 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/res/version_info.h"
 #include "platform/controls/control_set.h"
 #include "platform/controls/edit.h"
+#include "platform/controls/image_list.h"
 #include "platform/controls/ip_address_control.h"
 #include "platform/controls/list_control.h"
+#include "platform/draw/image_loader.h"
 #include "platform/window/window_manager.h"
 #include "ui/dialogs/access_point_scan.h"
 #include "ui/dialogs/common_layout_tables.h"
@@ -44,6 +47,16 @@ bool IsMessageType(int type) {
 
 platform::ColorRef Colour(uint32_t bgr) {
     return platform::ColorRef::FromRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// The profile pages' bitmap strips (add, remove, page buttons, exit): their
+// records give one frame's width, not the strip's.
+bool RecordHoldsOneFrame(const LayoutElement& record) {
+    if (record.LoadsPng()) {
+        return false;
+    }
+    const uint32_t id = record.resourceId;
+    return id == 5019 || id == 5020 || id == 5021 || id == 5024;
 }
 
 // The text a text element shows in place of its caption, if any.
@@ -109,7 +122,7 @@ void BuildText(CommonBuildContext& ctx, const LayoutElement& record) {
     text->SetOwner(&ctx.host, kOwnerClass);
     text->SetTopLevel(true);
     ApplyLayoutElement(*text, record, &ctx.host);
-    text->SetCaption(TextContent(ctx, record, text->Caption()));
+    text->SetCaption(ElementCaption(ctx, record));
     const CommonTextStyle style = CommonTextStyleFor(record.id, ctx.dialog.CenterMessage());
     text->SetFormatFlags(style.flags);
     text->SetTextColour(Colour(style.colour));
@@ -150,40 +163,14 @@ void BuildButton(CommonBuildContext& ctx, const LayoutElement& record) {
     button->SetTopLevel(true);
     ApplyLayoutElement(*button, record, &ctx.host);
     button->SetFontFamily(d.Environment().fontName);
-    LayoutElement r = record;
-    // A PNG strip's record holds the whole strip; the button is one frame.
-    // Bitmap strips hold one frame's width already.
-    platform::Rect rect = record.Rect();
-    if (record.LoadsPng() && record.frames > 1) {
-        rect.right = rect.left + record.w / static_cast<int>(record.frames);
-    }
-    int resource = static_cast<int>(record.resourceId);
     const uint32_t id = record.id;
     if (d.Type() == 27 && id >= 30176 && id <= 30179) {
         button->SetVisibleFlag(id - 30176 < d.Receivers().size());
     }
-    if (id == 30188) {
-        resource = d.TurnOffAudio() ? 5218 : 5217;
-    } else if (id == 30226) {
-        resource = d.TurnOffVsync() ? 5218 : 5217;
-    }
-    if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
-        rect.left -= 30;
-    }
-    if (id == 10253 && Utf8Length(button->Caption()) > 11) {
-        // Long translations of "Cancel" take the wider button picture.
-        resource = 5171;
-        r.w = 448;
-        rect.right = rect.left + 112;
-    }
-    if (id == 20236) {
-        button->SetCaption(d.Language().empty() ? button->Caption() : d.Language());
-    }
-    if (id == 10365) {
-        button->SetCaption(d.UpdateIsNewer() ? d.DownloadText() : ctx.host.TranslateText("OK"));
-    }
-    button->SetRect(rect);
-    if (CreateWithPicture(*button, r, resource)) {
+    button->SetCaption(ElementCaption(ctx, record));
+    const ButtonLook look = LookOfButton(ctx, record, button->Caption());
+    button->SetRect(look.rect);
+    if (CreateWithPicture(*button, look.picture, look.resource)) {
         ctx.widgets.push_back(std::move(button));
     }
 }
@@ -239,6 +226,10 @@ void SetUpEdit(CommonBuildContext& ctx, platform::Edit& edit, const LayoutElemen
     }
     if (name == "PASSWORD") {
         edit.SetText(d.LoginCode());
+        // The first-start page draws the field's frame in its picture.
+        if (type == 35) {
+            edit.SetBorder(false);
+        }
     }
     if (name == "PROFILE_KEY" || name == "PROFILE_KEYCHECK" || (name == "PASSWORD" && type == 30)) {
         edit.SetMask(U'*');
@@ -263,23 +254,27 @@ void SetUpList(CommonBuildContext& ctx, platform::ListControl& list, const Layou
     CQKCommonDlg& d = ctx.dialog;
     WidgetHost& host = ctx.host;
     PlaceControl(list, record);
-    list.SetColours(Colour(16772315), Colour(16772315));
+    // The light blue is the rows' background behind the texts too; the
+    // texts keep the dark grey of the dialog's other controls.
+    list.SetColours(Colour(16772315), Colour(0x1E1E1E));
+    list.SetImageList(ctx.listImages);
     list.SetFont(platform::ControlFont::FromPixels(d.Environment().fontName, 16, 400));
     list.DeleteAllRows();
     while (list.ColumnCount() > 0) {
         list.DeleteColumn(0);
     }
+    int column = 0;
+    for (const ListColumnSpec& spec : ListColumnsFor(d.Type())) {
+        list.InsertColumn(column++, host.LoadTranslatedString(spec.titleStringId), spec.width);
+    }
     switch (d.Type()) {
         case 1:
         case 19:
-            list.InsertColumn(0, host.LoadTranslatedString(65252), 295);
             RefillAccessPointList(d, &list, d.ApFilterOn());
             break;
         case 2: {
             // The address in column 0 and the name in column 1, under their
             // headers.
-            list.InsertColumn(0, host.LoadTranslatedString(65264), 120);
-            list.InsertColumn(1, host.LoadTranslatedString(65265), 175);
             int row = 0;
             for (const DiscoveredReceiver& r : d.Receivers()) {
                 list.InsertRow(row, r.ip);
@@ -293,7 +288,6 @@ void SetUpList(CommonBuildContext& ctx, platform::ListControl& list, const Layou
         }
         case 13:
         case 15: {
-            list.InsertColumn(0, host.LoadTranslatedString(65278), d.Type() == 13 ? 100 : 250);
             int row = 0;
             for (const ConnectionProfile& p : d.Profiles()) {
                 list.InsertRow(row++, p.name);
@@ -340,6 +334,95 @@ void BuildControl(CommonBuildContext& ctx, const LayoutElement& record, const st
 
 }  // namespace
 
+std::string ElementCaption(CommonBuildContext& ctx, const LayoutElement& record) {
+    const std::string english = record.Text();
+    const std::string caption = english.empty() ? english : ctx.host.TranslateText(english);
+    const std::string cls = record.ClassName();
+    if (cls == "CQKText") {
+        return TextContent(ctx, record, caption);
+    }
+    CQKCommonDlg& d = ctx.dialog;
+    if (cls == "CQKButton" && record.id == 20236 && !d.Language().empty()) {
+        return d.Language();
+    }
+    if (cls == "CQKButton" && record.id == 10365) {
+        return d.UpdateIsNewer() ? d.DownloadText() : ctx.host.TranslateText("OK");
+    }
+    return caption;
+}
+
+ButtonLook LookOfButton(CommonBuildContext& ctx, const LayoutElement& record,
+                        const std::string& caption) {
+    CQKCommonDlg& d = ctx.dialog;
+    ButtonLook look{record.Rect(), record, static_cast<int>(record.resourceId)};
+    // A strip's record holds the whole strip; the button is one frame.
+    if (record.frames > 1 && !RecordHoldsOneFrame(record)) {
+        look.rect.right = look.rect.left + record.w / static_cast<int>(record.frames);
+    }
+    const uint32_t id = record.id;
+    if (id == 30188) {
+        look.resource = d.TurnOffAudio() ? 5218 : 5217;
+    } else if (id == 30226) {
+        look.resource = d.TurnOffVsync() ? 5218 : 5217;
+    }
+    if (id == 10203 && (d.Type() == 31 || d.Type() == 32) && RussianCatalogue(ctx.host)) {
+        look.rect.left -= 30;
+    }
+    if (id == 10253 && Utf8Length(caption) > 11) {
+        // Long translations of "Cancel" take the wider button picture: a
+        // PNG strip of four 112-pixel frames.
+        look.resource = 5171;
+        std::fill(std::begin(look.picture.resourceType), std::end(look.picture.resourceType),
+                  u'\0');
+        std::copy_n(u"PNG", 3, look.picture.resourceType);
+        look.picture.w = 448;
+        look.rect.right = look.rect.left + 112;
+    }
+    return look;
+}
+
+void ChangeButtonPicture(CQKin& button, const ButtonLook& look) {
+    if (look.picture.LoadsPng()) {
+        button.SetPngSize(look.picture.w, look.picture.h);
+        button.SetPngFlag(button.ChangePngImage(look.resource));
+        return;
+    }
+    button.SetPngFlag(false);
+    if (look.resource != 0) {
+        button.LoadBitmapResource(look.resource);
+    } else {
+        button.ClearImage();
+    }
+}
+
+std::vector<ListColumnSpec> ListColumnsFor(int type) {
+    switch (type) {
+        case 1:
+        case 19:
+            return {{65252, 295}};
+        case 2:
+            return {{65264, 120}, {65265, 175}};
+        case 13:
+            return {{65278, 100}};
+        case 15:
+            return {{65278, 250}};
+        default:
+            return {};
+    }
+}
+
+std::unique_ptr<platform::ImageList> MakeAccessPointImages(const std::string& skinFolder) {
+    static constexpr int kIds[] = {5098, 5099, 5100, 5101, 5102, 5103, 5104, 5105, 5106, 5107};
+    platform::ImageLoader loader(skinFolder);
+    return platform::ImageList::FromBitmapResources(loader, kIds);
+}
+
+int AccessPointImageIndex(int signal, int authentication) {
+    const int bars = std::clamp(signal, 0, 100) / 20;  // 0..4 bars; 100 is 5 -> 4
+    const bool keyed = authentication == 0 || authentication == 3 || authentication == 6;
+    return std::min(bars, 4) + (keyed ? 0 : 5);
+}
+
 std::string FillFirstPlaceholder(std::string_view text, std::string_view value) {
     std::string out(text);
     const size_t at = out.find("%s");
@@ -371,6 +454,11 @@ int BuildLayoutElements(CommonBuildContext& ctx) {
     if (!GetLayoutTable(ctx.dialog.Type(), table)) {
         return -1;
     }
+    BuildLayoutElements(ctx, table);
+    return 0;
+}
+
+void BuildLayoutElements(CommonBuildContext& ctx, std::span<const LayoutElement> table) {
     for (const LayoutElement& record : table) {
         const std::string cls = record.ClassName();
         if (cls == "CQKText") {
@@ -389,7 +477,6 @@ int BuildLayoutElements(CommonBuildContext& ctx) {
         }
         // Any other class makes nothing.
     }
-    return 0;
 }
 
 }  // namespace ui

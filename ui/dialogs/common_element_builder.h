@@ -12,6 +12,9 @@
 // THREADING: user-interface thread only.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +41,46 @@ struct CommonBuildContext {
     platform::ControlSet* controls;     // null: standard-control records are skipped
     std::vector<WidgetPtr<>>& widgets;  // receives the widgets in table order
     std::string userName;               // of the session ("username")
+    // The small pictures of list 1009's rows (borrowed; null: none).
+    const platform::ImageList* listImages = nullptr;
 };
+
+// The caption a skinned widget of `record` shows: the record's caption
+// translated, or what the dialog puts there instead (the creator's title
+// and message, the security word, the version, the language name...).
+// Building uses it, and so does re-reading the texts in a new language.
+std::string ElementCaption(CommonBuildContext& ctx, const LayoutElement& record);
+
+// Where a skinned button of `record` with `caption` lies and which picture
+// it shows: one frame of its strip, the Russian catalogue's wider CONFIRM of
+// the password prompts, the wide picture of a long "Cancel", the switch
+// pictures. `picture` is the record the picture is loaded by (its type and
+// strip size).
+struct ButtonLook {
+    platform::Rect rect;
+    LayoutElement picture;
+    int resource;
+};
+ButtonLook LookOfButton(CommonBuildContext& ctx, const LayoutElement& record,
+                        const std::string& caption);
+
+// Gives a built button the picture of `look` (a new language).
+void ChangeButtonPicture(CQKin& button, const ButtonLook& look);
+
+// List 1009's columns per dialog type: header string id and width.
+struct ListColumnSpec {
+    uint32_t titleStringId;
+    int width;
+};
+std::vector<ListColumnSpec> ListColumnsFor(int type);
+
+// The row pictures of list 1009: bitmaps 5098 to 5107 of the skin, 0 to 4
+// bars of a network that asks for a key, then 0 to 4 bars of an open one.
+std::unique_ptr<platform::ImageList> MakeAccessPointImages(const std::string& skinFolder);
+// The picture of an access point's row: its bars (signal 0..100 in steps
+// of 20), plus 5 for an open network (any authentication but WEP 0, WPA 3,
+// WPA2 6).
+int AccessPointImageIndex(int signal, int authentication);
 
 // Replaces the security word's "%s" (the first one only) in a catalog text:
 // the text is never used as a format, so other '%' directives stay as they
@@ -55,5 +97,7 @@ bool RussianCatalogue(WidgetHost& host);
 // Builds the page of ctx.dialog's type. Returns 0, or -1 when the type has
 // no table (nothing is built).
 int BuildLayoutElements(CommonBuildContext& ctx);
+// Builds the records of `table` in its order (the type's table, or another).
+void BuildLayoutElements(CommonBuildContext& ctx, std::span<const LayoutElement> table);
 
 }  // namespace ui

@@ -113,6 +113,9 @@ public:
     bool UpdateIsNewer() const { return m_updateNewer; }
     void SetDownloadText(std::string text) { m_downloadText = std::move(text); }
     const std::string& DownloadText() const { return m_downloadText; }
+    // The network whose fixed profile timer 210 removes (empty: none).
+    void SetFixedProfileSsid(std::string ssid) { m_fixedProfileSsid = std::move(ssid); }
+    const std::string& FixedProfileSsid() const { return m_fixedProfileSsid; }
     // The address field (1021) cannot be edited.
     void SetIpReadOnly(bool readOnly) { m_ipReadOnly = readOnly; }
     bool IpReadOnly() const { return m_ipReadOnly; }
@@ -204,6 +207,7 @@ private:
     bool m_updateNewer = false;
     std::string m_downloadText;
     bool m_ipReadOnly = false;
+    std::string m_fixedProfileSsid;
     ConnectionProfile m_currentProfile;
     std::unique_ptr<CommonDialogWindow> m_window;
 };

@@ -50,6 +50,7 @@ constexpr uint32_t kTextFontIds[] = {1004, 1005, 183, 1, 2};
 }  // namespace
 
 TvExpandWindow::~TvExpandWindow() {
+    m_languageWatch.Reset();
     m_controls.reset();
     if (m_wm && platform::WindowManager::Current() == m_wm && m_wm->IsAlive(m_window)) {
         m_wm->Destroy(m_window);
@@ -103,6 +104,7 @@ bool TvExpandWindow::Create() {
         return entry.textStringId ? appres::Translator::LoadString(entry.textStringId)
                                   : std::string(entry.text);
     });
+    m_languageWatch = appres::Translator::OnLanguageChanged([this] { RereadTexts(); });
     for (const Place& p : kPlaces) {
         if (platform::Control* c = m_controls->Find(p.id)) {
             c->Move(p.rect);
@@ -143,6 +145,20 @@ bool TvExpandWindow::Create() {
         e->SetText(std::to_string(m_dialog.HorizontalOffset()));
     }
     return true;
+}
+
+void TvExpandWindow::RereadTexts() {
+    const appres::DialogTemplate* t = appres::DialogTemplates::Find(kTemplateId);
+    if (!t || !m_wm || !m_wm->IsAlive(m_window)) {
+        return;
+    }
+    m_wm->SetTitle(m_window, appres::Translator::LoadString(65343));
+    for (const appres::DialogControl& entry : t->controls) {
+        platform::Control* c = m_controls->Find(entry.id);
+        if (c && entry.textStringId != 0) {
+            c->SetText(appres::Translator::LoadString(entry.textStringId));
+        }
+    }
 }
 
 int TvExpandWindow::Run() {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/res/translator.h"
 #include "platform/controls/control_set.h"
 #include "platform/window/window_handler.h"
 #include "platform/window/window_id.h"
@@ -50,6 +51,10 @@ public:
 
     int64_t OnMessage(platform::WindowId self, const platform::Message& msg) override;
 
+    // Shows the title, labels and buttons in the language now chosen; runs
+    // by itself on every change of language while the window lives.
+    void RereadTexts();
+
 private:
     void OnHorizontalEdit();
     void OnVerticalEdit();
@@ -63,6 +68,7 @@ private:
     platform::WindowId m_window;
     std::unique_ptr<platform::ControlSet> m_controls;
     std::optional<int> m_result;
+    appres::Translator::Subscription m_languageWatch;
 };
 
 }  // namespace ui

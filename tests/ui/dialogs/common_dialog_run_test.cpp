@@ -12,6 +12,7 @@
 #include "ui/dialogs/access_point_scan.h"
 #include "ui/dialogs/ctv_expand_dlg.h"
 #include "ui/dialogs/tv_expand_window.h"
+#include "ui/widgets/widget_events.h"
 
 namespace dialogtest {
 namespace {
@@ -171,6 +172,23 @@ TEST_F(TvExpandTest, EditsClampToTheMaximumAndMoveTheirSliders) {
     EXPECT_EQ(w.HorizontalSlider()->Pos(), 0);  // not a number: 0
 }
 
+TEST_F(TvExpandTest, ANewLanguageRetitlesTheOpenDialogAndItsTexts) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    ui::CTVExpandDlg d;
+    ui::TvExpandWindow& w = Open(d);
+    Translator::SelectLanguage("qps_PLOC");
+    EXPECT_EQ(wm->Title(w.Window()), Translator::LoadString(65343));
+    EXPECT_NE(Translator::LoadString(65343), "TV Offset Compensation");
+    // string id of each control's text
+    for (auto [id, text] : {std::pair{1u, 65365u}, {2u, 65206u}, {179u, 65367u}, {183u, 65364u}}) {
+        EXPECT_EQ(w.Controls()->Find(id)->Text(), Translator::LoadString(text)) << id;
+    }
+    Translator::SelectLanguage("");
+    EXPECT_EQ(wm->Title(w.Window()), "TV Offset Compensation");
+    EXPECT_EQ(w.Controls()->Find(1)->Text(), "Apply");
+}
+
 TEST_F(TvExpandTest, ApplyReturnsTheSliderPositionsAndCloseReturnsNothing) {
     ui::WindowDialogRunner real;
     ui::CTVExpandDlg apply;
@@ -207,11 +225,20 @@ namespace {
 
 // A few pages as the screen would show them, kept as artefacts to look at.
 TEST_F(CommonDialogTest, PagesPresentedAsScreenshots) {
-    for (int type : {1, 6, 33, 29, 28}) {
+    for (int type : {1, 6, 33, 29, 28, 35, 27}) {
         CQKCommonDlg& d = Dialog(type);
         d.SetReceiverName("Meeting room");
         d.SetVolume(80);
+        if (type == 1) {
+            d.AllAccessPoints() = {{"Office", "", 90, 6}, {"Guest", "", 45, 1}, {"Lab", "", 10, 3}};
+        }
+        if (type == 27) {
+            d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+        }
         CommonDialogWindow& w = Open(d);
+        if (type == 27) {
+            w.OnItemClicked(*w.FindWidget(30177), ui::kEventHover);  // the pointer on Room B
+        }
         wm->Invalidate(w.Window());
         Pump();
         const platform::HeadlessBackend::TopLevelState* state = headless->State(w.Window());

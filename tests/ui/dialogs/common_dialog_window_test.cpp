@@ -1,15 +1,21 @@
 // The common dialog's window on the headless backend: placement, the built
 // elements, drawing, keys, clicks, timers on the fake clock, the language
 // menu and events from other threads.
+#include <algorithm>
 #include <thread>
 
 #include "platform/controls/edit.h"
+#include "platform/controls/image_list.h"
 #include "platform/controls/list_control.h"
+#include "platform/log.h"
 #include "platform/window/window_limits.h"
+#include "tests/ui/dialogs/caption_check.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
+#include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/common_layout_tables.h"
 #include "ui/widgets/language_menu_hook.h"
 #include "ui/widgets/qk_text.h"
+#include "ui/widgets/widget_events.h"
 
 namespace dialogtest {
 namespace {
@@ -78,9 +84,96 @@ TEST_F(CommonDialogTest, StripButtonsAreOneFrameWide) {
     CommonDialogWindow& ap = Open(1);
     // A 288-pixel PNG strip of 4 frames.
     EXPECT_EQ(ap.FindWidget(10261)->GetRect().Width(), 72);
-    // Bitmap strips hold one frame's width in the record already.
+    // The profile pages' bitmap strips hold one frame's width in the record
+    // already; other bitmap strips hold the whole strip.
     CommonDialogWindow& profiles = Open(13);
     EXPECT_EQ(profiles.FindWidget(10269)->GetRect().Width(), 27);
+    CommonDialogWindow& search = Open(28);
+    EXPECT_EQ(search.FindWidget(30127)->GetRect().Width(), 85);
+    EXPECT_EQ(search.FindWidget(30128)->GetRect().Width(), 85);
+    CommonDialogWindow& notice = Open(38);
+    EXPECT_EQ(notice.FindWidget(10379)->GetRect().Width(), 13);
+}
+
+TEST_F(CommonDialogTest, PasswordFieldsTakeTheEditFontAndTheFirstStartPageDropsTheFrame) {
+    // type -> frame, mask, limit of the PASSWORD edit (1005)
+    const struct {
+        int type;
+        bool border;
+        char32_t mask;
+        size_t limit;
+    } cases[] = {{30, true, U'*', 0}, {35, false, U'\u25CF', 6}, {31, true, U'\u25CF', 6}};
+    for (const auto& c : cases) {
+        CommonDialogWindow& w = Open(c.type);
+        auto* edit = dynamic_cast<platform::Edit*>(w.FindControl(1005));
+        ASSERT_NE(edit, nullptr) << c.type;
+        EXPECT_EQ(edit->HasBorder(), c.border) << c.type;
+        EXPECT_EQ(edit->Mask(), std::optional<char32_t>(c.mask)) << c.type;
+        if (c.limit != 0) {
+            EXPECT_EQ(edit->Limit(), c.limit) << c.type;
+        }
+        EXPECT_EQ(edit->Font().family, "Futura-Book") << c.type;
+        EXPECT_EQ(edit->Font().PixelSize(), 20) << c.type;
+        wm->Destroy(w.Window());
+        Pump();
+    }
+}
+
+// A widget host on an open dialog's window that records every text asked
+// for and makes "Cancel" long.
+class RecordingTextHost final : public ui::WidgetHost {
+public:
+    explicit RecordingTextHost(CommonDialogWindow& on) : m_on(on) {}
+    platform::WindowId Window() const override { return m_on.Window(); }
+    platform::Surface* BackBuffer() override { return m_on.BackBuffer(); }
+    platform::ControlSet* Controls() override { return nullptr; }
+    ui::SkinImages* Skin() override { return m_on.Skin(); }
+    std::string TranslateText(std::string_view english) override {
+        asked.emplace_back(english);
+        return english == "Cancel" ? "Abbrechen und verwerfen" : std::string(english);
+    }
+    std::vector<std::string> asked;
+
+private:
+    CommonDialogWindow& m_on;
+};
+
+TEST_F(CommonDialogTest, BuilderSkipsUnknownClassesLooksUpNoEmptyCaptionAndWidensALongCancel) {
+    CQKCommonDlg& d = Dialog(14);
+    CommonDialogWindow& page = Open(d);
+    std::vector<ui::LayoutElement> table;
+    ASSERT_TRUE(ui::GetLayoutTable(14, table));
+    // The cancel button and the key label without its caption.
+    std::vector<ui::LayoutElement> picked;
+    for (const ui::LayoutElement& e : table) {
+        if (e.id == 10253 || e.id == 10251) {
+            picked.push_back(e);
+        }
+    }
+    ASSERT_EQ(picked.size(), 2u);
+    for (ui::LayoutElement& e : picked) {
+        if (e.id == 10251) {
+            std::fill(std::begin(e.text), std::end(e.text), u'\0');
+        }
+    }
+    ui::LayoutElement unknown = picked[0];
+    std::copy_n(u"CQKGauge", 9, unknown.className);
+    unknown.id = 40001;
+    picked.insert(picked.begin(), unknown);
+
+    RecordingTextHost host(page);
+    std::vector<ui::WidgetPtr<>> widgets;
+    ui::CommonBuildContext ctx{d, host, nullptr, widgets, ""};
+    ui::BuildLayoutElements(ctx, picked);
+    ASSERT_EQ(widgets.size(), 2u);  // the unknown class made nothing
+    for (const std::string& text : host.asked) {
+        EXPECT_FALSE(text.empty());
+    }
+    // A cancel caption over 11 characters takes the wide picture, 112 wide.
+    ui::CQKin* cancel = widgets[0]->ControlId() == 10253 ? widgets[0].get() : widgets[1].get();
+    EXPECT_EQ(cancel->Caption(), "Abbrechen und verwerfen");
+    EXPECT_EQ(cancel->GetRect().Width(), 112);
+    EXPECT_TRUE(cancel->PngFlag());  // the wide picture is a PNG strip
 }
 
 TEST_F(CommonDialogTest, ProfilePageHidesTheDefaultCodeAndMarksAnExistingNetwork) {
@@ -126,6 +219,82 @@ TEST_F(CommonDialogTest, ReceiverListHasTheAddressInColumnZeroAndTheFirstRowSele
     EXPECT_EQ(w.EndResult(), std::optional<int>(ui::kIdOk));
 }
 
+TEST_F(CommonDialogTest, AccessPointRowsShowTheirBarsAndWhetherTheyAskForAKey) {
+    CQKCommonDlg& d = Dialog(1);
+    // signal, authentication -> picture: bars 0..4, plus 5 when open.
+    const struct {
+        const char* ssid;
+        int signal, authentication, picture;
+    } cases[] = {{"wpa2-full", 100, 6, 4},
+                 {"wpa-79", 79, 3, 3},
+                 {"wep-none", 0, 0, 0},
+                 {"open-20", 20, 1, 6},
+                 {"unknown-95", 95, -1, 9}};
+    for (const auto& c : cases) {
+        d.AllAccessPoints().push_back({c.ssid, "", c.signal, c.authentication});
+    }
+    CommonDialogWindow& w = Open(d);
+    auto* list = static_cast<platform::ListControl*>(w.FindControl(1009));
+    ASSERT_NE(list->GetImageList(), nullptr);
+    EXPECT_EQ(list->GetImageList()->Count(), 10);
+    ASSERT_EQ(list->RowCount(), 5);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(list->RowImage(row), cases[row].picture) << cases[row].ssid;
+    }
+    // The SSIDs show: dark text on the light rows (the same list without
+    // rows has only its header's text).
+    auto darkPixels = [this](CommonDialogWindow& page) {
+        wm->Invalidate(page.Window());
+        Pump();
+        const platform::Surface* shown = headless->State(page.Window())->presented.get();
+        const platform::Rect r = page.FindControl(1009)->BoundsInTopLevel();
+        int dark = 0;
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left + 20; x < r.right - 20; ++x) {
+                dark += (shown->PixelAt(x, y).value & 0xFF) < 0x60;
+            }
+        }
+        return dark;
+    };
+    EXPECT_GT(darkPixels(w), darkPixels(Open(1)) + 100);
+}
+
+TEST_F(CommonDialogTest, OpenDialogsRereadTheirTextsWhenTheLanguageChanges) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    CQKCommonDlg& d = Dialog(4);
+    d.SetChosenAuthentication(6);
+    CommonDialogWindow& security = Open(d);
+    CQKCommonDlg& r = Dialog(2);
+    r.Receivers().push_back({"Room A", "10.0.0.5"});
+    CommonDialogWindow& receivers = Open(r);
+    // A caption the page code set is the page's: it stays.
+    security.FindWidget(10264)->SetCaption("Again:");
+
+    Translator::SelectLanguage("qps_PLOC");
+    EXPECT_EQ(wm->Title(security.Window()), Translator::Translate("Pemu"));
+    EXPECT_NE(Translator::Translate("Pemu"), "Pemu");
+    EXPECT_EQ(security.FindWidget(10256)->Caption(), Translator::Translate("Network Security"));
+    EXPECT_EQ(security.FindWidget(10257)->Caption(),
+              ui::FillFirstPlaceholder(Translator::LoadString(65259), "WPA2"));
+    EXPECT_EQ(security.FindWidget(10266)->Caption(), Translator::Translate("OK"));
+    EXPECT_EQ(security.FindWidget(10264)->Caption(), "Again:");
+    EXPECT_EQ(security.FindControl(10328)->Text(), Translator::Translate("Hide characters"));
+    auto* list = static_cast<platform::ListControl*>(receivers.FindControl(1009));
+    EXPECT_EQ(list->ColumnTitle(0), Translator::LoadString(65264));
+    EXPECT_EQ(list->ColumnTitle(1), Translator::LoadString(65265));
+    EXPECT_EQ(list->Cell(0, 1), "Room A");
+
+    // And back: the English texts again.
+    Translator::SelectLanguage("");
+    EXPECT_EQ(security.FindWidget(10256)->Caption(), "Network Security");
+    EXPECT_EQ(security.FindWidget(10257)->Caption(), "Please enter the WPA2 Key");
+    EXPECT_EQ(list->ColumnTitle(0), "IP Address");
+    // A window that is gone hears nothing more.
+    windows.clear();
+    Translator::SelectLanguage("qps_PLOC");
+}
+
 TEST_F(CommonDialogTest, SecurityPageNamesTheKeyWithoutFormattingTheCatalogText) {
     CQKCommonDlg& d = Dialog(4);
     d.SetChosenAuthentication(6);
@@ -143,6 +312,12 @@ TEST_F(CommonDialogTest, RussianCatalogueWidensTheConfirmButtonButNotTheCancelPi
     const Rect wide = russian.FindWidget(10203)->GetRect();
     EXPECT_EQ(wide.left, plain.left - 30);
     EXPECT_EQ(wide.Width(), plain.Width() + 30);
+    // The prompt that was open when the language changed widened too, and
+    // narrows again with English.
+    EXPECT_EQ(english.FindWidget(10203)->GetRect(), wide);
+    appres::Translator::SelectLanguage("");
+    EXPECT_EQ(russian.FindWidget(10203)->GetRect(), plain);
+    appres::Translator::SelectLanguage("ru_RU");
     // "Cancel" in Russian is 6 characters (12 bytes): the normal picture.
     CommonDialogWindow& profile = Open(14);
     ui::CQKin* cancel = profile.FindWidget(10253);
@@ -282,6 +457,29 @@ TEST_F(CommonDialogTest, TimersOnTheFakeClock) {
     EXPECT_EQ(wm->Focus(), prompt.FindControl(1005)->Window());
     wm->Destroy(prompt.Window());
 
+    // 210: the fixed Wi-Fi profile of the network the dialog holds is
+    // removed once; a failure is logged.
+    CQKCommonDlg& fixed = Dialog(2);
+    fixed.SetFixedProfileSsid("Room A");
+    CommonDialogWindow& list = Open(fixed);
+    wm->SetTimer(list.Window(), ui::kTimerFixedProfile, 100);
+    clock.Advance(300);
+    Pump();
+    EXPECT_EQ(wifi.DeletedProfiles(), (std::vector<std::string>{"Room A"}));
+    std::vector<std::string> logged;
+    platform::LogSink before =
+        platform::SetLogSink([&](platform::LogLevel, std::string_view, std::string_view text) {
+            logged.emplace_back(text);
+        });
+    wifi.SetDeleteFails(true);
+    wm->SetTimer(list.Window(), ui::kTimerFixedProfile, 100);
+    clock.Advance(100);
+    Pump();
+    platform::SetLogSink(before);
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("Room A"), std::string::npos);
+    wm->Destroy(list.Window());
+
     // 266: the language menu closes once another window is active.
     CommonDialogWindow& other = Open(10);
     CommonDialogWindow& menu = Open(39);
@@ -379,6 +577,44 @@ TEST_F(CommonDialogTest, SearchPageDotsLightInTurn) {
             ASSERT_NE(dot, nullptr);
             EXPECT_EQ(dot->PngHolder().Get() == lit, i == step) << "step " << step << " dot " << i;
         }
+    }
+}
+
+TEST_F(CommonDialogTest, ReceiverTilesLightWhileThePointerIsOverThem) {
+    CQKCommonDlg& d = Dialog(27);
+    d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+    CommonDialogWindow& w = Open(d);
+    ui::CQKin* tile = w.FindWidget(30177);
+    ASSERT_NE(tile, nullptr);
+    const platform::Image* selected = skin->Png(5204).get();
+    const platform::Image* frame = skin->Png(5205).get();
+    ASSERT_NE(selected, nullptr);
+    w.OnItemClicked(*tile, ui::kEventHover);
+    EXPECT_EQ(tile->PngHolder().Get(), selected);
+    EXPECT_TRUE(tile->VisibleFlag());
+    w.OnItemClicked(*tile, ui::kEventLeave);
+    EXPECT_EQ(tile->PngHolder().Get(), frame);
+    const auto calls = pages.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 67108864 30177"), 1);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "OnTileHover 134217728 30177"), 1);
+}
+
+TEST_F(CommonDialogTest, EveryPageShowsItsCaptionsWholeInTheWidestCatalogue) {
+    ASSERT_TRUE(appres::Translator::Bind(PEMU_SKIN_DIR));
+    appres::Translator::SelectLanguage("qps_PLOC");
+    for (int type = 1; type <= 39; ++type) {
+        std::vector<ui::LayoutElement> table;
+        if (!ui::GetLayoutTable(type, table)) {
+            continue;
+        }
+        CQKCommonDlg& d = Dialog(type);
+        d.SetTitleText("Warning");
+        d.SetMessageText("The security keys entered are not identical. Please check again.");
+        d.SetReceiverName("Meeting room");
+        CommonDialogWindow& w = Open(d);
+        ui::ExpectCaptionsWhole(w, *wm->GetRect(w.Window()), "type " + std::to_string(type));
+        wm->Destroy(w.Window());
+        Pump();
     }
 }
 

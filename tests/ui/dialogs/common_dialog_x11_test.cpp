@@ -4,11 +4,14 @@
 // XTest click on OK ends it with 1.
 #include <gtest/gtest.h>
 
+#include "app/res/translator.h"
 #include "platform/window/window_handler.h"
+#include "tests/ui/dialogs/caption_check.h"
 #include "tests/ui/dialogs/recording_page_operations.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/widgets/drawing_functions.h"
 #include "ui/widgets/skin_images.h"
 // It includes Xlib: after the widgets' headers.
 #include "tests/platform/window/x11_test_support.h"
@@ -101,17 +104,51 @@ private:
     platform::WindowBackendX11* m_x11;
 };
 
-class CommonDialogX11Test : public platform::X11WindowTest {};
+class CommonDialogX11Test : public platform::X11WindowTest {
+protected:
+    void SetUp() override {
+        X11WindowTest::SetUp();
+        env.runner = &nested;
+        env.pages = &pages;
+        env.skin = &skin;
+        env.fontName = "DejaVu Sans";
+    }
 
-TEST_F(CommonDialogX11Test, MessageBoxMapsCentredShowsItsDrawingAndOkEndsIt) {
-    SkinImages skin(PEMU_SKIN_DIR, [](const std::string&) {});
+    SkinImages skin{PEMU_SKIN_DIR, [](const std::string&) {}};
     RecordingPageOperations pages;
     ScriptedDialogRunner nested;
     DialogEnvironment env;
-    env.runner = &nested;
-    env.pages = &pages;
-    env.skin = &skin;
-    env.fontName = "DejaVu Sans";
+
+    // Waits until the server shows exactly what `w` drew, then keeps the
+    // screenshot; the number of differing pixels at the last look.
+    long ShownAsDrawn(CommonDialogWindow& w, const std::string& artefact,
+                      std::unique_ptr<platform::Surface>& shot) {
+        const unsigned long native = x11->NativeWindow(w.Window());
+        const Rect r = *wm->GetRect(w.Window());
+        long mismatches = -1;
+        PumpUntil([&] {
+            XSync(x11->display(), False);
+            shot = platform::GrabWindow(peer, native, r.Width(), r.Height());
+            if (!shot) {
+                return false;
+            }
+            mismatches = 0;
+            for (int y = 0; y < r.Height(); ++y) {
+                for (int x = 0; x < r.Width(); ++x) {
+                    mismatches += shot->PixelAt(x, y).value !=
+                                  (w.BackBuffer()->PixelAt(x, y).value | 0xFF000000u);
+                }
+            }
+            return mismatches == 0;
+        });
+        if (shot) {
+            platform::SaveArtifact(*shot, artefact);
+        }
+        return mismatches;
+    }
+};
+
+TEST_F(CommonDialogX11Test, MessageBoxMapsCentredShowsItsDrawingAndOkEndsIt) {
     CQKCommonDlg box(env);
     box.SetType(10);
     box.SetTitleText("Info");
@@ -135,6 +172,35 @@ TEST_F(CommonDialogX11Test, MessageBoxMapsCentredShowsItsDrawingAndOkEndsIt) {
     ASSERT_NE(player.shot, nullptr);
     EXPECT_EQ(player.mismatches, 0);
     wm->Destroy(driver);
+}
+
+TEST_F(CommonDialogX11Test, SearchPageShowsEveryCaptionWholeAndRereadsThemInANewLanguage) {
+    ASSERT_TRUE(appres::Translator::Bind(PEMU_SKIN_DIR));
+    appres::Translator::SelectLanguage("");
+    CQKCommonDlg page(env);
+    page.SetType(28);
+    CommonDialogWindow w(page);
+    ASSERT_TRUE(w.Create());
+    // The search and the dots would change the page while it is compared.
+    wm->KillTimer(w.Window(), kTimerSearch);
+    wm->KillTimer(w.Window(), kTimerDots);
+    wm->Show(w.Window(), true);
+    ASSERT_TRUE(PumpUntil([&] { return Viewable(x11->NativeWindow(w.Window())); }));
+
+    std::unique_ptr<platform::Surface> shot;
+    EXPECT_EQ(ShownAsDrawn(w, "common_dialog_type28_x11.png", shot), 0);
+    EXPECT_EQ(w.FindWidget(30127)->Caption(), "TROUBLESHOOT");
+    ExpectCaptionsWhole(w, *wm->GetRect(w.Window()));
+
+    // The language changes while the page is open: it shows the new texts,
+    // whole as well.
+    appres::Translator::SelectLanguage("qps_PLOC");
+    EXPECT_EQ(w.FindWidget(30127)->Caption(), "⟦TRÓÚBLÉSHÓÓT⟧");
+    EXPECT_EQ(w.FindWidget(30160)->Caption(), "⟦LÓÓKÍNG FÓR PÉMÚ⟧");
+    EXPECT_EQ(ShownAsDrawn(w, "common_dialog_type28_x11_pseudo.png", shot), 0);
+    ExpectCaptionsWhole(w, *wm->GetRect(w.Window()));
+    appres::Translator::SelectLanguage("");
+    appres::Translator::ResetForTest();
 }
 
 }  // namespace
