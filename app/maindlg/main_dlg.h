@@ -79,6 +79,7 @@ enum MainTimer : uint32_t {
     kTimerRefresh = 213,
     kTimerRefreshBurst = 214,
     kTimerKeepHidden = 249,
+    kTimerConnectPage = 250,
     kTimerConference = 251,
     kTimerListPage = 265,
     kTimerSearch = 267,
@@ -105,6 +106,17 @@ uint32_t ErrorMessageStringId(int code);
 // skipped.
 void ListReceivers(const std::vector<DevAnnounce>& found, Logger* log,
                    std::vector<DevAnnounce>* records, std::vector<ReceiverRow>* rows);
+
+// What the receiver choice of the search page ended with: a receiver
+// chosen (a row, also after an address was added by hand), the login to the
+// receiver the client keeps (OK without a row), the tray (the page was
+// closed), or nothing.
+enum class CandidateOutcome { kChosen, kEmptyLogin, kMinimise, kNone };
+CandidateOutcome ClassifyReceiverChoice(int result, int closeCode, int selectedRow,
+                                        size_t receivers);
+
+// The first `count` characters of UTF-8 `text` (whole characters).
+std::string FirstCharacters(const std::string& text, size_t count);
 
 class CQKinMainDlg : public ui::CTrayDialog, public ui::MainWindowServices {
 public:
@@ -154,6 +166,10 @@ public:
     Logger* AppLog() { return m_log.get(); }
     CommandRunner* Runner() { return m_runner.get(); }
     bool Exiting() const { return m_exiting; }
+    // The receiver-list page is open (the window's list button sets it):
+    // the list-page search runs instead of the search page's.
+    void SetListPage(bool open) { m_listPage = open; }
+    bool ListPage() const { return m_listPage; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
 
@@ -166,6 +182,17 @@ public:
     void StartDiscoveryThread(bool listPage);
     void OnSearch();
     void Connecting();
+    // The candidate loop: the receiver choice, then the login to the chosen
+    // receiver, asked again after a failed login; true when one finished.
+    bool TryListedReceivers();
+    // The receiver choice; true when a receiver was chosen (candidate 0).
+    bool PrepareCandidates();
+    // The login to the receiver the client keeps, when the choice ended
+    // without a row; then the question (type 29) and the projection.
+    void ShowEmptyLoginDialog();
+    // The receiver entry (type 30); true and EnteredReceiverText() set on OK.
+    bool AskReceiverEntry();
+    const std::string& EnteredReceiverText() const { return m_enteredReceiverText; }
 
     // --- connect and login ----------------------------------------------------
     void ShowErrorMessage(int code);
@@ -201,6 +228,10 @@ public:
 
     // --- the windowing side ---------------------------------------------------------
     int64_t OnMessage(platform::WindowId self, const platform::Message& msg) override;
+    // The keyboard of the main window (key-down only): Enter commits the
+    // device name, Space does nothing, Esc cancels the name or leaves the
+    // list page, Up and Down scroll the receiver list, F5 refreshes.
+    bool PreTranslate(platform::WindowId self, const platform::Message& msg) override;
     void OnCommand(uint32_t id, int64_t param);
     void OnTimer(uint32_t id);
 
@@ -242,6 +273,10 @@ private:
     bool Replay(uint32_t playState);
     void WorkerWait(uint32_t ms);
     void Paint();
+    // Projects full screen unless the device status says the receiver is in
+    // use (then the play state shows stopped).
+    void StartProjectionUnlessBusy(const uint8_t status[2]);
+    void CommitDeviceName();
 
     platform::WindowManager& m_wm;
     Services m_services;
@@ -310,6 +345,15 @@ private:
     bool m_wifiJoined = false;   // set by the Wi-Fi join flow
     uint32_t m_lastAddress = 0;  // the receiver of the last login (network order)
     std::string m_lastUser;
+
+    // The candidate loop.
+    std::vector<DevAnnounce> m_candidates;
+    size_t m_candidateIndex = 0;
+    bool m_listOnly = false;
+    bool m_severalCandidates = false;
+    bool m_conferenceWanted = false;
+    bool m_rebootRequested = false;  // the receiver was told to reboot
+    std::string m_enteredReceiverText;
 };
 
 }  // namespace pemuapp

@@ -165,22 +165,14 @@ void CQKinMainDlg::Connecting() {
         return;
     }
     m_connecting = true;
+    // The search page, then the receiver choice and the login it leads to.
     m_parts->SetPageState(kPageSearch);
+    m_wm.Invalidate(Window());
     SetTimer(kTimerSearchBlink, 500);
-    // The receiver choice: the list page of the common dialog.
-    ui::CQKCommonDlg choice(m_env);
-    choice.SetType(28);
-    choice.SetClient(m_client.get());
-    choice.SetReference(Window());
-    m_dialogBusy = true;
-    const int result = m_env.runner->DoModal(choice);
-    m_dialogBusy = false;
-    if (result == ui::kIdOk && choice.SelectedRow() >= 0 &&
-        static_cast<size_t>(choice.SelectedRow()) < choice.Receivers().size()) {
-        const ui::DiscoveredReceiver& chosen = choice.Receivers()[choice.SelectedRow()];
-        if (LoginToReceiver(chosen.ip)) {
-            m_parts->ShowReceiverName(m_client ? m_client->receiverName : std::string());
-        }
+    m_conferenceWanted = false;
+    TryListedReceivers();
+    if (m_conferenceWanted) {
+        m_parts->FetchConferenceInfo();
     }
     m_parts->RefreshTiles(30130);
     QK_LOG(m_log.get(), LOG_DEBUG, "Connecting():__END");

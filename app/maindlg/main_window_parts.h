@@ -64,6 +64,30 @@ public:
 
     // --- conference information ---------------------------------------------------
     virtual void FetchConferenceInfo() {}
+
+    // --- ShowEmptyLoginDialog and ConnectReceiverByIp, before projecting -------
+    // The extended desktop when the user chose it (menu command 2021).
+    virtual void SwitchToExtendedDesktopIfChosen() {}
+    // USB sharing when its preconditions hold: started on its thread, with
+    // its waiting box.
+    virtual void StartUsbSharingIfWanted() {}
+
+    // --- PreTranslate: the keys of the main window ----------------------------
+    // The device-name edit box (control 1004): its text, written back, the
+    // name sent to the receiver (SetDeviceName), the box hidden (losing the
+    // focus), and Esc's cancel (hidden, text from the receiver-name text).
+    virtual std::string DeviceNameEditText() { return {}; }
+    virtual void SetDeviceNameEditText(const std::string& text) { (void)text; }
+    virtual void SetDeviceName(const std::string& name) { (void)name; }
+    virtual void HideDeviceNameEdit() {}
+    virtual void CancelDeviceNameEdit() {}
+    // The receiver list page: Enter takes the chosen receiver, Esc leaves
+    // the page (the list view's saved row back), Up and Down scroll it.
+    virtual void TakeChosenListReceiver() {}
+    virtual void LeaveListPage() {}
+    virtual void ScrollReceiverList(int rows) { (void)rows; }
+    // F5: the sender status read again (conference information) and redrawn.
+    virtual void RefreshSenderStatus() {}
 };
 
 }  // namespace pemuapp

@@ -45,8 +45,34 @@ class RecordingParts : public MainWindowParts {
 public:
     void SetPageState(int page) override { pages.push_back(page); }
     void FillReceiverList(const std::vector<ReceiverRow>& rows) override { lists.push_back(rows); }
+    void ShowReceiverName(const std::string& name) override { shownNames.push_back(name); }
+    void FetchConferenceInfo() override { calls.push_back("FetchConferenceInfo"); }
+    bool IsDeviceNameEditVisible() override { return editVisible; }
+    std::string DeviceNameEditText() override { return editText; }
+    void SetDeviceNameEditText(const std::string& text) override { editText = text; }
+    void SetDeviceName(const std::string& name) override {
+        calls.push_back("SetDeviceName " + name);
+    }
+    void HideDeviceNameEdit() override {
+        editVisible = false;
+        calls.push_back("HideDeviceNameEdit");
+    }
+    void CancelDeviceNameEdit() override {
+        editVisible = false;
+        calls.push_back("CancelDeviceNameEdit");
+    }
+    void TakeChosenListReceiver() override { calls.push_back("TakeChosenListReceiver"); }
+    void LeaveListPage() override { calls.push_back("LeaveListPage"); }
+    void ScrollReceiverList(int rows) override {
+        calls.push_back("ScrollReceiverList " + std::to_string(rows));
+    }
+    void RefreshSenderStatus() override { calls.push_back("RefreshSenderStatus"); }
     std::vector<int> pages;
     std::vector<std::vector<ReceiverRow>> lists;
+    std::vector<std::string> shownNames;
+    std::vector<std::string> calls;
+    bool editVisible = false;
+    std::string editText;
 };
 
 class MainDlgTest : public testing::Test {
@@ -68,6 +94,7 @@ protected:
         services.userName = "ann";
         services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
             auto client = std::make_unique<CountingClient>();
+            ++clientsMade;
             if (!mainClient) {
                 mainClient = client.get();  // the first client made is the main one
             }
@@ -97,6 +124,7 @@ protected:
     CommandActionQueue actions;
     CQKinMainDlg::Services services;
     CountingClient* mainClient = nullptr;
+    std::atomic<int> clientsMade{0};
     std::unique_ptr<CQKinMainDlg> dlg;
 };
 
@@ -485,6 +513,196 @@ TEST_F(ReconnectTest, CancelShowsTheSearchPageAtOnce) {
     EXPECT_EQ(parts.pages.back(), kPageSearch);
     WaitForTheThread();
     EXPECT_FALSE(dlg->Reconnected());
+}
+
+}  // namespace
+}  // namespace pemuapp
+
+// --- the receiver choice, the candidate loop and the keyboard ------------------
+namespace pemuapp {
+namespace {
+
+TEST(MainDlgTables, ReceiverChoiceOutcomes) {
+    const struct {
+        int result, closeCode, row;
+        size_t receivers;
+        CandidateOutcome outcome;
+    } rows[] = {
+        {ui::kIdOk, 0, 0, 1, CandidateOutcome::kChosen},
+        {ui::kIdCancel, 0, 1, 2, CandidateOutcome::kChosen},  // added by address
+        {ui::kIdOk, 0, -1, 2, CandidateOutcome::kEmptyLogin},
+        {ui::kIdOk, 0, 2, 2, CandidateOutcome::kEmptyLogin},  // a row beyond the list
+        {ui::kIdCancel, 2, 0, 1, CandidateOutcome::kMinimise},
+        {ui::kIdCancel, 0, -1, 0, CandidateOutcome::kNone},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(ClassifyReceiverChoice(r.result, r.closeCode, r.row, r.receivers), r.outcome)
+            << r.result << " " << r.closeCode << " " << r.row;
+    }
+}
+
+TEST(MainDlgTables, DeviceNamesKeepWholeCharacters) {
+    EXPECT_EQ(FirstCharacters("Meeting room 12345", 16), "Meeting room 123");
+    EXPECT_EQ(FirstCharacters("short", 16), "short");
+    // 15 plain characters and two of two bytes: the first of those is kept whole.
+    EXPECT_EQ(FirstCharacters("abcdefghijklmno\xC3\xA9\xC3\xA9", 16), "abcdefghijklmno\xC3\xA9");
+    EXPECT_EQ(FirstCharacters("", 16), "");
+}
+
+ui::ScriptedDialogRunner::Fill Choose(const std::string& name, const std::string& address) {
+    return [name, address](ui::ModalDialog& d) {
+        auto& choice = static_cast<ui::CQKCommonDlg&>(d);
+        choice.Receivers() = {{"Elsewhere", "10.9.9.9"}, {name, address}};
+        choice.SetSelectedRow(1);
+    };
+}
+
+TEST_F(MainDlgSimTest, TheChoiceIsOfferedAgainUntilALoginFinishes) {
+    boxes.ThenType(28, ui::kIdOk, Choose("Sim", address))
+        .ThenType(6, ui::kIdCancel)
+        .ThenType(28, ui::kIdOk, Choose("Sim", address))
+        .ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    dlg->Connecting();
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 6, 28, 6}));
+    EXPECT_EQ(boxes.TypeMismatches(), 0);
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    ASSERT_EQ(parts.shownNames.size(), 1u);
+    EXPECT_EQ(parts.shownNames[0], "Receiver " + address);  // the receiver's own name
+    EXPECT_EQ(parts.calls, (std::vector<std::string>{"FetchConferenceInfo"}));
+    EXPECT_EQ(dlg->Receivers().size(), 2u);  // the choice's list
+}
+
+TEST_F(MainDlgSimTest, AChoiceWithoutARowLogsInToTheKeptReceiverAndProjects) {
+    const struct {
+        const char* what;
+        int answer29;
+        bool projects;
+    } rows[] = {{"confirmed", ui::kIdOk, true}, {"declined", ui::kIdCancel, false}};
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        boxes.ThenType(28, ui::kIdOk)
+            .ThenType(6, ui::kIdOk, Code("6049"))
+            .ThenType(29, row.answer29);
+        MakeDialog();
+        dlg->Client()->receiverAddress = facadetest::Ip(address.c_str());
+        dlg->Connecting();
+        EXPECT_EQ(boxes.StepsLeft(), 0u) << row.what;
+        EXPECT_EQ(dlg->Client()->GetStatus(), row.projects ? kVrxProjecting : kVrxIdle) << row.what;
+        EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, row.projects ? (1u << 18) : 0u) << row.what;
+        EXPECT_EQ(parts.pages.back(), row.projects ? kPageProjecting : kPageSearch) << row.what;
+        dlg.reset();
+    }
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgSimTest, AChoiceWithoutARowAndNoKeptReceiverSaysSoAndStaysSearching) {
+    boxes.ThenType(28, ui::kIdOk).ThenType(10, ui::kIdOk);
+    MakeDialog();
+    dlg->Connecting();
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 10}));
+    EXPECT_EQ(boxes.Records()[1].text, appres::Translator::LoadString(65273));
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
+}
+
+// A choice closed to the tray stays there: the window is not shown again by
+// the connect command that opened the choice.
+TEST_F(MainDlgTest, AChoiceClosedToTheTrayKeepsTheWindowHidden) {
+    services.discoverySeconds = 0;
+    boxes.ThenType(28, ui::kIdCancel,
+                   [](ui::ModalDialog& d) { static_cast<ui::CQKCommonDlg&>(d).SetCloseCode(2); });
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::Command(kCmdConnect));
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));
+    EXPECT_FALSE(dlg->Exiting());
+    EXPECT_EQ(boxes.Records().size(), 1u);
+}
+
+TEST_F(MainDlgTest, ReceiverEntryTakesTheTextOnlyWhenConfirmed) {
+    boxes.ThenType(30, ui::kIdOk, [](ui::ModalDialog& d) {
+        static_cast<ui::CQKCommonDlg&>(d).SetEnteredText("Room 5");
+    });
+    boxes.ThenType(30, ui::kIdCancel, [](ui::ModalDialog& d) {
+        static_cast<ui::CQKCommonDlg&>(d).SetEnteredText("typed, then cancelled");
+    });
+    MakeDialog();
+    EXPECT_TRUE(dlg->AskReceiverEntry());
+    EXPECT_EQ(dlg->EnteredReceiverText(), "Room 5");
+    EXPECT_FALSE(dlg->AskReceiverEntry());
+    EXPECT_EQ(dlg->EnteredReceiverText(), "Room 5");
+}
+
+// A lost connection reported again while the first report still has the
+// search page's choice open is not handled twice.
+TEST_F(MainDlgTest, ASecondConnectionLossDuringTheFirstDoesNothing) {
+    boxes.ThenType(28, ui::kIdCancel, [this](ui::ModalDialog&) {
+        wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    });
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    EXPECT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+    // Handled: the next loss opens the choice again.
+    wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    EXPECT_EQ(boxes.Records().size(), 2u);
+}
+
+TEST_F(MainDlgTest, TheSearchTimerWaitsWhileTheDeviceNameIsEdited) {
+    services.discoverySeconds = 0;
+    MakeDialog();
+    const int before = clientsMade;
+    parts.editVisible = true;
+    dlg->OnTimer(kTimerSearch);
+    EXPECT_EQ(clientsMade, before);  // no discovery client made
+    parts.editVisible = false;
+    dlg->OnTimer(kTimerSearch);
+    EXPECT_EQ(clientsMade, before + 1);
+}
+
+Message KeyDown(platform::Key key) {
+    Message m;
+    m.kind = platform::MessageKind::kKeyDown;
+    m.key = key;
+    return m;
+}
+
+TEST_F(MainDlgTest, KeysOfTheMainWindow) {
+    using platform::Key;
+    const struct {
+        const char* what;
+        Key key;
+        bool editVisible, listPage;
+        std::vector<std::string> calls;
+        bool listPageAfter;
+    } rows[] = {
+        {"Enter commits the name",
+         Key::kReturn,
+         true,
+         false,
+         {"SetDeviceName Conference room ", "HideDeviceNameEdit"},
+         false},
+        {"Enter on the list page", Key::kReturn, false, true, {"TakeChosenListReceiver"}, true},
+        {"Esc cancels the name", Key::kEscape, true, true, {"CancelDeviceNameEdit"}, true},
+        {"Esc leaves the list page", Key::kEscape, false, true, {"LeaveListPage"}, false},
+        {"Esc elsewhere", Key::kEscape, false, false, {}, false},
+        {"Up", Key::kUp, false, true, {"ScrollReceiverList -1"}, true},
+        {"Down", Key::kDown, false, true, {"ScrollReceiverList 1"}, true},
+        {"F5", Key::kF5, false, false, {"RefreshSenderStatus"}, false},
+        {"Space", Key::kSpace, false, false, {}, false},
+    };
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.calls.clear();
+        parts.editVisible = row.editVisible;
+        parts.editText = "Conference room A1 (2nd floor)";
+        dlg->SetListPage(row.listPage);
+        wm->Send(dlg->Window(), KeyDown(row.key));
+        EXPECT_EQ(parts.calls, row.calls) << row.what;
+        EXPECT_EQ(dlg->ListPage(), row.listPageAfter) << row.what;
+        EXPECT_FALSE(dlg->Exiting()) << row.what;  // no key ends the main window
+    }
+    EXPECT_TRUE(boxes.Records().empty());
 }
 
 }  // namespace
