@@ -146,11 +146,15 @@ void CQKinMainDlg::SetupAppLog() {
 bool CQKinMainDlg::OnInitDialog() {
     ClearLogFolder();
     SetupAppLog();
+    // The PC's side after the log is open, so that its steps are logged.
+    m_system = std::make_unique<MainSystemSide>(m_services.system, m_settings, m_log.get());
+    m_system->StartUp();
     m_client = NewClient();
     if (!m_client) {
         QK_LOG(m_log.get(), LOG_ERROR, "m_pVrxEx == NULL");
     } else {
         m_client->SetOwnLoginCode(m_settings.loginCode);
+        m_client->SetSurroundings(m_system.get());
     }
     CommandRunner::Hooks hooks;
     hooks.makeClient = [this]() -> std::unique_ptr<VRXClient> { return NewClient(); };
@@ -249,6 +253,11 @@ bool CQKinMainDlg::AppExit() {
     KillTimer(kTimerConference);
     m_exiting = true;
     m_reconnectStop = true;
+    // The speakers, the power plan, composition and the display mode as
+    // they were before the program started.
+    if (m_system) {
+        m_system->Exit();
+    }
     QK_LOG(m_log.get(), LOG_DEBUG, "App exit");
     m_wm.PostQuit(0);
     return true;

@@ -26,6 +26,7 @@
 
 #include "app/maindlg/client_events.h"
 #include "app/maindlg/login_code_overlay.h"
+#include "app/maindlg/main_system_side.h"
 #include "app/maindlg/main_window_parts.h"
 #include "app/maindlg/quick_profile.h"
 #include "app/maindlg/vrx_client_ex.h"
@@ -143,6 +144,8 @@ public:
         std::function<void(uint32_t ms)> workerWait;
         // Bound of the wait for the client to become idle at the end.
         uint32_t busyWaitMs = 10000;
+        // The PC's audio output, power plans and display (each may be null).
+        SystemServices system;
     };
 
     CQKinMainDlg(platform::WindowManager& wm, Services services);
@@ -172,6 +175,7 @@ public:
     bool ListPage() const { return m_listPage; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
+    MainSystemSide* SystemSide() { return m_system.get(); }
 
     // --- receiver search ----------------------------------------------------
     // One discovery pass through the main client (worker thread): the
@@ -288,6 +292,7 @@ private:
     ui::DialogEnvironment m_env;
     std::unique_ptr<Logger> m_log;
     LoginCodeOverlay m_overlay;
+    std::unique_ptr<MainSystemSide> m_system;  // outlives the client that calls it
     std::unique_ptr<CQKVRXClientEx> m_client;
     std::unique_ptr<CommandRunner> m_runner;
 
@@ -341,7 +346,6 @@ private:
     // (an image-channel error that comes first clears the live word).
     uint32_t m_replayState = 0;
     bool m_speedy = false;
-    bool m_outputMutedAtStart = false;
     bool m_wifiJoined = false;   // set by the Wi-Fi join flow
     uint32_t m_lastAddress = 0;  // the receiver of the last login (network order)
     std::string m_lastUser;

@@ -182,6 +182,9 @@ void CQKinMainDlg::OnConnectionClosed() {
     if (m_parts->IsUsbSharingOn()) {
         m_parts->StopUsbSharing();
     }
+    if (m_system) {
+        m_system->UnmuteUnlessMutedAtStart();
+    }
     HideMain();
     QK_LOG(m_log.get(), LOG_DEBUG, "OnConnectClose");
     Connecting();

@@ -125,12 +125,30 @@ void CQKVRXClientEx::StopAudio() {
     }
 }
 
+void CQKVRXClientEx::SetSurroundings(ProjectionSurroundings* surroundings) {
+    std::lock_guard<std::mutex> guard(m_targetLock);
+    m_surroundings = surroundings;
+}
+
+ProjectionSurroundings* CQKVRXClientEx::MainSurroundings() {
+    std::lock_guard<std::mutex> guard(m_targetLock);
+    return m_target.kind == TargetKind::kMain ? m_surroundings : nullptr;
+}
+
 int CQKVRXClientEx::StartPlayImage(uint8_t mode) {
     const uint32_t peer = GetPeerAddress();
     QK_LOGF(LOG_DEBUG, "Before StartPlayImage:%s", DottedAddress(peer).c_str());
     currentPeer = peer;
+    ProjectionSurroundings* surroundings = MainSurroundings();
+    if (surroundings) {
+        surroundings->BeforeProjectionStart(*this);
+    }
     const int rc = QkRdpProvider::StartPlayImage(mode);
     if (rc >= 0) {
+        QK_LOGF(LOG_DEBUG, "Before PlaytSonavel");
+        if (surroundings) {
+            surroundings->ProjectionStarted();
+        }
         StartAudio(mode);
         QK_LOGF(LOG_DEBUG, "Before DoEvent StartPlayImage");
         const Target target = CurrentTarget();
@@ -149,6 +167,9 @@ int CQKVRXClientEx::StopPlayImage() {
     QK_LOGF(LOG_DEBUG, "CQKVRXClientEx::StopPlayImage()");
     StopAudio();
     const int rc = QkRdpProvider::StopPlayImage();
+    if (ProjectionSurroundings* surroundings = MainSurroundings()) {
+        surroundings->ProjectionStopped(*this, rc >= 0);
+    }
     if (rc >= 0) {
         PostCommand(CurrentTarget(), kCmdStopPlayImage);
     }

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "app/res/translator.h"
+#include "platform/audio/fake_audio_endpoint.h"
 #include "platform/dynload.h"
 #include "platform/fake_clock.h"
 #include "platform/window/headless_backend.h"
@@ -703,6 +704,29 @@ TEST_F(MainDlgTest, KeysOfTheMainWindow) {
         EXPECT_FALSE(dlg->Exiting()) << row.what;  // no key ends the main window
     }
     EXPECT_TRUE(boxes.Records().empty());
+}
+
+// The PC's speakers are quiet while the main client projects, and sound
+// again after its stop; one muted before the program started stays muted.
+TEST_F(MainDlgSimTest, TheSpeakersAreMutedWhileProjecting) {
+    for (const bool mutedBefore : {false, true}) {
+        mainClient = nullptr;
+        platform::FakeAudioEndpoint speakers;
+        speakers.muted = mutedBefore;
+        services.system.audio = &speakers;
+        services.system.osCode = 19;
+        boxes.ThenType(6, ui::kIdOk, Code("6049"));
+        MakeDialog();
+        dlg->Client()->SetEventTarget(dlg->Window(), kMainDialogTargetName);
+        ASSERT_TRUE(dlg->LoginToReceiver(address));
+        EXPECT_EQ(speakers.muted, mutedBefore);  // a login alone does not mute
+        ASSERT_FALSE(dlg->Presentation(128));
+        EXPECT_TRUE(speakers.muted) << mutedBefore;
+        ASSERT_GE(dlg->StopProjection(), 0);
+        EXPECT_EQ(speakers.muted, mutedBefore);
+        dlg.reset();
+        EXPECT_EQ(speakers.muted, mutedBefore);
+    }
 }
 
 }  // namespace
