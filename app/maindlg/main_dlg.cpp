@@ -344,6 +344,25 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
         case MessageKind::kPaint:
             Paint();
             return 0;
+        case MessageKind::kButtonDown:
+            if (msg.button == platform::MouseButton::kLeft) {
+                OnLButtonDown(msg.point);
+            }
+            break;
+        case MessageKind::kMouseMove:
+            OnMouseMove(msg.point);
+            break;
+        case MessageKind::kButtonUp:
+            if (msg.button == platform::MouseButton::kLeft) {
+                OnLButtonUp();
+            }
+            break;
+        case MessageKind::kCaptureLost:
+            m_resizeActive = false;
+            break;
+        case MessageKind::kWheel:
+            OnMouseWheel(static_cast<int>(msg.param));
+            return 0;
         case MessageKind::kUser:
             if (msg.code == kClientEventMessage) {
                 VRXClientEXDoEvent(static_cast<ClientEvent>(msg.param), msg.param2);

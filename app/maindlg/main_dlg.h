@@ -281,6 +281,13 @@ private:
     // use (then the play state shows stopped).
     void StartProjectionUnlessBusy(const uint8_t status[2]);
     void CommitDeviceName();
+    // The mouse on the window itself (client coordinates).
+    void OnLButtonDown(platform::Point client);
+    void OnMouseMove(platform::Point client);
+    void OnLButtonUp();
+    void OnMouseWheel(int steps);
+    bool InBottomEdge(platform::Point client) const;
+    void ResizeStep(platform::Point screen);
 
     platform::WindowManager& m_wm;
     Services m_services;
@@ -358,6 +365,10 @@ private:
     bool m_conferenceWanted = false;
     bool m_rebootRequested = false;  // the receiver was told to reboot
     std::string m_enteredReceiverText;
+
+    // The mouse: the drag anchor and the bottom-edge resize.
+    platform::Point m_dragAnchor;
+    bool m_resizeActive = false;
 };
 
 }  // namespace pemuapp

@@ -35,6 +35,13 @@ void CQKinMainDlg::CommitDeviceName() {
 
 bool CQKinMainDlg::PreTranslate(platform::WindowId self, const platform::Message& msg) {
     using platform::Key;
+    if (msg.kind == platform::MessageKind::kButtonDown && m_parts->IsDeviceNameEditVisible() &&
+        msg.target != m_parts->DeviceNameEditWindow()) {
+        // A click anywhere else renames the receiver before it does
+        // anything else; the click then goes on.
+        CommitDeviceName();
+        m_wm.Invalidate(Window());
+    }
     if (msg.kind != platform::MessageKind::kKeyDown) {
         return ui::CTrayDialog::PreTranslate(self, msg);
     }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/window_id.h"
+
 namespace pemuapp {
 
 // One row of the receiver list: the receiver's name and dotted address.
@@ -88,6 +90,15 @@ public:
     virtual void ScrollReceiverList(int rows) { (void)rows; }
     // F5: the sender status read again (conference information) and redrawn.
     virtual void RefreshSenderStatus() {}
+    // A click elsewhere commits the device name: the box's own window is
+    // not elsewhere.
+    virtual platform::WindowId DeviceNameEditWindow() { return {}; }
+
+    // --- the mouse on the main window (OnLButtonDown, OnMouseMove) -------------
+    // The page allows the bottom-edge resize (and it is not locked).
+    virtual bool AllowsResize() { return false; }
+    // The window took a new height by the bottom-edge resize.
+    virtual void LayoutForHeight(int height) { (void)height; }
 };
 
 }  // namespace pemuapp

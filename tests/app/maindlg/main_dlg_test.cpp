@@ -68,6 +68,12 @@ public:
         calls.push_back("ScrollReceiverList " + std::to_string(rows));
     }
     void RefreshSenderStatus() override { calls.push_back("RefreshSenderStatus"); }
+    platform::WindowId DeviceNameEditWindow() override { return editWindow; }
+    bool AllowsResize() override { return allowResize; }
+    void LayoutForHeight(int height) override { heights.push_back(height); }
+    platform::WindowId editWindow;
+    bool allowResize = false;
+    std::vector<int> heights;
     std::vector<int> pages;
     std::vector<std::vector<ReceiverRow>> lists;
     std::vector<std::string> shownNames;
@@ -727,6 +733,59 @@ TEST_F(MainDlgSimTest, TheSpeakersAreMutedWhileProjecting) {
         dlg.reset();
         EXPECT_EQ(speakers.muted, mutedBefore);
     }
+}
+
+Message Mouse(platform::MessageKind kind, int x, int y) {
+    Message m;
+    m.kind = kind;
+    m.point = {x, y};
+    m.button = platform::MouseButton::kLeft;
+    return m;
+}
+
+TEST_F(MainDlgTest, TheBottomEdgeResizesInStepsUpTo406) {
+    using platform::MessageKind;
+    parts.allowResize = true;
+    MakeDialog();
+    const platform::WindowId w = dlg->Window();
+    wm->Move(w, platform::Rect::FromXywh(100, 100, 526, 366));
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 200, 363));  // in the bottom edge
+    for (int i = 0; i < 3; ++i) {
+        wm->Send(w, Mouse(MessageKind::kMouseMove, 200, 366 + 100));  // 100 px below it
+    }
+    EXPECT_EQ(parts.heights, (std::vector<int>{386, 406}));
+    EXPECT_EQ(wm->GetRect(w)->Height(), 406);
+    EXPECT_EQ(wm->GetRect(w)->top, 100);  // the top edge stays
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 200, 466));
+    // Without the page's leave: a press at the edge only drags.
+    parts.allowResize = false;
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 200, 403));
+    wm->Send(w, Mouse(MessageKind::kMouseMove, 230, 413));
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 230, 413));
+    EXPECT_EQ(*wm->GetRect(w), platform::Rect::FromXywh(130, 110, 526, 406));
+    wm->Send(w, Mouse(MessageKind::kMouseMove, 300, 300));  // released: no drag
+    EXPECT_EQ(*wm->GetRect(w), platform::Rect::FromXywh(130, 110, 526, 406));
+}
+
+TEST_F(MainDlgTest, AClickElsewhereCommitsTheDeviceNameAndTheWheelScrolls) {
+    using platform::MessageKind;
+    MakeDialog();
+    const platform::WindowId w = dlg->Window();
+    parts.editVisible = true;
+    parts.editWindow = platform::WindowId::FromValue(w.Value() + 1000);  // another window
+    parts.editText = "Lobby";
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 50, 50));
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 50, 50));
+    EXPECT_EQ(parts.calls, (std::vector<std::string>{"SetDeviceName Lobby", "HideDeviceNameEdit"}));
+    parts.calls.clear();
+    Message wheel;
+    wheel.kind = MessageKind::kWheel;
+    wheel.param = -1;
+    wm->Send(w, wheel);
+    wheel.param = 2;
+    wm->Send(w, wheel);
+    EXPECT_EQ(parts.calls,
+              (std::vector<std::string>{"ScrollReceiverList 1", "ScrollReceiverList -1"}));
 }
 
 }  // namespace
