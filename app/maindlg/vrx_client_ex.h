@@ -35,15 +35,30 @@
 
 #include "app/maindlg/client_events.h"
 #include "app/maindlg/projection_surroundings.h"
+#include "platform/socket.h"
 #include "platform/window/window_id.h"
 #include "platform/window/window_message.h"
 #include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
 
-namespace platform {
-class DynamicLibrary;
-}
-
 namespace pemuapp {
+
+// The outside audio-projection module's entries; each may be empty.
+struct AudioModule {
+    // The stream to the receiver's audio port at `address`.
+    std::function<int(const std::string& address, int port, int rate, int channels, int bits,
+                      int bufferBytes)>
+        start;
+    // The stream over a connection the receiver opened (handed over).
+    std::function<int(platform::SocketHandle socket, int rate, int channels, int bits,
+                      int bufferBytes)>
+        startWithSocket;
+    std::function<void()> stop;
+    // The time of the image channel's first captured frame, to keep sound
+    // and picture together.
+    std::function<void(long firstCaptureTime)> setVideoStartTime;
+
+    bool Loaded() const { return start || startWithSocket; }
+};
 
 class CQKVRXClientEx : public SenderServer {
 public:
@@ -75,6 +90,10 @@ public:
     void SetSurroundings(ProjectionSurroundings* surroundings);
 
     int AudioBufferSize() const { return m_audioBuffer.load(); }
+    // The module "Sonavel" when this system has one, else an empty module.
+    static AudioModule LoadSonavel();
+    // Another audio module (tests); set before the first projection.
+    void SetAudioModule(AudioModule module) { m_audioModule = std::move(module); }
     // The reply text of a password check carried in `data`: "0" when the
     // text matches `expected`, else "-1" (also for data too short or a
     // length beyond the data).
@@ -135,7 +154,7 @@ private:
     ProjectionSurroundings* m_surroundings = nullptr;
     std::atomic<bool> m_commandFile{false};
     std::atomic<int> m_audioBuffer{kMinAudioBufferBytes};
-    std::unique_ptr<platform::DynamicLibrary> m_sonavel;
+    AudioModule m_audioModule;
     std::atomic<bool> m_audioRunning{false};
 };
 
