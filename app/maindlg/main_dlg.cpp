@@ -317,9 +317,10 @@ void CQKinMainDlg::HideMain() {
 void CQKinMainDlg::CentreHidden() {
     HideMain();
     const platform::Rect screen = m_wm.ScreenArea();
+    const int height = static_cast<int>(m_tall ? kTallHeight : kHeight);
     m_wm.Move(Window(), platform::Rect::FromXywh(screen.left + (screen.Width() - int(kWidth)) / 2,
-                                                 screen.top + (screen.Height() - int(kHeight)) / 2,
-                                                 kWidth, kHeight));
+                                                 screen.top + (screen.Height() - height) / 2,
+                                                 kWidth, height));
 }
 
 int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message& msg) {
@@ -374,6 +375,11 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
             }
             if (msg.code == kDiscoveryDone) {
                 TakeDiscoveryResult(msg.param != 0);
+                return 0;
+            }
+            if (msg.code == kBringForwardMessage && msg.param == kBringForwardDoubleClick) {
+                ShowMain();
+                m_wm.Raise(Window());
                 return 0;
             }
             if (msg.code == kReconnectDone) {

@@ -57,15 +57,24 @@ enum MainCommand : uint32_t {
     kCmdConnect = 10373,
     kCmdStopAllSharing = 10377,
     kCmdRefreshStatus = 10381,
+    kCmdThumbnailsReady = 10382,
     kCmdListPageFilled = 10384,
     kCmdStoppedByReceiver = 10385,
     kCmdConnectionClosed = 10386,
     kCmdAutoExit = 10391,
+    kCmdConferenceInfoReady = 10389,
     kCmdListFilled = 10393,
+    kCmdWifiResult = 50000,
     kCmdMenuExit = 2015,
     kCmdMenuSearch = 2003,
 };
 inline constexpr int64_t kReconnectNoticeParam = 10297;
+// Results of the Wi-Fi join (the argument of kCmdWifiResult).
+inline constexpr int64_t kWifiInUse = 50002;
+inline constexpr int64_t kWifiNotManaged = 50006;
+// The message that brings the main window forward (a double click elsewhere).
+inline constexpr uint32_t kBringForwardMessage = 0x8000 + 100;
+inline constexpr int64_t kBringForwardDoubleClick = 515;
 
 // Timers of the main dialog.
 enum MainTimer : uint32_t {
@@ -173,6 +182,8 @@ public:
     // the list-page search runs instead of the search page's.
     void SetListPage(bool open) { m_listPage = open; }
     bool ListPage() const { return m_listPage; }
+    // More than two conference rows: the window uses its tall size.
+    bool TallSize() const { return m_tall; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
     MainSystemSide* SystemSide() { return m_system.get(); }
@@ -277,6 +288,9 @@ private:
     bool Replay(uint32_t playState);
     void WorkerWait(uint32_t ms);
     void Paint();
+    // The search page as Connecting and the Wi-Fi result show it.
+    void ShowSearchPage();
+    void OnWifiResult(int64_t result);
     // Projects full screen unless the device status says the receiver is in
     // use (then the play state shows stopped).
     void StartProjectionUnlessBusy(const uint8_t status[2]);
@@ -364,6 +378,7 @@ private:
     bool m_severalCandidates = false;
     bool m_conferenceWanted = false;
     bool m_rebootRequested = false;  // the receiver was told to reboot
+    bool m_tall = false;
     std::string m_enteredReceiverText;
 
     // The mouse: the drag anchor and the bottom-edge resize.

@@ -1,5 +1,6 @@
 // The main dialog's internal commands.
 #include "app/maindlg/main_dlg.h"
+#include "app/res/translator.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
 
 namespace pemuapp {
@@ -98,9 +99,35 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
         case kCmdMenuSearch:
             OnSearch();
             break;
+        case kCmdThumbnailsReady:
+            m_parts->ShowReceiverName(m_client ? m_client->receiverName : std::string());
+            m_parts->RedrawConferenceThumbnails();
+            m_wm.Invalidate(Window());
+            break;
+        case kCmdConferenceInfoReady:
+            m_tall = m_parts->ConferenceHasMoreThanTwoRows();
+            m_parts->SetMainWindowHeight(m_tall);
+            m_parts->RedrawConferenceThumbnails();
+            m_conferenceBusy = false;
+            QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTOGETCONFERENCEINFO:__END");
+            m_wm.Invalidate(Window());
+            break;
+        case kCmdWifiResult:
+            OnWifiResult(param);
+            break;
         default:
             break;
     }
+}
+
+void CQKinMainDlg::OnWifiResult(int64_t result) {
+    if (result == kWifiNotManaged) {
+        // The PC's wireless network is not this program's to join.
+        RunBox(12, 65292, appres::Translator::LoadString(65320));
+    }
+    KillTimer(kTimerSearchAnim);
+    m_parts->EndWifiWait();
+    ShowSearchPage();
 }
 
 void CQKinMainDlg::OnStartPlayImageCommand() {

@@ -158,6 +158,12 @@ void CQKinMainDlg::OnSearch() {
     QK_LOG(m_log.get(), LOG_DEBUG, "OnSearch():__END");
 }
 
+void CQKinMainDlg::ShowSearchPage() {
+    m_parts->SetPageState(kPageSearch);
+    m_wm.Invalidate(Window());
+    SetTimer(kTimerSearchBlink, 500);
+}
+
 void CQKinMainDlg::Connecting() {
     QK_LOG(m_log.get(), LOG_DEBUG, "Connecting()");
     KillTimer(kTimerSearchAnim);
@@ -166,9 +172,7 @@ void CQKinMainDlg::Connecting() {
     }
     m_connecting = true;
     // The search page, then the receiver choice and the login it leads to.
-    m_parts->SetPageState(kPageSearch);
-    m_wm.Invalidate(Window());
-    SetTimer(kTimerSearchBlink, 500);
+    ShowSearchPage();
     m_conferenceWanted = false;
     TryListedReceivers();
     if (m_conferenceWanted) {

@@ -99,6 +99,16 @@ public:
     virtual bool AllowsResize() { return false; }
     // The window took a new height by the bottom-edge resize.
     virtual void LayoutForHeight(int height) { (void)height; }
+
+    // --- commands 10382 and 10389: conference information arrived --------------
+    // The last conference information listed more than two rows.
+    virtual bool ConferenceHasMoreThanTwoRows() { return false; }
+    // The position area and the first four conference thumbnails redrawn.
+    virtual void RedrawConferenceThumbnails() {}
+
+    // --- command 50000: the Wi-Fi join ended -----------------------------------
+    // The Wi-Fi waiting notice ends.
+    virtual void EndWifiWait() {}
 };
 
 }  // namespace pemuapp

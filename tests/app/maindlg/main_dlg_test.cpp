@@ -71,6 +71,13 @@ public:
     platform::WindowId DeviceNameEditWindow() override { return editWindow; }
     bool AllowsResize() override { return allowResize; }
     void LayoutForHeight(int height) override { heights.push_back(height); }
+    bool ConferenceHasMoreThanTwoRows() override { return conferenceRows > 2; }
+    void RedrawConferenceThumbnails() override { calls.push_back("RedrawConferenceThumbnails"); }
+    void SetMainWindowHeight(bool fourTiles) override {
+        calls.push_back(fourTiles ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2");
+    }
+    void EndWifiWait() override { calls.push_back("EndWifiWait"); }
+    int conferenceRows = 0;
     platform::WindowId editWindow;
     bool allowResize = false;
     std::vector<int> heights;
@@ -786,6 +793,51 @@ TEST_F(MainDlgTest, AClickElsewhereCommitsTheDeviceNameAndTheWheelScrolls) {
     wm->Send(w, wheel);
     EXPECT_EQ(parts.calls,
               (std::vector<std::string>{"ScrollReceiverList 1", "ScrollReceiverList -1"}));
+}
+
+TEST_F(MainDlgTest, TheEndOfAWifiJoinReturnsToTheSearchPage) {
+    const struct {
+        int64_t result;
+        bool box;
+    } rows[] = {{50001, false}, {kWifiInUse, false}, {50005, false}, {kWifiNotManaged, true}};
+    boxes.ThenType(12, ui::kIdOk);
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.calls.clear();
+        parts.pages.clear();
+        const size_t before = boxes.Records().size();
+        wm->Send(dlg->Window(), Message::Command(kCmdWifiResult, row.result));
+        EXPECT_EQ(boxes.Records().size() - before, row.box ? 1u : 0u) << row.result;
+        EXPECT_EQ(parts.calls, std::vector<std::string>{"EndWifiWait"}) << row.result;
+        EXPECT_EQ(parts.pages, std::vector<int>{kPageSearch}) << row.result;
+    }
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(boxes.Records()[0].text, appres::Translator::LoadString(65320));
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgTest, ConferenceInformationChoosesTheTallSize) {
+    MakeDialog();
+    for (const int rows : {4, 2}) {
+        parts.calls.clear();
+        parts.conferenceRows = rows;
+        wm->Send(dlg->Window(), Message::Command(kCmdConferenceInfoReady));
+        EXPECT_EQ(dlg->TallSize(), rows > 2);
+        EXPECT_EQ(parts.calls, (std::vector<std::string>{
+                                   rows > 2 ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2",
+                                   "RedrawConferenceThumbnails"}));
+        // The hidden window waits centred at its size.
+        Advance(100);
+        EXPECT_EQ(wm->GetRect(dlg->Window())->Height(), rows > 2 ? 400 : 230);
+    }
+}
+
+TEST_F(MainDlgTest, ADoubleClickMessageBringsTheWindowForward) {
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::User(kBringForwardMessage, 513));
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));  // not a double click
+    wm->Send(dlg->Window(), Message::User(kBringForwardMessage, kBringForwardDoubleClick));
+    EXPECT_TRUE(wm->IsVisible(dlg->Window()));
 }
 
 }  // namespace
