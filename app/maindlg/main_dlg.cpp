@@ -12,15 +12,19 @@
 #include "app/settings/registry_store.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/command_runner.h"
+#include "platform/child_process.h"
 #include "platform/clock.h"
 #include "platform/dynload.h"
 #include "platform/user_name.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 namespace pemuapp {
 namespace {
 
 constexpr const char* kAppLogName = "Quorvane Sender_App.log";
+constexpr const char* kSystemLogName = "System.log";
+constexpr const char* kSoundHelperName = "Wemble";
 constexpr const char* kRegistryKey = "SOFTWARE\\KIRSO";
 constexpr uint32_t kWidth = 526, kHeight = 230, kTallHeight = 400;
 // The pause after the window's set-up, taken as a timer step.
@@ -141,9 +145,29 @@ void CQKinMainDlg::SetupAppLog() {
     QK_LOG(log.get(), LOG_DEBUG, "================== Quorvane Sender Log ==================");
     QK_LOG(log.get(), LOG_DEBUG, "This program is compiled on %s %s", __DATE__, __TIME__);
     m_log = std::move(log);
+    StartSoundHelper();
+}
+
+void CQKinMainDlg::StartSoundHelper() {
+    const std::string folder =
+        m_services.helperFolder.empty() ? platform::ProgramFolder() : m_services.helperFolder;
+    const std::string program = folder + "/" + kSoundHelperName;
+    if (::access(program.c_str(), X_OK) != 0) {
+        QK_LOG(m_log.get(), LOG_DEBUG, "the sound-device helper is not installed (%s)",
+               program.c_str());
+        return;
+    }
+    int error = 0;
+    m_soundHelper = platform::ChildProcess::Start(
+        program, {m_services.paths.logFolder + "/" + kSystemLogName}, &error);
+    if (!m_soundHelper) {
+        QK_LOG(m_log.get(), LOG_ERROR, "the sound-device helper did not start (%s: %d)",
+               program.c_str(), error);
+    }
 }
 
 bool CQKinMainDlg::OnInitDialog() {
+    SetDXEMode(1);
     ClearLogFolder();
     SetupAppLog();
     // The PC's side after the log is open, so that its steps are logged.
@@ -156,6 +180,7 @@ bool CQKinMainDlg::OnInitDialog() {
         m_client->SetOwnLoginCode(m_settings.loginCode);
         m_client->SetSurroundings(m_system.get());
     }
+    SetDXEVSync(m_settings.turnOffVsync ? 0 : 1);
     CommandRunner::Hooks hooks;
     hooks.makeClient = [this]() -> std::unique_ptr<VRXClient> { return NewClient(); };
     hooks.onExit = [this] { AppExit(); };

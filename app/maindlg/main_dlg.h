@@ -44,6 +44,10 @@
 
 class Logger;
 
+namespace platform {
+class ChildProcess;
+}
+
 namespace pemuapp {
 
 class CommandRunner;
@@ -155,6 +159,9 @@ public:
         uint32_t busyWaitMs = 10000;
         // The PC's audio output, power plans and display (each may be null).
         SystemServices system;
+        // The folder of the sound-device helper "Wemble"; empty: the
+        // program's folder.
+        std::string helperFolder;
     };
 
     CQKinMainDlg(platform::WindowManager& wm, Services services);
@@ -267,6 +274,9 @@ private:
     };
     std::unique_ptr<CQKVRXClientEx> NewClient();
     void SetupAppLog();
+    // Starts the sound-device helper with the system log path when it is
+    // installed; it runs on its own.
+    void StartSoundHelper();
     void ClearLogFolder();
     void RunStartupSteps();
     void ProcessCommandLineFile();
@@ -312,6 +322,8 @@ private:
     std::unique_ptr<ui::SkinImages> m_skin;
     ui::DialogEnvironment m_env;
     std::unique_ptr<Logger> m_log;
+    // The sound-device helper; it ends with the program.
+    std::unique_ptr<platform::ChildProcess> m_soundHelper;
     LoginCodeOverlay m_overlay;
     std::unique_ptr<MainSystemSide> m_system;  // outlives the client that calls it
     std::unique_ptr<CQKVRXClientEx> m_client;

@@ -5,6 +5,7 @@
 #include "app/maindlg/main_dlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -22,6 +23,7 @@
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 namespace pemuapp {
 namespace {
@@ -838,6 +840,41 @@ TEST_F(MainDlgTest, ADoubleClickMessageBringsTheWindowForward) {
     EXPECT_FALSE(wm->IsVisible(dlg->Window()));  // not a double click
     wm->Send(dlg->Window(), Message::User(kBringForwardMessage, kBringForwardDoubleClick));
     EXPECT_TRUE(wm->IsVisible(dlg->Window()));
+}
+
+TEST_F(MainDlgTest, CaptureSwitchesFollowTheVerticalSyncSetting) {
+    for (const bool off : {true, false}) {
+        services.settings.turnOffVsync = off;
+        MakeDialog();
+        EXPECT_EQ(GetDXEMode(), 1);
+        EXPECT_EQ(GetDXEVSync(), off ? 0 : 1);
+        dlg.reset();
+    }
+}
+
+// The sound-device helper gets the system log's path when logging is on.
+TEST_F(MainDlgTest, TheSoundHelperStartsWithTheSystemLogPath) {
+    const std::string folder = dir.File("helper");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string out = dir.File("helper-argument");
+    {
+        std::ofstream script(folder + "/Wemble");
+        script << "#!/bin/sh\necho \"$1\" > \"" << out << ".tmp\" && mv \"" << out << ".tmp\" \""
+               << out << "\"\n";
+    }
+    ASSERT_EQ(::chmod((folder + "/Wemble").c_str(), 0755), 0);
+    services.helperFolder = folder;
+    services.settings.logFile = "lib.log";
+    MakeDialog();
+    std::string argument;
+    for (int i = 0; i < 1000 && argument.empty(); ++i) {  // until the helper has written
+        std::ifstream in(out);
+        std::getline(in, argument);
+        if (argument.empty()) {
+            ::usleep(10000);
+        }
+    }
+    EXPECT_EQ(argument, services.paths.logFolder + "/System.log");
 }
 
 }  // namespace
