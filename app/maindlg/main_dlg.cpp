@@ -259,8 +259,7 @@ bool CQKinMainDlg::AppExit() {
     // A discovery pass under way is cancelled rather than ignoring the exit.
     m_abort = true;
     QK_LOG(m_log.get(), LOG_DEBUG, "App exit");
-    const int status = m_client ? m_client->GetStatus() : kVrxDisconnected;
-    if (status >= kVrxProjecting && status <= kVrxMediaPaused) {
+    if (ClientStreaming()) {
         const int answer = RunBox(9, 65292, appres::Translator::LoadString(65305));
         if (answer != ui::kIdOk) {
             m_abort = false;  // the exit is cancelled: searches go on

@@ -189,6 +189,9 @@ public:
     // the list-page search runs instead of the search page's.
     void SetListPage(bool open) { m_listPage = open; }
     bool ListPage() const { return m_listPage; }
+    // Set by the mode switches while they restart the projection: their
+    // stop does not end USB sharing.
+    void SetModeSwitching(bool on) { m_modeSwitching = on; }
     // More than two conference rows: the window uses its tall size.
     bool TallSize() const { return m_tall; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
@@ -301,6 +304,8 @@ private:
     // The search page as Connecting and the Wi-Fi result show it.
     void ShowSearchPage();
     void OnWifiResult(int64_t result);
+    // The client projects the screen or a media file (states 1 to 4).
+    bool ClientStreaming();
     // Projects full screen unless the device status says the receiver is in
     // use (then the play state shows stopped).
     void StartProjectionUnlessBusy(const uint8_t status[2]);
@@ -391,6 +396,7 @@ private:
     bool m_conferenceWanted = false;
     bool m_rebootRequested = false;  // the receiver was told to reboot
     bool m_tall = false;
+    bool m_modeSwitching = false;
     std::string m_enteredReceiverText;
 
     // The mouse: the drag anchor and the bottom-edge resize.

@@ -88,7 +88,12 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             OnConnectionClosed();
             break;
         case kCmdStopPlayImage:
-            break;  // USB sharing follows the stop in its own part
+            // A stop that a new start replaced (the client streams again by
+            // now) and a mode switch's restart keep USB sharing.
+            if (!m_modeSwitching && !ClientStreaming() && m_parts->IsUsbSharingOn()) {
+                m_parts->StopUsbSharing();
+            }
+            break;
         case kCmdAutoExit:
             QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTO_EXIT");
             AppExit();
@@ -118,6 +123,11 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
         default:
             break;
     }
+}
+
+bool CQKinMainDlg::ClientStreaming() {
+    const int status = m_client ? m_client->GetStatus() : kVrxDisconnected;
+    return status >= kVrxProjecting && status <= kVrxMediaPaused;
 }
 
 void CQKinMainDlg::OnWifiResult(int64_t result) {

@@ -213,7 +213,7 @@ bool CQKinMainDlg::Presentation(int position) {
     SetVrxSpecFunc();
     m_client->SetCapLayer(true);
     const uint8_t mode = (position == 0 || position == 128) ? 0x80 : static_cast<uint8_t>(position);
-    const int rc = m_client->StartPlayImage(mode);
+    const int rc = m_parts->IsUsbAttachRunning() ? 0 : m_client->StartPlayImage(mode);
     m_currentPosition = mode;
     if (rc < 0) {
         m_playState = (m_playState & ~kPlayWhereBits) | kPlayStopped;

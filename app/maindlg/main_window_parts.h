@@ -109,6 +109,11 @@ public:
     // --- command 50000: the Wi-Fi join ended -----------------------------------
     // The Wi-Fi waiting notice ends.
     virtual void EndWifiWait() {}
+
+    // --- Presentation -------------------------------------------------------------
+    // USB sharing is attaching a device: the start request is not sent (the
+    // attach flow starts the stream itself) and counts as done.
+    virtual bool IsUsbAttachRunning() { return false; }
 };
 
 }  // namespace pemuapp

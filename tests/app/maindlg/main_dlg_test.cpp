@@ -79,6 +79,14 @@ public:
         calls.push_back(fourTiles ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2");
     }
     void EndWifiWait() override { calls.push_back("EndWifiWait"); }
+    bool IsUsbSharingOn() override { return usbSharing; }
+    void StopUsbSharing() override {
+        usbSharing = false;
+        calls.push_back("StopUsbSharing");
+    }
+    bool IsUsbAttachRunning() override { return usbAttaching; }
+    bool usbSharing = false;
+    bool usbAttaching = false;
     int conferenceRows = 0;
     platform::WindowId editWindow;
     bool allowResize = false;
@@ -875,6 +883,43 @@ TEST_F(MainDlgTest, TheSoundHelperStartsWithTheSystemLogPath) {
         }
     }
     EXPECT_EQ(argument, services.paths.logFolder + "/System.log");
+}
+
+// The client's stop notice ends USB sharing only when nothing streams any
+// more: a start replaces the running stream with a stop of its own first.
+TEST_F(MainDlgTest, AStopNoticeEndsUsbSharingOnlyWhenNothingStreams) {
+    const struct {
+        const char* what;
+        int status;
+        bool modeSwitch;
+        bool stops;
+    } rows[] = {
+        {"stopped", kVrxIdle, false, true},
+        {"replaced by a new start", kVrxProjecting, false, false},
+        {"a media file plays", kVrxMediaPlaying, false, false},
+        {"a mode switch restarts", kVrxIdle, true, false},
+    };
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.usbSharing = true;
+        mainClient->status = row.status;
+        dlg->SetModeSwitching(row.modeSwitch);
+        wm->Send(dlg->Window(), Message::Command(kCmdStopPlayImage));
+        EXPECT_EQ(!parts.usbSharing, row.stops) << row.what;
+    }
+}
+
+// While USB sharing attaches a device, Presentation sends no start request
+// and takes the success path.
+TEST_F(MainDlgSimTest, PresentationDuringTheUsbAttachSendsNoStart) {
+    parts.usbAttaching = true;
+    boxes.ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->Presentation(3));
+    EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);  // nothing was started
+    EXPECT_TRUE(rig.sim->sim->FramesWithCode(0x86).empty());
 }
 
 }  // namespace
