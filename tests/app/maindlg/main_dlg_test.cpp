@@ -33,6 +33,8 @@ using platform::Message;
 // A client that counts the screen refreshes the timers ask for.
 class CountingClient : public CQKVRXClientEx {
 public:
+    // The library's threads end while this object is still whole.
+    ~CountingClient() override { Shutdown(); }
     int RefreshScreenImage() override {
         ++refreshes;
         return 0;

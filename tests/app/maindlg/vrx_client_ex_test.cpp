@@ -233,6 +233,8 @@ TEST_F(ClientAdapterSimTest, AFailedStartPostsNothing) {
 class AudioClient : public CQKVRXClientEx {
 public:
     using CQKVRXClientEx::CQKVRXClientEx;
+    // The library's threads end while this object is still whole.
+    ~AudioClient() override { Shutdown(); }
     bool HasFbfBit20() override { return true; }
     platform::SocketHandle TakeAuxSocket() override {
         return std::exchange(auxSocket, platform::kInvalidSocket);
