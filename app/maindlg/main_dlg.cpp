@@ -12,15 +12,19 @@
 #include "app/settings/registry_store.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/command_runner.h"
+#include "platform/child_process.h"
 #include "platform/clock.h"
 #include "platform/dynload.h"
 #include "platform/user_name.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 namespace pemuapp {
 namespace {
 
 constexpr const char* kAppLogName = "Quorvane Sender_App.log";
+constexpr const char* kSystemLogName = "System.log";
+constexpr const char* kSoundHelperName = "Wemble";
 constexpr const char* kRegistryKey = "SOFTWARE\\KIRSO";
 constexpr uint32_t kWidth = 526, kHeight = 230, kTallHeight = 400;
 // The pause after the window's set-up, taken as a timer step.
@@ -141,17 +145,42 @@ void CQKinMainDlg::SetupAppLog() {
     QK_LOG(log.get(), LOG_DEBUG, "================== Quorvane Sender Log ==================");
     QK_LOG(log.get(), LOG_DEBUG, "This program is compiled on %s %s", __DATE__, __TIME__);
     m_log = std::move(log);
+    StartSoundHelper();
+}
+
+void CQKinMainDlg::StartSoundHelper() {
+    const std::string folder =
+        m_services.helperFolder.empty() ? platform::ProgramFolder() : m_services.helperFolder;
+    const std::string program = folder + "/" + kSoundHelperName;
+    if (::access(program.c_str(), X_OK) != 0) {
+        QK_LOG(m_log.get(), LOG_DEBUG, "the sound-device helper is not installed (%s)",
+               program.c_str());
+        return;
+    }
+    int error = 0;
+    m_soundHelper = platform::ChildProcess::Start(
+        program, {m_services.paths.logFolder + "/" + kSystemLogName}, &error);
+    if (!m_soundHelper) {
+        QK_LOG(m_log.get(), LOG_ERROR, "the sound-device helper did not start (%s: %d)",
+               program.c_str(), error);
+    }
 }
 
 bool CQKinMainDlg::OnInitDialog() {
+    SetDXEMode(1);
     ClearLogFolder();
     SetupAppLog();
+    // The PC's side after the log is open, so that its steps are logged.
+    m_system = std::make_unique<MainSystemSide>(m_services.system, m_settings, m_log.get());
+    m_system->StartUp();
     m_client = NewClient();
     if (!m_client) {
         QK_LOG(m_log.get(), LOG_ERROR, "m_pVrxEx == NULL");
     } else {
         m_client->SetOwnLoginCode(m_settings.loginCode);
+        m_client->SetSurroundings(m_system.get());
     }
+    SetDXEVSync(m_settings.turnOffVsync ? 0 : 1);
     CommandRunner::Hooks hooks;
     hooks.makeClient = [this]() -> std::unique_ptr<VRXClient> { return NewClient(); };
     hooks.onExit = [this] { AppExit(); };
@@ -230,8 +259,7 @@ bool CQKinMainDlg::AppExit() {
     // A discovery pass under way is cancelled rather than ignoring the exit.
     m_abort = true;
     QK_LOG(m_log.get(), LOG_DEBUG, "App exit");
-    const int status = m_client ? m_client->GetStatus() : kVrxDisconnected;
-    if (status >= kVrxProjecting && status <= kVrxMediaPaused) {
+    if (ClientStreaming()) {
         const int answer = RunBox(9, 65292, appres::Translator::LoadString(65305));
         if (answer != ui::kIdOk) {
             m_abort = false;  // the exit is cancelled: searches go on
@@ -249,6 +277,11 @@ bool CQKinMainDlg::AppExit() {
     KillTimer(kTimerConference);
     m_exiting = true;
     m_reconnectStop = true;
+    // The speakers, the power plan, composition and the display mode as
+    // they were before the program started.
+    if (m_system) {
+        m_system->Exit();
+    }
     QK_LOG(m_log.get(), LOG_DEBUG, "App exit");
     m_wm.PostQuit(0);
     return true;
@@ -308,9 +341,10 @@ void CQKinMainDlg::HideMain() {
 void CQKinMainDlg::CentreHidden() {
     HideMain();
     const platform::Rect screen = m_wm.ScreenArea();
+    const int height = static_cast<int>(m_tall ? kTallHeight : kHeight);
     m_wm.Move(Window(), platform::Rect::FromXywh(screen.left + (screen.Width() - int(kWidth)) / 2,
-                                                 screen.top + (screen.Height() - int(kHeight)) / 2,
-                                                 kWidth, kHeight));
+                                                 screen.top + (screen.Height() - height) / 2,
+                                                 kWidth, height));
 }
 
 int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message& msg) {
@@ -335,6 +369,25 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
         case MessageKind::kPaint:
             Paint();
             return 0;
+        case MessageKind::kButtonDown:
+            if (msg.button == platform::MouseButton::kLeft) {
+                OnLButtonDown(msg.point);
+            }
+            break;
+        case MessageKind::kMouseMove:
+            OnMouseMove(msg.point);
+            break;
+        case MessageKind::kButtonUp:
+            if (msg.button == platform::MouseButton::kLeft) {
+                OnLButtonUp();
+            }
+            break;
+        case MessageKind::kCaptureLost:
+            m_resizeActive = false;
+            break;
+        case MessageKind::kWheel:
+            OnMouseWheel(static_cast<int>(msg.param));
+            return 0;
         case MessageKind::kUser:
             if (msg.code == kClientEventMessage) {
                 VRXClientEXDoEvent(static_cast<ClientEvent>(msg.param), msg.param2);
@@ -346,6 +399,11 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
             }
             if (msg.code == kDiscoveryDone) {
                 TakeDiscoveryResult(msg.param != 0);
+                return 0;
+            }
+            if (msg.code == kBringForwardMessage && msg.param == kBringForwardDoubleClick) {
+                ShowMain();
+                m_wm.Raise(Window());
                 return 0;
             }
             if (msg.code == kReconnectDone) {

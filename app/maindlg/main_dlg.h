@@ -26,6 +26,7 @@
 
 #include "app/maindlg/client_events.h"
 #include "app/maindlg/login_code_overlay.h"
+#include "app/maindlg/main_system_side.h"
 #include "app/maindlg/main_window_parts.h"
 #include "app/maindlg/quick_profile.h"
 #include "app/maindlg/vrx_client_ex.h"
@@ -43,6 +44,10 @@
 
 class Logger;
 
+namespace platform {
+class ChildProcess;
+}
+
 namespace pemuapp {
 
 class CommandRunner;
@@ -56,15 +61,24 @@ enum MainCommand : uint32_t {
     kCmdConnect = 10373,
     kCmdStopAllSharing = 10377,
     kCmdRefreshStatus = 10381,
+    kCmdThumbnailsReady = 10382,
     kCmdListPageFilled = 10384,
     kCmdStoppedByReceiver = 10385,
     kCmdConnectionClosed = 10386,
     kCmdAutoExit = 10391,
+    kCmdConferenceInfoReady = 10389,
     kCmdListFilled = 10393,
+    kCmdWifiResult = 50000,
     kCmdMenuExit = 2015,
     kCmdMenuSearch = 2003,
 };
 inline constexpr int64_t kReconnectNoticeParam = 10297;
+// Results of the Wi-Fi join (the argument of kCmdWifiResult).
+inline constexpr int64_t kWifiInUse = 50002;
+inline constexpr int64_t kWifiNotManaged = 50006;
+// The message that brings the main window forward (a double click elsewhere).
+inline constexpr uint32_t kBringForwardMessage = 0x8000 + 100;
+inline constexpr int64_t kBringForwardDoubleClick = 515;
 
 // Timers of the main dialog.
 enum MainTimer : uint32_t {
@@ -79,6 +93,7 @@ enum MainTimer : uint32_t {
     kTimerRefresh = 213,
     kTimerRefreshBurst = 214,
     kTimerKeepHidden = 249,
+    kTimerConnectPage = 250,
     kTimerConference = 251,
     kTimerListPage = 265,
     kTimerSearch = 267,
@@ -106,6 +121,17 @@ uint32_t ErrorMessageStringId(int code);
 void ListReceivers(const std::vector<DevAnnounce>& found, Logger* log,
                    std::vector<DevAnnounce>* records, std::vector<ReceiverRow>* rows);
 
+// What the receiver choice of the search page ended with: a receiver
+// chosen (a row, also after an address was added by hand), the login to the
+// receiver the client keeps (OK without a row), the tray (the page was
+// closed), or nothing.
+enum class CandidateOutcome { kChosen, kEmptyLogin, kMinimise, kNone };
+CandidateOutcome ClassifyReceiverChoice(int result, int closeCode, int selectedRow,
+                                        size_t receivers);
+
+// The first `count` characters of UTF-8 `text` (whole characters).
+std::string FirstCharacters(const std::string& text, size_t count);
+
 class CQKinMainDlg : public ui::CTrayDialog, public ui::MainWindowServices {
 public:
     using ClientFactory = std::function<std::unique_ptr<CQKVRXClientEx>()>;
@@ -131,6 +157,11 @@ public:
         std::function<void(uint32_t ms)> workerWait;
         // Bound of the wait for the client to become idle at the end.
         uint32_t busyWaitMs = 10000;
+        // The PC's audio output, power plans and display (each may be null).
+        SystemServices system;
+        // The folder of the sound-device helper "Wemble"; empty: the
+        // program's folder.
+        std::string helperFolder;
     };
 
     CQKinMainDlg(platform::WindowManager& wm, Services services);
@@ -154,8 +185,18 @@ public:
     Logger* AppLog() { return m_log.get(); }
     CommandRunner* Runner() { return m_runner.get(); }
     bool Exiting() const { return m_exiting; }
+    // The receiver-list page is open (the window's list button sets it):
+    // the list-page search runs instead of the search page's.
+    void SetListPage(bool open) { m_listPage = open; }
+    bool ListPage() const { return m_listPage; }
+    // Set by the mode switches while they restart the projection: their
+    // stop does not end USB sharing.
+    void SetModeSwitching(bool on) { m_modeSwitching = on; }
+    // More than two conference rows: the window uses its tall size.
+    bool TallSize() const { return m_tall; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
+    MainSystemSide* SystemSide() { return m_system.get(); }
 
     // --- receiver search ----------------------------------------------------
     // One discovery pass through the main client (worker thread): the
@@ -166,6 +207,17 @@ public:
     void StartDiscoveryThread(bool listPage);
     void OnSearch();
     void Connecting();
+    // The candidate loop: the receiver choice, then the login to the chosen
+    // receiver, asked again after a failed login; true when one finished.
+    bool TryListedReceivers();
+    // The receiver choice; true when a receiver was chosen (candidate 0).
+    bool PrepareCandidates();
+    // The login to the receiver the client keeps, when the choice ended
+    // without a row; then the question (type 29) and the projection.
+    void ShowEmptyLoginDialog();
+    // The receiver entry (type 30); true and EnteredReceiverText() set on OK.
+    bool AskReceiverEntry();
+    const std::string& EnteredReceiverText() const { return m_enteredReceiverText; }
 
     // --- connect and login ----------------------------------------------------
     void ShowErrorMessage(int code);
@@ -201,6 +253,10 @@ public:
 
     // --- the windowing side ---------------------------------------------------------
     int64_t OnMessage(platform::WindowId self, const platform::Message& msg) override;
+    // The keyboard of the main window (key-down only): Enter commits the
+    // device name, Space does nothing, Esc cancels the name or leaves the
+    // list page, Up and Down scroll the receiver list, F5 refreshes.
+    bool PreTranslate(platform::WindowId self, const platform::Message& msg) override;
     void OnCommand(uint32_t id, int64_t param);
     void OnTimer(uint32_t id);
 
@@ -221,6 +277,9 @@ private:
     };
     std::unique_ptr<CQKVRXClientEx> NewClient();
     void SetupAppLog();
+    // Starts the sound-device helper with the system log path when it is
+    // installed; it runs on its own.
+    void StartSoundHelper();
     void ClearLogFolder();
     void RunStartupSteps();
     void ProcessCommandLineFile();
@@ -242,6 +301,22 @@ private:
     bool Replay(uint32_t playState);
     void WorkerWait(uint32_t ms);
     void Paint();
+    // The search page as Connecting and the Wi-Fi result show it.
+    void ShowSearchPage();
+    void OnWifiResult(int64_t result);
+    // The client projects the screen or a media file (states 1 to 4).
+    bool ClientStreaming();
+    // Projects full screen unless the device status says the receiver is in
+    // use (then the play state shows stopped).
+    void StartProjectionUnlessBusy(const uint8_t status[2]);
+    void CommitDeviceName();
+    // The mouse on the window itself (client coordinates).
+    void OnLButtonDown(platform::Point client);
+    void OnMouseMove(platform::Point client);
+    void OnLButtonUp();
+    void OnMouseWheel(int steps);
+    bool InBottomEdge(platform::Point client) const;
+    void ResizeStep(platform::Point screen);
 
     platform::WindowManager& m_wm;
     Services m_services;
@@ -252,7 +327,10 @@ private:
     std::unique_ptr<ui::SkinImages> m_skin;
     ui::DialogEnvironment m_env;
     std::unique_ptr<Logger> m_log;
+    // The sound-device helper; it ends with the program.
+    std::unique_ptr<platform::ChildProcess> m_soundHelper;
     LoginCodeOverlay m_overlay;
+    std::unique_ptr<MainSystemSide> m_system;  // outlives the client that calls it
     std::unique_ptr<CQKVRXClientEx> m_client;
     std::unique_ptr<CommandRunner> m_runner;
 
@@ -306,10 +384,24 @@ private:
     // (an image-channel error that comes first clears the live word).
     uint32_t m_replayState = 0;
     bool m_speedy = false;
-    bool m_outputMutedAtStart = false;
     bool m_wifiJoined = false;   // set by the Wi-Fi join flow
     uint32_t m_lastAddress = 0;  // the receiver of the last login (network order)
     std::string m_lastUser;
+
+    // The candidate loop.
+    std::vector<DevAnnounce> m_candidates;
+    size_t m_candidateIndex = 0;
+    bool m_listOnly = false;
+    bool m_severalCandidates = false;
+    bool m_conferenceWanted = false;
+    bool m_rebootRequested = false;  // the receiver was told to reboot
+    bool m_tall = false;
+    bool m_modeSwitching = false;
+    std::string m_enteredReceiverText;
+
+    // The mouse: the drag anchor and the bottom-edge resize.
+    platform::Point m_dragAnchor;
+    bool m_resizeActive = false;
 };
 
 }  // namespace pemuapp

@@ -1,5 +1,6 @@
 // The main dialog's internal commands.
 #include "app/maindlg/main_dlg.h"
+#include "app/res/translator.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
 
 namespace pemuapp {
@@ -87,7 +88,12 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             OnConnectionClosed();
             break;
         case kCmdStopPlayImage:
-            break;  // USB sharing follows the stop in its own part
+            // A stop that a new start replaced (the client streams again by
+            // now) and a mode switch's restart keep USB sharing.
+            if (!m_modeSwitching && !ClientStreaming() && m_parts->IsUsbSharingOn()) {
+                m_parts->StopUsbSharing();
+            }
+            break;
         case kCmdAutoExit:
             QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTO_EXIT");
             AppExit();
@@ -98,9 +104,40 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
         case kCmdMenuSearch:
             OnSearch();
             break;
+        case kCmdThumbnailsReady:
+            m_parts->ShowReceiverName(m_client ? m_client->receiverName : std::string());
+            m_parts->RedrawConferenceThumbnails();
+            m_wm.Invalidate(Window());
+            break;
+        case kCmdConferenceInfoReady:
+            m_tall = m_parts->ConferenceHasMoreThanTwoRows();
+            m_parts->SetMainWindowHeight(m_tall);
+            m_parts->RedrawConferenceThumbnails();
+            m_conferenceBusy = false;
+            QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTOGETCONFERENCEINFO:__END");
+            m_wm.Invalidate(Window());
+            break;
+        case kCmdWifiResult:
+            OnWifiResult(param);
+            break;
         default:
             break;
     }
+}
+
+bool CQKinMainDlg::ClientStreaming() {
+    const int status = m_client ? m_client->GetStatus() : kVrxDisconnected;
+    return status >= kVrxProjecting && status <= kVrxMediaPaused;
+}
+
+void CQKinMainDlg::OnWifiResult(int64_t result) {
+    if (result == kWifiNotManaged) {
+        // The PC's wireless network is not this program's to join.
+        RunBox(12, 65292, appres::Translator::LoadString(65320));
+    }
+    KillTimer(kTimerSearchAnim);
+    m_parts->EndWifiWait();
+    ShowSearchPage();
 }
 
 void CQKinMainDlg::OnStartPlayImageCommand() {
@@ -181,6 +218,9 @@ void CQKinMainDlg::OnConnectionClosed() {
     SetTrayPicture(ui::kTrayIconIdle);
     if (m_parts->IsUsbSharingOn()) {
         m_parts->StopUsbSharing();
+    }
+    if (m_system) {
+        m_system->UnmuteUnlessMutedAtStart();
     }
     HideMain();
     QK_LOG(m_log.get(), LOG_DEBUG, "OnConnectClose");

@@ -146,6 +146,9 @@ bool CQKinMainDlg::Replay(uint32_t playState) {
 }
 
 void CQKinMainDlg::ResetToSearchPage() {
+    if (m_system) {
+        m_system->UnmuteUnlessMutedAtStart();  // the projection is not coming back
+    }
     m_playRunning = false;
     m_replayState = 0;
     m_playState = 0;

@@ -158,6 +158,12 @@ void CQKinMainDlg::OnSearch() {
     QK_LOG(m_log.get(), LOG_DEBUG, "OnSearch():__END");
 }
 
+void CQKinMainDlg::ShowSearchPage() {
+    m_parts->SetPageState(kPageSearch);
+    m_wm.Invalidate(Window());
+    SetTimer(kTimerSearchBlink, 500);
+}
+
 void CQKinMainDlg::Connecting() {
     QK_LOG(m_log.get(), LOG_DEBUG, "Connecting()");
     KillTimer(kTimerSearchAnim);
@@ -165,22 +171,12 @@ void CQKinMainDlg::Connecting() {
         return;
     }
     m_connecting = true;
-    m_parts->SetPageState(kPageSearch);
-    SetTimer(kTimerSearchBlink, 500);
-    // The receiver choice: the list page of the common dialog.
-    ui::CQKCommonDlg choice(m_env);
-    choice.SetType(28);
-    choice.SetClient(m_client.get());
-    choice.SetReference(Window());
-    m_dialogBusy = true;
-    const int result = m_env.runner->DoModal(choice);
-    m_dialogBusy = false;
-    if (result == ui::kIdOk && choice.SelectedRow() >= 0 &&
-        static_cast<size_t>(choice.SelectedRow()) < choice.Receivers().size()) {
-        const ui::DiscoveredReceiver& chosen = choice.Receivers()[choice.SelectedRow()];
-        if (LoginToReceiver(chosen.ip)) {
-            m_parts->ShowReceiverName(m_client ? m_client->receiverName : std::string());
-        }
+    // The search page, then the receiver choice and the login it leads to.
+    ShowSearchPage();
+    m_conferenceWanted = false;
+    TryListedReceivers();
+    if (m_conferenceWanted) {
+        m_parts->FetchConferenceInfo();
     }
     m_parts->RefreshTiles(30130);
     QK_LOG(m_log.get(), LOG_DEBUG, "Connecting():__END");

@@ -90,6 +90,7 @@ bool CQKinMainDlg::LoginToReceiver(const std::string& addressText) {
     if (!m_client) {
         return false;
     }
+    m_rebootRequested = false;
     // An empty or 0.0.0.0 address means the receiver kept in the client.
     uint32_t address = ParseDottedAddress(addressText);
     if (address == 0) {
@@ -113,6 +114,11 @@ bool CQKinMainDlg::LoginToReceiver(const std::string& addressText) {
             ShowErrorMessage(m_client->GetErrorCode());
             return false;
         }
+    } else if (m_client->GetStatus() != kVrxDisconnected && m_client->currentPeer == address) {
+        // The choice page has logged in to this receiver already.
+        SetTrayPicture(ui::kTrayIconLoggedIn);
+        m_client->SetProductID(kProductName);
+        return true;
     } else {
         for (;;) {
             ui::CQKCommonDlg prompt(m_env);
@@ -190,12 +196,7 @@ bool CQKinMainDlg::ConnectReceiverByIp(const QuickProfile& profile) {
     SetVrxSpecFunc();
     uint8_t status[2] = {0, 0};
     m_client->GetDeviceStatus(status);
-    if (status[0] != 0 || status[1] != 0) {
-        // In use by someone else: logged in, but not projected to.
-        m_playState = (m_playState & ~kPlayPositionBits) | kPlayStopped;
-    } else {
-        Presentation(128);
-    }
+    StartProjectionUnlessBusy(status);
     m_parts->SetPageState(kPageProjecting);
     m_parts->RefreshPlayButtons();
     return true;
@@ -212,7 +213,7 @@ bool CQKinMainDlg::Presentation(int position) {
     SetVrxSpecFunc();
     m_client->SetCapLayer(true);
     const uint8_t mode = (position == 0 || position == 128) ? 0x80 : static_cast<uint8_t>(position);
-    const int rc = m_client->StartPlayImage(mode);
+    const int rc = m_parts->IsUsbAttachRunning() ? 0 : m_client->StartPlayImage(mode);
     m_currentPosition = mode;
     if (rc < 0) {
         m_playState = (m_playState & ~kPlayWhereBits) | kPlayStopped;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/window/window_id.h"
+
 namespace pemuapp {
 
 // One row of the receiver list: the receiver's name and dotted address.
@@ -64,6 +66,54 @@ public:
 
     // --- conference information ---------------------------------------------------
     virtual void FetchConferenceInfo() {}
+
+    // --- ShowEmptyLoginDialog and ConnectReceiverByIp, before projecting -------
+    // The extended desktop when the user chose it (menu command 2021).
+    virtual void SwitchToExtendedDesktopIfChosen() {}
+    // USB sharing when its preconditions hold: started on its thread, with
+    // its waiting box.
+    virtual void StartUsbSharingIfWanted() {}
+
+    // --- PreTranslate: the keys of the main window ----------------------------
+    // The device-name edit box (control 1004): its text, written back, the
+    // name sent to the receiver (SetDeviceName), the box hidden (losing the
+    // focus), and Esc's cancel (hidden, text from the receiver-name text).
+    virtual std::string DeviceNameEditText() { return {}; }
+    virtual void SetDeviceNameEditText(const std::string& text) { (void)text; }
+    virtual void SetDeviceName(const std::string& name) { (void)name; }
+    virtual void HideDeviceNameEdit() {}
+    virtual void CancelDeviceNameEdit() {}
+    // The receiver list page: Enter takes the chosen receiver, Esc leaves
+    // the page (the list view's saved row back), Up and Down scroll it.
+    virtual void TakeChosenListReceiver() {}
+    virtual void LeaveListPage() {}
+    virtual void ScrollReceiverList(int rows) { (void)rows; }
+    // F5: the sender status read again (conference information) and redrawn.
+    virtual void RefreshSenderStatus() {}
+    // A click elsewhere commits the device name: the box's own window is
+    // not elsewhere.
+    virtual platform::WindowId DeviceNameEditWindow() { return {}; }
+
+    // --- the mouse on the main window (OnLButtonDown, OnMouseMove) -------------
+    // The page allows the bottom-edge resize (and it is not locked).
+    virtual bool AllowsResize() { return false; }
+    // The window took a new height by the bottom-edge resize.
+    virtual void LayoutForHeight(int height) { (void)height; }
+
+    // --- commands 10382 and 10389: conference information arrived --------------
+    // The last conference information listed more than two rows.
+    virtual bool ConferenceHasMoreThanTwoRows() { return false; }
+    // The position area and the first four conference thumbnails redrawn.
+    virtual void RedrawConferenceThumbnails() {}
+
+    // --- command 50000: the Wi-Fi join ended -----------------------------------
+    // The Wi-Fi waiting notice ends.
+    virtual void EndWifiWait() {}
+
+    // --- Presentation -------------------------------------------------------------
+    // USB sharing is attaching a device: the start request is not sent (the
+    // attach flow starts the stream itself) and counts as done.
+    virtual bool IsUsbAttachRunning() { return false; }
 };
 
 }  // namespace pemuapp

@@ -15,7 +15,9 @@ constexpr int kAudioPort = 1688;
 
 using StartSonavelFn = int (*)(const char* address, int port, int rate, int channels, int bits,
                                int bufferBytes);
+using StartSonavelSFn = int (*)(int socket, int rate, int channels, int bits, int bufferBytes);
 using StopSonavelFn = void (*)();
+using SetVideoStartTimeFn = void (*)(long firstCaptureTime);
 
 // Said once per process: every client would say the same.
 std::atomic<bool> g_audioMissingLogged{false};
@@ -31,12 +33,40 @@ CQKVRXClientEx::CQKVRXClientEx() : CQKVRXClientEx(PostThroughManager) {}
 
 CQKVRXClientEx::CQKVRXClientEx(Poster poster)
     : m_poster(poster ? std::move(poster) : Poster(PostThroughManager)),
-      m_sonavel(platform::DynamicLibrary::Load("Sonavel")) {}
+      m_audioModule(LoadSonavel()) {}
 
 CQKVRXClientEx::CQKVRXClientEx(Poster poster, std::shared_ptr<InputReplay> replay)
     : SenderServer(std::move(replay)),
       m_poster(poster ? std::move(poster) : Poster(PostThroughManager)),
-      m_sonavel(platform::DynamicLibrary::Load("Sonavel")) {}
+      m_audioModule(LoadSonavel()) {}
+
+AudioModule CQKVRXClientEx::LoadSonavel() {
+    std::shared_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load("Sonavel");
+    AudioModule module;
+    if (!library) {
+        return module;
+    }
+    // Each entry keeps the library loaded while it can be called.
+    if (auto start = library->Entry<StartSonavelFn>("StartSonavel")) {
+        module.start = [library, start](const std::string& address, int port, int rate,
+                                        int channels, int bits, int bufferBytes) {
+            return start(address.c_str(), port, rate, channels, bits, bufferBytes);
+        };
+    }
+    if (auto start = library->Entry<StartSonavelSFn>("StartSonavelS")) {
+        module.startWithSocket = [library, start](platform::SocketHandle socket, int rate,
+                                                  int channels, int bits, int bufferBytes) {
+            return start(socket, rate, channels, bits, bufferBytes);
+        };
+    }
+    if (auto stop = library->Entry<StopSonavelFn>("StopSonavel")) {
+        module.stop = [library, stop] { stop(); };
+    }
+    if (auto set = library->Entry<SetVideoStartTimeFn>("SetVideoStartTime")) {
+        module.setVideoStartTime = [library, set](long time) { set(time); };
+    }
+    return module;
+}
 
 CQKVRXClientEx::~CQKVRXClientEx() {
     StopSenderServer();
@@ -100,15 +130,29 @@ void CQKVRXClientEx::StartAudio(uint8_t mode) {
     if (mode != 0x80 || !HasFbfBit20()) {
         return;
     }
-    auto start = m_sonavel ? m_sonavel->Entry<StartSonavelFn>("StartSonavel") : nullptr;
-    if (!start) {
+    if (!m_audioModule.Loaded()) {
         if (!g_audioMissingLogged.exchange(true)) {
             QK_LOGF(LOG_WARN, "audio projection is not available on this system");
         }
         return;
     }
-    const std::string address = DottedAddress(GetPeerAddress());
-    const int rc = start(address.c_str(), kAudioPort, 44100, 2, 16, m_audioBuffer.load());
+    if (m_audioModule.setVideoStartTime) {
+        m_audioModule.setVideoStartTime(GetFirstCapTime());
+    }
+    // A connection the receiver opened for the sound is used once; it is
+    // taken only when the module can use it.
+    const platform::SocketHandle socket =
+        m_audioModule.startWithSocket ? TakeAuxSocket() : platform::kInvalidSocket;
+    int rc = 0;
+    if (socket != platform::kInvalidSocket) {
+        QK_LOGF(LOG_INFO, "Start Audio Projection with socket#%d", socket);
+        rc = m_audioModule.startWithSocket(socket, 44100, 2, 16, m_audioBuffer.load());
+    } else if (m_audioModule.start) {
+        rc = m_audioModule.start(DottedAddress(GetPeerAddress()), kAudioPort, 44100, 2, 16,
+                                 m_audioBuffer.load());
+    } else {
+        return;  // the socket form only, and no socket
+    }
     if (rc < 0) {
         QK_LOGF(LOG_ERROR, "Start Audio Projection fail: %d", rc);
         return;
@@ -117,20 +161,35 @@ void CQKVRXClientEx::StartAudio(uint8_t mode) {
 }
 
 void CQKVRXClientEx::StopAudio() {
-    if (!m_audioRunning.exchange(false) || !m_sonavel) {
-        return;
+    if (m_audioRunning.exchange(false) && m_audioModule.stop) {
+        m_audioModule.stop();
     }
-    if (auto stop = m_sonavel->Entry<StopSonavelFn>("StopSonavel")) {
-        stop();
-    }
+}
+
+void CQKVRXClientEx::SetSurroundings(ProjectionSurroundings* surroundings) {
+    std::lock_guard<std::mutex> guard(m_targetLock);
+    m_surroundings = surroundings;
+}
+
+ProjectionSurroundings* CQKVRXClientEx::MainSurroundings() {
+    std::lock_guard<std::mutex> guard(m_targetLock);
+    return m_target.kind == TargetKind::kMain ? m_surroundings : nullptr;
 }
 
 int CQKVRXClientEx::StartPlayImage(uint8_t mode) {
     const uint32_t peer = GetPeerAddress();
     QK_LOGF(LOG_DEBUG, "Before StartPlayImage:%s", DottedAddress(peer).c_str());
     currentPeer = peer;
+    ProjectionSurroundings* surroundings = MainSurroundings();
+    if (surroundings) {
+        surroundings->BeforeProjectionStart(*this);
+    }
     const int rc = QkRdpProvider::StartPlayImage(mode);
     if (rc >= 0) {
+        QK_LOGF(LOG_DEBUG, "Before PlaytSonavel");
+        if (surroundings) {
+            surroundings->ProjectionStarted();
+        }
         StartAudio(mode);
         QK_LOGF(LOG_DEBUG, "Before DoEvent StartPlayImage");
         const Target target = CurrentTarget();
@@ -149,6 +208,9 @@ int CQKVRXClientEx::StopPlayImage() {
     QK_LOGF(LOG_DEBUG, "CQKVRXClientEx::StopPlayImage()");
     StopAudio();
     const int rc = QkRdpProvider::StopPlayImage();
+    if (ProjectionSurroundings* surroundings = MainSurroundings()) {
+        surroundings->ProjectionStopped(*this, rc >= 0);
+    }
     if (rc >= 0) {
         PostCommand(CurrentTarget(), kCmdStopPlayImage);
     }

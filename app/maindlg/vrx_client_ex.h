@@ -9,6 +9,8 @@
 //   target class other than the two dialogs', nothing goes anywhere;
 // - the start and stop of a projection tell the target (commands 10376 and
 //   10388 to the main dialog, the event "StartPlayImage" to a common dialog);
+// - around the main dialog's projection, the PC's display mode and the
+//   mute of its speakers (ProjectionSurroundings);
 // - audio projection through the module "Sonavel" on a full-screen start;
 //   no such module exists on this system, so the first start that would use
 //   it logs once that audio projection is not available and the projection
@@ -21,7 +23,7 @@
 //
 // THREADING: callbacks run on the library's threads and only post; the
 // identity members are read and written by the user-interface thread; the
-// own login code and the target are guarded.
+// own login code, the target and the surroundings are guarded.
 #pragma once
 
 #include <atomic>
@@ -32,15 +34,31 @@
 #include <string>
 
 #include "app/maindlg/client_events.h"
+#include "app/maindlg/projection_surroundings.h"
+#include "platform/socket.h"
 #include "platform/window/window_id.h"
 #include "platform/window/window_message.h"
 #include "vrxclientsdk/VRXClient/senderserver/SenderServer.h"
 
-namespace platform {
-class DynamicLibrary;
-}
-
 namespace pemuapp {
+
+// The outside audio-projection module's entries; each may be empty.
+struct AudioModule {
+    // The stream to the receiver's audio port at `address`.
+    std::function<int(const std::string& address, int port, int rate, int channels, int bits,
+                      int bufferBytes)>
+        start;
+    // The stream over a connection the receiver opened (handed over).
+    std::function<int(platform::SocketHandle socket, int rate, int channels, int bits,
+                      int bufferBytes)>
+        startWithSocket;
+    std::function<void()> stop;
+    // The time of the image channel's first captured frame, to keep sound
+    // and picture together.
+    std::function<void(long firstCaptureTime)> setVideoStartTime;
+
+    bool Loaded() const { return start || startWithSocket; }
+};
 
 class CQKVRXClientEx : public SenderServer {
 public:
@@ -67,8 +85,15 @@ public:
     // Set while the main dialog carries out a command-file action: stop
     // events of a video then go nowhere.
     void SetCommandFileFlag(bool on) { m_commandFile = on; }
+    // What the PC does around this client's projection while the main
+    // dialog is its event target (borrowed; null: nothing).
+    void SetSurroundings(ProjectionSurroundings* surroundings);
 
     int AudioBufferSize() const { return m_audioBuffer.load(); }
+    // The module "Sonavel" when this system has one, else an empty module.
+    static AudioModule LoadSonavel();
+    // Another audio module (tests); set before the first projection.
+    void SetAudioModule(AudioModule module) { m_audioModule = std::move(module); }
     // The reply text of a password check carried in `data`: "0" when the
     // text matches `expected`, else "-1" (also for data too short or a
     // length beyond the data).
@@ -118,6 +143,7 @@ private:
     // Posts `event` to the target (main or common dialog); false without one.
     bool Forward(ClientEvent event, int64_t argument = 0);
     bool PostCommand(const Target& target, uint32_t command);
+    ProjectionSurroundings* MainSurroundings();
     void StartAudio(uint8_t mode);
     void StopAudio();
 
@@ -125,9 +151,10 @@ private:
     std::mutex m_targetLock;  // guards m_target and m_ownCode
     Target m_target;
     std::string m_ownCode;
+    ProjectionSurroundings* m_surroundings = nullptr;
     std::atomic<bool> m_commandFile{false};
     std::atomic<int> m_audioBuffer{kMinAudioBufferBytes};
-    std::unique_ptr<platform::DynamicLibrary> m_sonavel;
+    AudioModule m_audioModule;
     std::atomic<bool> m_audioRunning{false};
 };
 

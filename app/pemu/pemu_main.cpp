@@ -16,7 +16,10 @@
 #include "app/maindlg/main_dlg.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
+#include "platform/audio/audio_endpoint.h"
+#include "platform/display/display_settings.h"
 #include "platform/dynload.h"
+#include "platform/power/power_plans.h"
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
 #include "vrxclientsdk/VRPClient/DiscoveryNetwork.h"
@@ -97,6 +100,11 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     services.paths = context.paths;
     services.settingsFile = &settingsFile;
     services.actions = &context.actions;
+    // The PC's speakers, power plans and display modes.
+    std::unique_ptr<platform::AudioEndpoint> audio = platform::AudioEndpoint::Create();
+    std::unique_ptr<platform::PowerPlans> power = platform::PowerPlans::Create();
+    std::unique_ptr<platform::DisplaySettings> display = platform::DisplaySettings::Create();
+    services.system = {audio.get(), power.get(), display.get()};
     int status = 0;
     {
         pemuapp::CQKinMainDlg dialog(*wm, std::move(services));

@@ -5,6 +5,7 @@
 #include "app/maindlg/main_dlg.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "app/res/translator.h"
+#include "platform/audio/fake_audio_endpoint.h"
 #include "platform/dynload.h"
 #include "platform/fake_clock.h"
 #include "platform/window/headless_backend.h"
@@ -21,6 +23,7 @@
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
+#include "vrxclientsdk/VRXClient/capture/FrameBufferBase.h"
 
 namespace pemuapp {
 namespace {
@@ -30,6 +33,8 @@ using platform::Message;
 // A client that counts the screen refreshes the timers ask for.
 class CountingClient : public CQKVRXClientEx {
 public:
+    // The library's threads end while this object is still whole.
+    ~CountingClient() override { Shutdown(); }
     int RefreshScreenImage() override {
         ++refreshes;
         return 0;
@@ -45,8 +50,55 @@ class RecordingParts : public MainWindowParts {
 public:
     void SetPageState(int page) override { pages.push_back(page); }
     void FillReceiverList(const std::vector<ReceiverRow>& rows) override { lists.push_back(rows); }
+    void ShowReceiverName(const std::string& name) override { shownNames.push_back(name); }
+    void FetchConferenceInfo() override { calls.push_back("FetchConferenceInfo"); }
+    bool IsDeviceNameEditVisible() override { return editVisible; }
+    std::string DeviceNameEditText() override { return editText; }
+    void SetDeviceNameEditText(const std::string& text) override { editText = text; }
+    void SetDeviceName(const std::string& name) override {
+        calls.push_back("SetDeviceName " + name);
+    }
+    void HideDeviceNameEdit() override {
+        editVisible = false;
+        calls.push_back("HideDeviceNameEdit");
+    }
+    void CancelDeviceNameEdit() override {
+        editVisible = false;
+        calls.push_back("CancelDeviceNameEdit");
+    }
+    void TakeChosenListReceiver() override { calls.push_back("TakeChosenListReceiver"); }
+    void LeaveListPage() override { calls.push_back("LeaveListPage"); }
+    void ScrollReceiverList(int rows) override {
+        calls.push_back("ScrollReceiverList " + std::to_string(rows));
+    }
+    void RefreshSenderStatus() override { calls.push_back("RefreshSenderStatus"); }
+    platform::WindowId DeviceNameEditWindow() override { return editWindow; }
+    bool AllowsResize() override { return allowResize; }
+    void LayoutForHeight(int height) override { heights.push_back(height); }
+    bool ConferenceHasMoreThanTwoRows() override { return conferenceRows > 2; }
+    void RedrawConferenceThumbnails() override { calls.push_back("RedrawConferenceThumbnails"); }
+    void SetMainWindowHeight(bool fourTiles) override {
+        calls.push_back(fourTiles ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2");
+    }
+    void EndWifiWait() override { calls.push_back("EndWifiWait"); }
+    bool IsUsbSharingOn() override { return usbSharing; }
+    void StopUsbSharing() override {
+        usbSharing = false;
+        calls.push_back("StopUsbSharing");
+    }
+    bool IsUsbAttachRunning() override { return usbAttaching; }
+    bool usbSharing = false;
+    bool usbAttaching = false;
+    int conferenceRows = 0;
+    platform::WindowId editWindow;
+    bool allowResize = false;
+    std::vector<int> heights;
     std::vector<int> pages;
     std::vector<std::vector<ReceiverRow>> lists;
+    std::vector<std::string> shownNames;
+    std::vector<std::string> calls;
+    bool editVisible = false;
+    std::string editText;
 };
 
 class MainDlgTest : public testing::Test {
@@ -68,6 +120,7 @@ protected:
         services.userName = "ann";
         services.makeClient = [this]() -> std::unique_ptr<CQKVRXClientEx> {
             auto client = std::make_unique<CountingClient>();
+            ++clientsMade;
             if (!mainClient) {
                 mainClient = client.get();  // the first client made is the main one
             }
@@ -97,6 +150,7 @@ protected:
     CommandActionQueue actions;
     CQKinMainDlg::Services services;
     CountingClient* mainClient = nullptr;
+    std::atomic<int> clientsMade{0};
     std::unique_ptr<CQKinMainDlg> dlg;
 };
 
@@ -485,6 +539,389 @@ TEST_F(ReconnectTest, CancelShowsTheSearchPageAtOnce) {
     EXPECT_EQ(parts.pages.back(), kPageSearch);
     WaitForTheThread();
     EXPECT_FALSE(dlg->Reconnected());
+}
+
+}  // namespace
+}  // namespace pemuapp
+
+// --- the receiver choice, the candidate loop and the keyboard ------------------
+namespace pemuapp {
+namespace {
+
+TEST(MainDlgTables, ReceiverChoiceOutcomes) {
+    const struct {
+        int result, closeCode, row;
+        size_t receivers;
+        CandidateOutcome outcome;
+    } rows[] = {
+        {ui::kIdOk, 0, 0, 1, CandidateOutcome::kChosen},
+        {ui::kIdCancel, 0, 1, 2, CandidateOutcome::kChosen},  // added by address
+        {ui::kIdOk, 0, -1, 2, CandidateOutcome::kEmptyLogin},
+        {ui::kIdOk, 0, 2, 2, CandidateOutcome::kEmptyLogin},  // a row beyond the list
+        {ui::kIdCancel, 2, 0, 1, CandidateOutcome::kMinimise},
+        {ui::kIdCancel, 0, -1, 0, CandidateOutcome::kNone},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(ClassifyReceiverChoice(r.result, r.closeCode, r.row, r.receivers), r.outcome)
+            << r.result << " " << r.closeCode << " " << r.row;
+    }
+}
+
+TEST(MainDlgTables, DeviceNamesKeepWholeCharacters) {
+    EXPECT_EQ(FirstCharacters("Meeting room 12345", 16), "Meeting room 123");
+    EXPECT_EQ(FirstCharacters("short", 16), "short");
+    // 15 plain characters and two of two bytes: the first of those is kept whole.
+    EXPECT_EQ(FirstCharacters("abcdefghijklmno\xC3\xA9\xC3\xA9", 16), "abcdefghijklmno\xC3\xA9");
+    EXPECT_EQ(FirstCharacters("", 16), "");
+}
+
+ui::ScriptedDialogRunner::Fill Choose(const std::string& name, const std::string& address) {
+    return [name, address](ui::ModalDialog& d) {
+        auto& choice = static_cast<ui::CQKCommonDlg&>(d);
+        choice.Receivers() = {{"Elsewhere", "10.9.9.9"}, {name, address}};
+        choice.SetSelectedRow(1);
+    };
+}
+
+TEST_F(MainDlgSimTest, TheChoiceIsOfferedAgainUntilALoginFinishes) {
+    boxes.ThenType(28, ui::kIdOk, Choose("Sim", address))
+        .ThenType(6, ui::kIdCancel)
+        .ThenType(28, ui::kIdOk, Choose("Sim", address))
+        .ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    dlg->Connecting();
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 6, 28, 6}));
+    EXPECT_EQ(boxes.TypeMismatches(), 0);
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);
+    ASSERT_EQ(parts.shownNames.size(), 1u);
+    EXPECT_EQ(parts.shownNames[0], "Receiver " + address);  // the receiver's own name
+    EXPECT_EQ(parts.calls, (std::vector<std::string>{"FetchConferenceInfo"}));
+    EXPECT_EQ(dlg->Receivers().size(), 2u);  // the choice's list
+}
+
+TEST_F(MainDlgSimTest, AChoiceWithoutARowLogsInToTheKeptReceiverAndProjects) {
+    const struct {
+        const char* what;
+        int answer29;
+        bool projects;
+    } rows[] = {{"confirmed", ui::kIdOk, true}, {"declined", ui::kIdCancel, false}};
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        boxes.ThenType(28, ui::kIdOk)
+            .ThenType(6, ui::kIdOk, Code("6049"))
+            .ThenType(29, row.answer29);
+        MakeDialog();
+        dlg->Client()->receiverAddress = facadetest::Ip(address.c_str());
+        dlg->Connecting();
+        EXPECT_EQ(boxes.StepsLeft(), 0u) << row.what;
+        EXPECT_EQ(dlg->Client()->GetStatus(), row.projects ? kVrxProjecting : kVrxIdle) << row.what;
+        EXPECT_EQ(dlg->PlayState() & kPlayWhereBits, row.projects ? (1u << 18) : 0u) << row.what;
+        EXPECT_EQ(parts.pages.back(), row.projects ? kPageProjecting : kPageSearch) << row.what;
+        dlg.reset();
+    }
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgSimTest, AChoiceWithoutARowAndNoKeptReceiverSaysSoAndStaysSearching) {
+    boxes.ThenType(28, ui::kIdOk).ThenType(10, ui::kIdOk);
+    MakeDialog();
+    dlg->Connecting();
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 10}));
+    EXPECT_EQ(boxes.Records()[1].text, appres::Translator::LoadString(65273));
+    EXPECT_EQ(parts.pages.back(), kPageSearch);
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
+}
+
+// A choice closed to the tray stays there: the window is not shown again by
+// the connect command that opened the choice.
+TEST_F(MainDlgTest, AChoiceClosedToTheTrayKeepsTheWindowHidden) {
+    services.discoverySeconds = 0;
+    boxes.ThenType(28, ui::kIdCancel,
+                   [](ui::ModalDialog& d) { static_cast<ui::CQKCommonDlg&>(d).SetCloseCode(2); });
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::Command(kCmdConnect));
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));
+    EXPECT_FALSE(dlg->Exiting());
+    EXPECT_EQ(boxes.Records().size(), 1u);
+}
+
+TEST_F(MainDlgTest, ReceiverEntryTakesTheTextOnlyWhenConfirmed) {
+    boxes.ThenType(30, ui::kIdOk, [](ui::ModalDialog& d) {
+        static_cast<ui::CQKCommonDlg&>(d).SetEnteredText("Room 5");
+    });
+    boxes.ThenType(30, ui::kIdCancel, [](ui::ModalDialog& d) {
+        static_cast<ui::CQKCommonDlg&>(d).SetEnteredText("typed, then cancelled");
+    });
+    MakeDialog();
+    EXPECT_TRUE(dlg->AskReceiverEntry());
+    EXPECT_EQ(dlg->EnteredReceiverText(), "Room 5");
+    EXPECT_FALSE(dlg->AskReceiverEntry());
+    EXPECT_EQ(dlg->EnteredReceiverText(), "Room 5");
+}
+
+// A lost connection reported again while the first report still has the
+// search page's choice open is not handled twice.
+TEST_F(MainDlgTest, ASecondConnectionLossDuringTheFirstDoesNothing) {
+    boxes.ThenType(28, ui::kIdCancel, [this](ui::ModalDialog&) {
+        wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    });
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    EXPECT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+    // Handled: the next loss opens the choice again.
+    wm->Send(dlg->Window(), Message::Command(kCmdConnectionClosed));
+    EXPECT_EQ(boxes.Records().size(), 2u);
+}
+
+TEST_F(MainDlgTest, TheSearchTimerWaitsWhileTheDeviceNameIsEdited) {
+    services.discoverySeconds = 0;
+    MakeDialog();
+    const int before = clientsMade;
+    parts.editVisible = true;
+    dlg->OnTimer(kTimerSearch);
+    EXPECT_EQ(clientsMade, before);  // no discovery client made
+    parts.editVisible = false;
+    dlg->OnTimer(kTimerSearch);
+    EXPECT_EQ(clientsMade, before + 1);
+}
+
+Message KeyDown(platform::Key key) {
+    Message m;
+    m.kind = platform::MessageKind::kKeyDown;
+    m.key = key;
+    return m;
+}
+
+TEST_F(MainDlgTest, KeysOfTheMainWindow) {
+    using platform::Key;
+    const struct {
+        const char* what;
+        Key key;
+        bool editVisible, listPage;
+        std::vector<std::string> calls;
+        bool listPageAfter;
+    } rows[] = {
+        {"Enter commits the name",
+         Key::kReturn,
+         true,
+         false,
+         {"SetDeviceName Conference room ", "HideDeviceNameEdit"},
+         false},
+        {"Enter on the list page", Key::kReturn, false, true, {"TakeChosenListReceiver"}, true},
+        {"Esc cancels the name", Key::kEscape, true, true, {"CancelDeviceNameEdit"}, true},
+        {"Esc leaves the list page", Key::kEscape, false, true, {"LeaveListPage"}, false},
+        {"Esc elsewhere", Key::kEscape, false, false, {}, false},
+        {"Up", Key::kUp, false, true, {"ScrollReceiverList -1"}, true},
+        {"Down", Key::kDown, false, true, {"ScrollReceiverList 1"}, true},
+        {"F5", Key::kF5, false, false, {"RefreshSenderStatus"}, false},
+        {"Space", Key::kSpace, false, false, {}, false},
+    };
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.calls.clear();
+        parts.editVisible = row.editVisible;
+        parts.editText = "Conference room A1 (2nd floor)";
+        dlg->SetListPage(row.listPage);
+        wm->Send(dlg->Window(), KeyDown(row.key));
+        EXPECT_EQ(parts.calls, row.calls) << row.what;
+        EXPECT_EQ(dlg->ListPage(), row.listPageAfter) << row.what;
+        EXPECT_FALSE(dlg->Exiting()) << row.what;  // no key ends the main window
+    }
+    EXPECT_TRUE(boxes.Records().empty());
+}
+
+// The PC's speakers are quiet while the main client projects, and sound
+// again after its stop; one muted before the program started stays muted.
+TEST_F(MainDlgSimTest, TheSpeakersAreMutedWhileProjecting) {
+    for (const bool mutedBefore : {false, true}) {
+        mainClient = nullptr;
+        platform::FakeAudioEndpoint speakers;
+        speakers.muted = mutedBefore;
+        services.system.audio = &speakers;
+        services.system.osCode = 19;
+        boxes.ThenType(6, ui::kIdOk, Code("6049"));
+        MakeDialog();
+        dlg->Client()->SetEventTarget(dlg->Window(), kMainDialogTargetName);
+        ASSERT_TRUE(dlg->LoginToReceiver(address));
+        EXPECT_EQ(speakers.muted, mutedBefore);  // a login alone does not mute
+        ASSERT_FALSE(dlg->Presentation(128));
+        EXPECT_TRUE(speakers.muted) << mutedBefore;
+        ASSERT_GE(dlg->StopProjection(), 0);
+        EXPECT_EQ(speakers.muted, mutedBefore);
+        dlg.reset();
+        EXPECT_EQ(speakers.muted, mutedBefore);
+    }
+}
+
+Message Mouse(platform::MessageKind kind, int x, int y) {
+    Message m;
+    m.kind = kind;
+    m.point = {x, y};
+    m.button = platform::MouseButton::kLeft;
+    return m;
+}
+
+TEST_F(MainDlgTest, TheBottomEdgeResizesInStepsUpTo406) {
+    using platform::MessageKind;
+    parts.allowResize = true;
+    MakeDialog();
+    const platform::WindowId w = dlg->Window();
+    wm->Move(w, platform::Rect::FromXywh(100, 100, 526, 366));
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 200, 363));  // in the bottom edge
+    for (int i = 0; i < 3; ++i) {
+        wm->Send(w, Mouse(MessageKind::kMouseMove, 200, 366 + 100));  // 100 px below it
+    }
+    EXPECT_EQ(parts.heights, (std::vector<int>{386, 406}));
+    EXPECT_EQ(wm->GetRect(w)->Height(), 406);
+    EXPECT_EQ(wm->GetRect(w)->top, 100);  // the top edge stays
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 200, 466));
+    // Without the page's leave: a press at the edge only drags.
+    parts.allowResize = false;
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 200, 403));
+    wm->Send(w, Mouse(MessageKind::kMouseMove, 230, 413));
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 230, 413));
+    EXPECT_EQ(*wm->GetRect(w), platform::Rect::FromXywh(130, 110, 526, 406));
+    wm->Send(w, Mouse(MessageKind::kMouseMove, 300, 300));  // released: no drag
+    EXPECT_EQ(*wm->GetRect(w), platform::Rect::FromXywh(130, 110, 526, 406));
+}
+
+TEST_F(MainDlgTest, AClickElsewhereCommitsTheDeviceNameAndTheWheelScrolls) {
+    using platform::MessageKind;
+    MakeDialog();
+    const platform::WindowId w = dlg->Window();
+    parts.editVisible = true;
+    parts.editWindow = platform::WindowId::FromValue(w.Value() + 1000);  // another window
+    parts.editText = "Lobby";
+    wm->Send(w, Mouse(MessageKind::kButtonDown, 50, 50));
+    wm->Send(w, Mouse(MessageKind::kButtonUp, 50, 50));
+    EXPECT_EQ(parts.calls, (std::vector<std::string>{"SetDeviceName Lobby", "HideDeviceNameEdit"}));
+    parts.calls.clear();
+    Message wheel;
+    wheel.kind = MessageKind::kWheel;
+    wheel.param = -1;
+    wm->Send(w, wheel);
+    wheel.param = 2;
+    wm->Send(w, wheel);
+    EXPECT_EQ(parts.calls,
+              (std::vector<std::string>{"ScrollReceiverList 1", "ScrollReceiverList -1"}));
+}
+
+TEST_F(MainDlgTest, TheEndOfAWifiJoinReturnsToTheSearchPage) {
+    const struct {
+        int64_t result;
+        bool box;
+    } rows[] = {{50001, false}, {kWifiInUse, false}, {50005, false}, {kWifiNotManaged, true}};
+    boxes.ThenType(12, ui::kIdOk);
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.calls.clear();
+        parts.pages.clear();
+        const size_t before = boxes.Records().size();
+        wm->Send(dlg->Window(), Message::Command(kCmdWifiResult, row.result));
+        EXPECT_EQ(boxes.Records().size() - before, row.box ? 1u : 0u) << row.result;
+        EXPECT_EQ(parts.calls, std::vector<std::string>{"EndWifiWait"}) << row.result;
+        EXPECT_EQ(parts.pages, std::vector<int>{kPageSearch}) << row.result;
+    }
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(boxes.Records()[0].text, appres::Translator::LoadString(65320));
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainDlgTest, ConferenceInformationChoosesTheTallSize) {
+    MakeDialog();
+    for (const int rows : {4, 2}) {
+        parts.calls.clear();
+        parts.conferenceRows = rows;
+        wm->Send(dlg->Window(), Message::Command(kCmdConferenceInfoReady));
+        EXPECT_EQ(dlg->TallSize(), rows > 2);
+        EXPECT_EQ(parts.calls, (std::vector<std::string>{
+                                   rows > 2 ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2",
+                                   "RedrawConferenceThumbnails"}));
+        // The hidden window waits centred at its size.
+        Advance(100);
+        EXPECT_EQ(wm->GetRect(dlg->Window())->Height(), rows > 2 ? 400 : 230);
+    }
+}
+
+TEST_F(MainDlgTest, ADoubleClickMessageBringsTheWindowForward) {
+    MakeDialog();
+    wm->Send(dlg->Window(), Message::User(kBringForwardMessage, 513));
+    EXPECT_FALSE(wm->IsVisible(dlg->Window()));  // not a double click
+    wm->Send(dlg->Window(), Message::User(kBringForwardMessage, kBringForwardDoubleClick));
+    EXPECT_TRUE(wm->IsVisible(dlg->Window()));
+}
+
+TEST_F(MainDlgTest, CaptureSwitchesFollowTheVerticalSyncSetting) {
+    for (const bool off : {true, false}) {
+        services.settings.turnOffVsync = off;
+        MakeDialog();
+        EXPECT_EQ(GetDXEMode(), 1);
+        EXPECT_EQ(GetDXEVSync(), off ? 0 : 1);
+        dlg.reset();
+    }
+}
+
+// The sound-device helper gets the system log's path when logging is on.
+TEST_F(MainDlgTest, TheSoundHelperStartsWithTheSystemLogPath) {
+    const std::string folder = dir.File("helper");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string out = dir.File("helper-argument");
+    {
+        std::ofstream script(folder + "/Wemble");
+        script << "#!/bin/sh\necho \"$1\" > \"" << out << ".tmp\" && mv \"" << out << ".tmp\" \""
+               << out << "\"\n";
+    }
+    ASSERT_EQ(::chmod((folder + "/Wemble").c_str(), 0755), 0);
+    services.helperFolder = folder;
+    services.settings.logFile = "lib.log";
+    MakeDialog();
+    std::string argument;
+    for (int i = 0; i < 1000 && argument.empty(); ++i) {  // until the helper has written
+        std::ifstream in(out);
+        std::getline(in, argument);
+        if (argument.empty()) {
+            ::usleep(10000);
+        }
+    }
+    EXPECT_EQ(argument, services.paths.logFolder + "/System.log");
+}
+
+// The client's stop notice ends USB sharing only when nothing streams any
+// more: a start replaces the running stream with a stop of its own first.
+TEST_F(MainDlgTest, AStopNoticeEndsUsbSharingOnlyWhenNothingStreams) {
+    const struct {
+        const char* what;
+        int status;
+        bool modeSwitch;
+        bool stops;
+    } rows[] = {
+        {"stopped", kVrxIdle, false, true},
+        {"replaced by a new start", kVrxProjecting, false, false},
+        {"a media file plays", kVrxMediaPlaying, false, false},
+        {"a mode switch restarts", kVrxIdle, true, false},
+    };
+    MakeDialog();
+    for (const auto& row : rows) {
+        parts.usbSharing = true;
+        mainClient->status = row.status;
+        dlg->SetModeSwitching(row.modeSwitch);
+        wm->Send(dlg->Window(), Message::Command(kCmdStopPlayImage));
+        EXPECT_EQ(!parts.usbSharing, row.stops) << row.what;
+    }
+}
+
+// While USB sharing attaches a device, Presentation sends no start request
+// and takes the success path.
+TEST_F(MainDlgSimTest, PresentationDuringTheUsbAttachSendsNoStart) {
+    parts.usbAttaching = true;
+    boxes.ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    ASSERT_TRUE(dlg->LoginToReceiver(address));
+    EXPECT_FALSE(dlg->Presentation(3));
+    EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);  // nothing was started
+    EXPECT_TRUE(rig.sim->sim->FramesWithCode(0x86).empty());
 }
 
 }  // namespace

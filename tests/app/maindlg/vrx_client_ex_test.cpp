@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/fake_clock.h"
@@ -225,6 +226,53 @@ TEST_F(ClientAdapterSimTest, AFailedStartPostsNothing) {
     client->SetEventTarget(kWindow, kMainDialogTargetName);
     EXPECT_LT(client->StartPlayImage(0x80), 0);  // not logged in
     EXPECT_TRUE(recorder.Commands().empty());
+}
+
+// A client whose receiver can take the PC's sound, and that a receiver
+// handed one connection for it.
+class AudioClient : public CQKVRXClientEx {
+public:
+    using CQKVRXClientEx::CQKVRXClientEx;
+    // The library's threads end while this object is still whole.
+    ~AudioClient() override { Shutdown(); }
+    bool HasFbfBit20() override { return true; }
+    platform::SocketHandle TakeAuxSocket() override {
+        return std::exchange(auxSocket, platform::kInvalidSocket);
+    }
+    platform::SocketHandle auxSocket = 77;
+};
+
+TEST_F(ClientAdapterSimTest, FullScreenSoundUsesTheReceiversConnectionOnceThenItsAddress) {
+    std::vector<std::string> calls;
+    AudioModule module;
+    module.start = [&](const std::string& address, int port, int rate, int channels, int bits,
+                       int bufferBytes) {
+        calls.push_back("start " + address + ":" + std::to_string(port) + " " +
+                        std::to_string(rate) + "/" + std::to_string(channels) + "/" +
+                        std::to_string(bits) + " " + std::to_string(bufferBytes));
+        return 0;
+    };
+    module.startWithSocket = [&](platform::SocketHandle socket, int, int, int, int) {
+        calls.push_back("socket " + std::to_string(socket));
+        return 0;
+    };
+    module.stop = [&] { calls.push_back("stop"); };
+    module.setVideoStartTime = [&](long) { calls.push_back("time"); };
+    auto audio = std::make_unique<AudioClient>(recorder.Poster());
+    SimRig::Prepare(*audio);
+    audio->SetImageCoding(2);
+    audio->SetAudioModule(module);
+    ASSERT_GE(audio->Login(facadetest::Ip(address.c_str()), "ann", "6049"), 0)
+        << audio->GetErrorMessage();
+    ASSERT_GE(audio->StartPlayImage(0x80), 0) << audio->GetErrorMessage();
+    ASSERT_GE(audio->StartPlayImage(2), 0);  // a split position: no sound
+    ASSERT_GE(audio->StartPlayImage(0x80), 0);
+    ASSERT_GE(audio->StopPlayImage(), 0);
+    const std::string buffer = std::to_string(audio->AudioBufferSize());
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "time", "socket 77", "stop",  // the split start stops the sound
+                         "time", "start " + address + ":1688 44100/2/16 " + buffer, "stop"}));
+    audio.reset();
 }
 
 }  // namespace
