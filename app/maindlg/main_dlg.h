@@ -131,6 +131,10 @@ public:
         std::function<void(uint32_t ms)> workerWait;
         // Bound of the wait for the client to become idle at the end.
         uint32_t busyWaitMs = 10000;
+        // The dialogs' page code and the access points the PC sees
+        // (borrowed; null: not available).
+        ui::PageOperations* pages = nullptr;
+        platform::WifiProvider* wifi = nullptr;
     };
 
     CQKinMainDlg(platform::WindowManager& wm, Services services);
