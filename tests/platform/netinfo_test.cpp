@@ -2,8 +2,21 @@
 // nmcli's terse listing (the file below is in nmcli's terse format; this
 // machine has no Wi-Fi), the adapters' gateway and DHCP server, and ICMP
 // echo on loopback.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 #include <fstream>
 
@@ -198,6 +211,119 @@ TEST(IcmpTest, LoopbackAnswersWithoutRealPauses) {
     EXPECT_EQ(result, kPingAnswered);
     EXPECT_EQ(pauses, 4);
     EXPECT_EQ(pinger.PingAddress("not an address"), kPingNoAnswer);
+}
+
+// An echo responder on loopback in a network namespace of its own, where
+// the kernel's own echo answers are off. Per request it sends what `mode`
+// says: strays (another identifier, another sequence, another type) and
+// then the true reply, or only replies with another identifier.
+enum class Responder { kStraysThenReply, kWrongIdOnly };
+
+void Respond(int raw, Responder mode, const std::atomic<bool>& stop) {
+    while (!stop) {
+        pollfd p{raw, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) {
+            continue;
+        }
+        uint8_t buffer[1024];
+        const ssize_t n = ::recv(raw, buffer, sizeof buffer, 0);
+        if (n < 28 || buffer[20] != 8) {
+            continue;  // not a request (our own replies come back too)
+        }
+        const uint16_t id = static_cast<uint16_t>(buffer[24] << 8 | buffer[25]);
+        const uint16_t seq = static_cast<uint16_t>(buffer[26] << 8 | buffer[27]);
+        auto send = [raw](uint8_t type, uint16_t i, uint16_t s) {
+            auto r = BuildEchoRequest(i, s, 0);
+            r[0] = type;
+            r[2] = r[3] = 0;
+            const uint16_t sum = InternetChecksum(r.data(), r.size());
+            r[2] = static_cast<uint8_t>(sum >> 8);
+            r[3] = static_cast<uint8_t>(sum);
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            ::sendto(raw, r.data(), r.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        };
+        send(0, static_cast<uint16_t>(id + 1), seq);
+        if (mode == Responder::kStraysThenReply) {
+            send(0, id, static_cast<uint16_t>(seq + 7));
+            send(3, id, seq);
+            send(0, id, seq);
+        }
+    }
+}
+
+// In a child: own network namespace, loopback up, kernel echo off; the
+// pinger's result for each responder mode, written to `out` (or 77: the
+// namespace cannot be had here).
+[[noreturn]] void PingInANamespace(int out) {
+    if (::unshare(CLONE_NEWNET) != 0) {
+        ::_exit(77);
+    }
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq lo{};
+    std::strncpy(lo.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(s, SIOCGIFFLAGS, &lo) != 0) {
+        ::_exit(77);
+    }
+    lo.ifr_flags = static_cast<short>(lo.ifr_flags | IFF_UP);
+    if (::ioctl(s, SIOCSIFFLAGS, &lo) != 0) {
+        ::_exit(77);
+    }
+    ::close(s);
+    {
+        std::ofstream ignore("/proc/sys/net/ipv4/icmp_echo_ignore_all");
+        ignore << "1\n";
+        if (!ignore.flush()) {
+            ::_exit(77);
+        }
+    }
+    const int raw = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+    if (raw < 0) {
+        ::_exit(77);
+    }
+    int8_t results[3];
+    int index = 0;
+    for (Responder mode : {Responder::kStraysThenReply, Responder::kWrongIdOnly}) {
+        std::atomic<bool> stop{false};
+        std::thread responder(Respond, raw, mode, std::cref(stop));
+        IcmpPinger::Options options;
+        options.replyTimeoutMs = 300;
+        options.sleep = [](uint32_t) {};
+        results[index++] = static_cast<int8_t>(IcmpPinger(options).PingAddress("127.0.0.1"));
+        stop = true;
+        responder.join();
+    }
+    // Nobody answers at all.
+    IcmpPinger::Options options;
+    options.replyTimeoutMs = 300;
+    results[index++] = static_cast<int8_t>(IcmpPinger(options).PingAddress("127.0.0.1"));
+    const bool written = ::write(out, results, sizeof results) == sizeof results;
+    ::_exit(written ? 0 : 1);
+}
+
+TEST(IcmpTest, OnlyOurReplyFromTheTargetCountsAgainstAResponder) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(fds[0]);
+        PingInANamespace(fds[1]);
+    }
+    ::close(fds[1]);
+    int8_t results[3] = {-9, -9, -9};
+    const ssize_t n = ::read(fds[0], results, sizeof results);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no network namespace with raw sockets here";
+    }
+    ASSERT_EQ(n, 3);
+    EXPECT_EQ(results[0], kPingAnswered) << "strays, then our reply";
+    EXPECT_EQ(results[1], kPingNoAnswer) << "only replies with another identifier";
+    EXPECT_EQ(results[2], kPingNoAnswer) << "silence";
 }
 
 }  // namespace
