@@ -44,6 +44,8 @@ CQKinMainDlg::CQKinMainDlg(platform::WindowManager& wm, Services services)
       m_overlay(wm) {
     m_env.runner = m_services.runner ? m_services.runner : &m_windowRunner;
     m_env.mainWindow = this;
+    m_env.pages = m_services.pages;
+    m_env.wifi = m_services.wifi;
     m_env.skinFolder =
         m_services.skinFolder.empty() ? platform::ProgramFolder() : m_services.skinFolder;
     m_skin = std::make_unique<ui::SkinImages>(m_env.skinFolder);

@@ -162,6 +162,10 @@ public:
         // The folder of the sound-device helper "Wemble"; empty: the
         // program's folder.
         std::string helperFolder;
+        // The dialogs' page code and the access points the PC sees
+        // (borrowed; null: not available).
+        ui::PageOperations* pages = nullptr;
+        platform::WifiProvider* wifi = nullptr;
     };
 
     CQKinMainDlg(platform::WindowManager& wm, Services services);

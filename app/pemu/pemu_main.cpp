@@ -20,8 +20,12 @@
 #include "platform/display/display_settings.h"
 #include "platform/dynload.h"
 #include "platform/power/power_plans.h"
+#include "platform/icmp_pinger.h"
+#include "platform/network_adapters.h"
+#include "platform/nm_wifi_provider.h"
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
+#include "ui/dialogs/settings_pages.h"
 #include "vrxclientsdk/VRPClient/DiscoveryNetwork.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
@@ -105,6 +109,28 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     std::unique_ptr<platform::PowerPlans> power = platform::PowerPlans::Create();
     std::unique_ptr<platform::DisplaySettings> display = platform::DisplaySettings::Create();
     services.system = {audio.get(), power.get(), display.get()};
+    // The dialogs' page code: profiles, Wi-Fi through NetworkManager, the
+    // self-check on the real adapters.
+    std::unique_ptr<platform::NmWifiProvider> wifi = platform::NmWifiProvider::Create();
+    platform::SystemAdapterProvider adapters;
+    platform::IcmpPinger pinger;
+    ui::SettingsPages::Services pageServices;
+    pageServices.adapters = &adapters;
+    pageServices.pinger = &pinger;
+    if (wifi) {
+        pageServices.probe = [nm = wifi.get()](const ui::AccessPointInfo& chosen) {
+            ui::AccessPointProbe probe;
+            for (const platform::NmAccessPoint& ap : nm->LastListing()) {
+                if (ap.point.bssid == chosen.bssid) {
+                    probe = {ap.point.authentication, ap.channel, ap.cipher};
+                }
+            }
+            return probe;
+        };
+    }
+    ui::SettingsPages pages(std::move(pageServices));
+    services.pages = &pages;
+    services.wifi = wifi.get();
     int status = 0;
     {
         pemuapp::CQKinMainDlg dialog(*wm, std::move(services));

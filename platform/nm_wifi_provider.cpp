@@ -1,0 +1,180 @@
+#include "platform/nm_wifi_provider.h"
+
+#include <unistd.h>
+
+#include "platform/child_output.h"
+#include "platform/log.h"
+
+namespace platform {
+namespace {
+
+constexpr size_t kFieldCount = 7;
+
+bool ParseSignal(std::string_view text, int* out) {
+    if (text.empty() || text.size() > 3) {
+        return false;
+    }
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value > 100) {
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+int ParseChannel(std::string_view text) {
+    int value = 0;
+    if (text.empty() || text.size() > 3) {
+        return -1;
+    }
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::string CipherOf(std::string_view security, std::string_view wpaFlags,
+                     std::string_view rsnFlags) {
+    const std::string flags = std::string(rsnFlags) + " " + std::string(wpaFlags);
+    if (flags.find("pair_ccmp") != std::string::npos) {
+        return "CCMP";
+    }
+    if (flags.find("pair_tkip") != std::string::npos) {
+        return "TKIP";
+    }
+    if (security.find("WEP") != std::string_view::npos) {
+        return "WEP";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::string> SplitNmcliTerseLine(std::string_view line) {
+    std::vector<std::string> fields(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\' && i + 1 < line.size()) {
+            fields.back() += line[++i];
+        } else if (c == ':') {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+int AuthenticationOfSecurity(std::string_view security) {
+    if (security.find("WPA2") != std::string_view::npos ||
+        security.find("WPA3") != std::string_view::npos) {
+        return kWifiAuthWpa2;
+    }
+    if (security.find("WPA") != std::string_view::npos) {
+        return kWifiAuthWpa;
+    }
+    if (security.find("WEP") != std::string_view::npos) {
+        return kWifiAuthWep;
+    }
+    return kWifiAuthOpen;
+}
+
+std::vector<NmAccessPoint> ParseNmcliWifiList(std::string_view output) {
+    std::vector<NmAccessPoint> out;
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = output.size();
+        }
+        std::string_view line = output.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        const std::vector<std::string> f = SplitNmcliTerseLine(line);
+        NmAccessPoint ap;
+        if (f.size() != kFieldCount || !ParseSignal(f[2], &ap.point.signal)) {
+            continue;
+        }
+        ap.point.ssid = f[0];
+        ap.point.bssid = f[1];
+        ap.point.authentication = AuthenticationOfSecurity(f[3]);
+        ap.channel = ParseChannel(f[4]);
+        ap.cipher = CipherOf(f[3], f[5], f[6]);
+        out.push_back(std::move(ap));
+    }
+    return out;
+}
+
+std::unique_ptr<NmWifiProvider> NmWifiProvider::Create() {
+    if (::access(kNmcliPath, X_OK) != 0) {
+        return nullptr;
+    }
+    return std::make_unique<NmWifiProvider>();
+}
+
+bool NmWifiProvider::ListAccessPoints(std::vector<WifiAccessPoint>& out) {
+    out.clear();
+    m_last.clear();
+    const ChildOutput run =
+        RunForOutput(m_nmcli,
+                     {"-t", "-f", "SSID,BSSID,SIGNAL,SECURITY,CHAN,WPA-FLAGS,RSN-FLAGS", "device",
+                      "wifi", "list"},
+                     m_listTimeoutMs);
+    if (!run.started || run.timedOut || run.truncated || run.exitCode != 0) {
+        Log(LogLevel::kWarning, "wifi", "nmcli gave no access-point list (%s)",
+            !run.started    ? "not started"
+            : run.timedOut  ? "timed out"
+            : run.truncated ? "too much output"
+                            : "failed");
+        return false;
+    }
+    m_last = ParseNmcliWifiList(run.output);
+    for (const NmAccessPoint& ap : m_last) {
+        out.push_back(ap.point);
+    }
+    return true;
+}
+
+std::string NmWifiProvider::StoredKey(const std::string& connection) {
+    if (connection.empty()) {
+        return {};
+    }
+    const ChildOutput run =
+        RunForOutput(m_nmcli,
+                     {"-s", "-g", "802-11-wireless-security.psk,802-11-wireless-security.wep-key0",
+                      "connection", "show", "id", connection},
+                     kQueryTimeoutMs, 4096);
+    if (!run.started || run.timedOut || run.exitCode != 0) {
+        return {};
+    }
+    // One line per field (-g: values only, escaped as in terse output).
+    size_t start = 0;
+    while (start < run.output.size()) {
+        size_t end = run.output.find('\n', start);
+        if (end == std::string::npos) {
+            end = run.output.size();
+        }
+        const std::vector<std::string> f =
+            SplitNmcliTerseLine(std::string_view(run.output).substr(start, end - start));
+        start = end + 1;
+        for (const std::string& field : f) {
+            if (!field.empty()) {
+                return field;
+            }
+        }
+    }
+    return {};
+}
+
+}  // namespace platform
