@@ -333,7 +333,9 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
             AppExit();
             return 0;
         case MessageKind::kPaint:
-            Paint();
+            if (!m_parts->PaintMainWindow(msg.rect)) {
+                Paint();
+            }
             return 0;
         case MessageKind::kUser:
             if (msg.code == kClientEventMessage) {

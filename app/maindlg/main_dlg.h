@@ -155,6 +155,8 @@ public:
     CommandRunner* Runner() { return m_runner.get(); }
     bool Exiting() const { return m_exiting; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
+    // The settings the window's settings panel changes for the rest of the run.
+    SenderSettings& MutableSettings() { return m_settings; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
 
     // --- receiver search ----------------------------------------------------

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/draw/geometry.h"
+
 namespace pemuapp {
 
 // One row of the receiver list: the receiver's name and dotted address.
@@ -64,6 +66,14 @@ public:
 
     // --- conference information ---------------------------------------------------
     virtual void FetchConferenceInfo() {}
+
+    // --- drawing (the paint handler) ----------------------------------------------
+    // Presents `area` of the window's page; false when there is no page and
+    // the engine draws its own status picture.
+    virtual bool PaintMainWindow(const platform::Rect& area) {
+        (void)area;
+        return false;
+    }
 };
 
 }  // namespace pemuapp

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "app/maindlg/main_dlg.h"
+#include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
+#include "platform/audio/audio_endpoint.h"
 #include "platform/dynload.h"
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
@@ -97,9 +99,16 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     services.paths = context.paths;
     services.settingsFile = &settingsFile;
     services.actions = &context.actions;
+    std::unique_ptr<platform::AudioEndpoint> audio = platform::AudioEndpoint::Create();
+    pemuapp::MainWindow::Hooks hooks;
+    hooks.audio = audio.get();
+    // The page outlives the engine, whose window it draws.
+    pemuapp::MainWindow page(*wm, std::move(hooks));
+    services.parts = &page;
     int status = 0;
     {
         pemuapp::CQKinMainDlg dialog(*wm, std::move(services));
+        page.Attach(dialog);
         if (!dialog.Create()) {
             std::fprintf(stderr, "pemu: the display refused the main window\n");
             status = 1;
