@@ -15,6 +15,7 @@
 #include "platform/controls/edit.h"
 #include "platform/fake_clock.h"
 #include "platform/window/headless_backend.h"
+#include "tests/app/mainwnd/recording_client.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/cqk_common_dlg.h"
@@ -24,30 +25,6 @@ namespace pemuapp {
 namespace {
 
 constexpr uint32_t kOwnAddress = 0x0A000005;  // 10.0.0.5, host order
-
-// A client whose state the test sets and whose calls it records.
-class RecordingClient : public CQKVRXClientEx {
-public:
-    int GetStatus() override { return status; }
-    bool IsBusy() override { return busy; }
-    int StartPlayImage(uint8_t mode) override {
-        calls.push_back("start(" + std::to_string(mode) + ")");
-        status = kVrxProjecting;
-        return 0;
-    }
-    int StopPlayImage() override {
-        calls.push_back("stop");
-        status = kVrxIdle;
-        return 0;
-    }
-    void SetMaxFPS(int fps) override {
-        calls.push_back("fps(" + std::to_string(fps) + ")");
-        CQKVRXClientEx::SetMaxFPS(fps);
-    }
-    int status = kVrxDisconnected;
-    bool busy = false;
-    std::vector<std::string> calls;
-};
 
 PositionRecord Record(const char* name, uint32_t hostAddress, int state, std::string lock = "") {
     PositionRecord r;
