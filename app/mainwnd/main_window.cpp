@@ -405,6 +405,24 @@ void MainWindow::SetTileNameText(uint32_t hoverCode, uint32_t textId) {
     RefreshPage();
 }
 
+void MainWindow::ShowTileWidgets(bool hide) {
+    for (const ui::WidgetPtr<>& w : m_widgets) {
+        const uint32_t id = w->ControlId();
+        const bool tile = (id >= kTileButtonFirst && id <= kPauseFirst + 6) ||
+                          (id >= kHighlightFirst && id < kHighlightFirst + kTileCount) ||
+                          (id >= kSwapFirst && id < kSwapFirst + kTileCount);
+        if (!tile) {
+            continue;
+        }
+        if (hide) {
+            w->SetRect(platform::Rect::FromXywh(500, 500, 0, 0));
+        } else if (const ui::LayoutElement* r = RecordOf(id)) {
+            const int frames = std::max<int>(1, static_cast<int>(r->frames));
+            w->SetRect(platform::Rect::FromXywh(r->x, r->y, r->w / frames, r->h));
+        }
+    }
+}
+
 void MainWindow::SetMainWindowHeight(bool fourTiles) {
     m_fourTiles = fourTiles;
     const platform::WindowId window = Window();

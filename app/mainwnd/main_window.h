@@ -34,13 +34,15 @@
 #include "platform/controls/control_set.h"
 #include "platform/draw/surface.h"
 #include "platform/window/window_manager.h"
+#include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/widgets/layout_element.h"
 #include "ui/widgets/qkin.h"
 #include "ui/widgets/widget_host.h"
 
 namespace platform {
 class AudioEndpoint;
-}
+class WifiProvider;
+}  // namespace platform
 
 namespace ui {
 class CQKListView;
@@ -99,6 +101,15 @@ struct MainWindowHooks {
     std::string thumbnailFolder;
     // Whether a thumbnail file exists. Null: the file system.
     std::function<bool(const std::string&)> fileExists;
+    // The PC's wireless networks (the Wi-Fi join); null: no joins.
+    platform::WifiProvider* wifi = nullptr;
+    // The settings file's stored values (the join's restore keys); null: none.
+    std::function<std::string(const std::string& key)> readSetting;
+    // The primary screen's size; null: the window layer's screen.
+    std::function<platform::Size()> primaryScreen;
+    // Whether the display service can switch the screen to 1920 x 1080;
+    // null: it cannot (the resolution question never comes).
+    std::function<bool()> canChangeResolution;
 };
 
 class MainWindow final : public MainWindowParts, public ui::WidgetHost, public ui::MainDialogSide {
@@ -124,6 +135,8 @@ public:
     bool IsDeviceNameEditVisible() override;
     bool ConfirmLeave() override;
     bool PaintMainWindow(const platform::Rect& area) override;
+    // CheckChangeResolution: asks once whether to switch to 1920 x 1080.
+    void CheckResolution() override;
 
     // --- the page's state ---------------------------------------------------------
     // The receiver's position records (the conference information).
@@ -152,6 +165,12 @@ public:
     // Sets the tile widgets for a hover code.
     void UpdateTileButtons(uint32_t tileId, uint32_t hoverCode);
     void SetTileNameText(uint32_t hoverCode, uint32_t textId);
+    // Moves the tile widgets out of sight (to 500, 500, size 0) or back to
+    // their layout places.
+    void ShowTileWidgets(bool hide);
+    // Marks this PC's own records as projecting and remembers its index.
+    void MarkOwnRecords();
+    int OwnIndex() const { return m_ownIndex; }
 
     // --- WidgetHost -------------------------------------------------------------------
     platform::WindowId Window() const override;
@@ -184,6 +203,10 @@ public:
     void OnSettingsButton();
     void OnDeviceListButton();
     void OnReceiverListSelect();
+    // A quick profile's network: joined when AutoWifi is on and the profile
+    // names one (not "<<Existing Network>>"). 50006 tells the user and
+    // turns AutoWifi off. The join result, or 0 when nothing was joined.
+    int JoinProfileNetwork(ui::ConnectionProfile& profile);
 
 private:
     void BuildWidget(const ui::LayoutElement& record);
@@ -192,6 +215,7 @@ private:
     void SetVisible(ui::CQKin& widget, bool visible);
     bool IsBusy() const;
     bool IsOwnAddress(uint32_t address) const;
+    std::vector<uint32_t> OwnAddresses() const;
     int SendNcc(const PositionRecord& record);
     void RefreshSenderStatus();
     platform::Point PointerInClient() const;

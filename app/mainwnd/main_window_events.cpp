@@ -9,9 +9,11 @@
 #include "app/maindlg/main_dlg.h"
 #include "app/maindlg/ncc_control.h"
 #include "app/mainwnd/main_window.h"
+#include "app/mainwnd/wifi_join.h"
 #include "app/res/translator.h"
 #include "platform/adapters.h"
 #include "platform/audio/audio_endpoint.h"
+#include "platform/clock.h"
 #include "platform/controls/control_set.h"
 #include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/widgets/qk_list_view.h"
@@ -38,19 +40,61 @@ bool MainWindow::IsBusy() const {
     return client && client->IsBusy();
 }
 
-bool MainWindow::IsOwnAddress(uint32_t address) const {
-    std::vector<uint32_t> own;
+std::vector<uint32_t> MainWindow::OwnAddresses() const {
     if (m_hooks.ownAddresses) {
-        own = m_hooks.ownAddresses();
-    } else {
-        std::vector<platform::AdapterAddress> adapters;
-        if (platform::GetAdapterAddresses(&adapters)) {
-            for (const platform::AdapterAddress& a : adapters) {
-                own.push_back(a.address.s_addr);
-            }
+        return m_hooks.ownAddresses();
+    }
+    std::vector<uint32_t> own;
+    std::vector<platform::AdapterAddress> adapters;
+    if (platform::GetAdapterAddresses(&adapters)) {
+        for (const platform::AdapterAddress& a : adapters) {
+            own.push_back(a.address.s_addr);
         }
     }
+    return own;
+}
+
+bool MainWindow::IsOwnAddress(uint32_t address) const {
+    const std::vector<uint32_t> own = OwnAddresses();
     return std::find(own.begin(), own.end(), address) != own.end();
+}
+
+void MainWindow::MarkOwnRecords() {
+    m_ownIndex = pemuapp::MarkOwnRecords(m_positions, OwnAddresses());
+}
+
+void MainWindow::CheckResolution() {
+    if (!m_engine || !m_engine->Settings().showResolutionConfirm || !m_hooks.canChangeResolution ||
+        !m_hooks.canChangeResolution()) {
+        return;
+    }
+    platform::Size screen;
+    if (m_hooks.primaryScreen) {
+        screen = m_hooks.primaryScreen();
+    } else {
+        const platform::Rect r = m_wm.ScreenArea();
+        screen = {r.Width(), r.Height()};
+    }
+    if (screen.width == 1920 && screen.height == 1080) {
+        return;
+    }
+    // The catalogue text is never used as a format: its two numbers are
+    // put in by hand.
+    std::string text = appres::Translator::LoadString(65436);
+    for (const char* number : {"1920", "1080"}) {
+        const size_t at = text.find("%d");
+        if (at != std::string::npos) {
+            text.replace(at, 2, number);
+        }
+    }
+    ui::CQKCommonDlg box(m_engine->DialogEnv());
+    box.SetType(38);
+    box.SetTitleText(appres::Translator::LoadString(65292));
+    box.SetMessageText(text);
+    box.SetReference(Window());
+    const bool ok = m_engine->DialogEnv().runner->DoModal(box) == ui::kIdOk;
+    m_engine->MutableSettings().changeResolution = ok;
+    m_engine->WriteSetting("ChangeResolution", ok ? "true" : "false");
 }
 
 int MainWindow::SendNcc(const PositionRecord& record) {
@@ -147,7 +191,7 @@ void MainWindow::DoEvent(ui::CQKin& widget, uint32_t flags) {
                 }
                 m_listChoice = false;
             }
-            break;
+            return;  // the choice redraws itself (and a failed login does not)
         case kMinButtonId:
             m_wm.Minimize(Window());
             break;
@@ -297,6 +341,7 @@ void MainWindow::ShowListPanel(bool shown) {
 void MainWindow::OnDeviceListButton() {
     if (!m_listShown) {
         ShowListPanel(true);
+        ShowTileWidgets(true);
         RefreshPage();
         FillReceiverList(m_receivers);
         m_wm.Invalidate(Window());
@@ -306,6 +351,7 @@ void MainWindow::OnDeviceListButton() {
     } else {
         m_wm.KillTimer(Window(), kTimerListPage);
         ShowListPanel(false);
+        ShowTileWidgets(false);
         m_severalReceivers = m_receivers.size() > 1;
         RefreshPage();
         m_wm.Invalidate(Window());
@@ -313,11 +359,12 @@ void MainWindow::OnDeviceListButton() {
 }
 
 void MainWindow::OnReceiverListSelect() {
+    const int row = m_listView ? m_listView->Selection() : -1;
     ShowListPanel(false);
+    ShowTileWidgets(false);
     if (!m_listView || !m_engine) {
         return;
     }
-    const int row = m_listView->Selection();
     ui::CQKin* text = FindWidget(kDeviceNameTextId);
     const std::string current = text ? text->Caption() : std::string();
     // The list leaves out the receiver in use: find the chosen row's receiver.
@@ -399,7 +446,7 @@ void MainWindow::OnSettingsButton() {
         settings.turnOffAudio = m_muted;
         settings.turnOffVsync = dlg.TurnOffVsync();
         m_engine->WriteSetting("Volume", std::to_string(m_volumeValue));
-        m_engine->WriteSetting("TurnOffVsync", settings.turnOffVsync ? "1" : "0");
+        m_engine->WriteSetting("TurnOffVsync", settings.turnOffVsync ? "true" : "false");
     }
     m_refusal = false;
     RefreshPage();
@@ -422,6 +469,39 @@ void MainWindow::OnSettingsButton() {
         m_engine->SetVrxSpecFunc();
     }
     QK_LOG(log, LOG_DEBUG, "IDC_QKINMAIN_CONNECT_TO_TV_SETTING_BUTTON:__END");
+}
+
+int MainWindow::JoinProfileNetwork(ui::ConnectionProfile& profile) {
+    if (!m_engine || !ProfileStartsJoin(m_engine->Settings().autoWifi, profile.ssid)) {
+        return 0;
+    }
+    WifiJoinContext context;
+    context.wifi = m_hooks.wifi;
+    context.readSetting = m_hooks.readSetting;
+    context.writeSetting = [this](const std::string& key, const std::string& value) {
+        m_engine->WriteSetting(key, value);
+    };
+    context.env = m_engine->DialogEnv();
+    context.owner = Window();
+    context.pump = [this](uint32_t ms) {
+        m_wm.PumpPending(platform::PumpKind::kAll);
+        platform::SleepMs(ms);
+    };
+    Logger* log = LogOf(m_engine);
+    context.log = [log](const std::string& line) { QK_LOG(log, LOG_INFO, "%s", line.c_str()); };
+    WifiJoinFlow flow(std::move(context));
+    const int result = flow.ChooseAndJoin(true, profile);
+    if (result == kJoinNotManaged) {
+        ui::CQKCommonDlg box(m_engine->DialogEnv());
+        box.SetType(12);
+        box.SetTitleText(appres::Translator::LoadString(65292));
+        box.SetMessageText(appres::Translator::LoadString(65320));
+        box.SetReference(Window());
+        m_engine->DialogEnv().runner->DoModal(box);
+        m_engine->MutableSettings().autoWifi = false;
+        m_engine->WriteSetting("AutoWifi", "false");
+    }
+    return result;
 }
 
 bool MainWindow::ConfirmLeave() {

@@ -185,6 +185,18 @@ TileChanges UpdateTileButtons(uint32_t tileId, uint32_t hoverCode, const Positio
     return out;
 }
 
+int MarkOwnRecords(PositionList& positions, const std::vector<uint32_t>& ownAddresses) {
+    int last = -1;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        if (std::find(ownAddresses.begin(), ownAddresses.end(), positions[i].address) !=
+            ownAddresses.end()) {
+            positions[i].state = kPositionProjecting;
+            last = static_cast<int>(i);
+        }
+    }
+    return last;
+}
+
 int TileNameLeft(int tileLeft, int textWidth) {
     return (192 - textWidth) / 2 + tileLeft + 20;
 }

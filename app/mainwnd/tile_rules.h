@@ -118,6 +118,10 @@ std::string ThumbnailPath(const std::string& folder, const PositionRecord& recor
 TileChanges RefreshTiles(const TileInputs& in);
 TileChanges UpdateTileButtons(uint32_t tileId, uint32_t hoverCode, const PositionList& positions);
 
+// Marks this PC's own records (their address is one of `ownAddresses`,
+// network order) as projecting; the index of the last one, or -1.
+int MarkOwnRecords(PositionList& positions, const std::vector<uint32_t>& ownAddresses);
+
 // LayoutTileTexts arithmetic: the left edge of a tile name `textWidth`
 // wide in the tile whose left edge is `tileLeft`; the left edge of the
 // signal icon after a name `nameWidth` wide, from the icon's layout left.

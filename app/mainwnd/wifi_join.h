@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/maindlg/quick_profile.h"
 #include "platform/wifi_provider.h"
 #include "platform/window/window_id.h"
 #include "ui/dialogs/cqk_common_dlg.h"
@@ -32,8 +33,6 @@ inline constexpr int kJoinNotManaged = 50006;
 
 inline constexpr uint32_t kPumpMs = 286;
 inline constexpr uint32_t kAddressWaitMs = 13000;
-// The network name of a profile that keeps the network in use.
-inline constexpr const char* kExistingNetwork = "<<Existing Network>>";
 // What the key box shows for a stored key.
 inline constexpr const char* kStoredKeyMask = "********";
 

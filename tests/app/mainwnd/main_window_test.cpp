@@ -9,16 +9,21 @@
 #include <gtest/gtest.h>
 
 #include "app/maindlg/main_dlg.h"
+#include "app/mainwnd/wifi_join.h"
 #include "app/mainwnd/window_shape.h"
 #include "app/res/skin_marker.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/controls/edit.h"
 #include "platform/fake_clock.h"
+#include "platform/fake_wifi_provider.h"
 #include "platform/window/headless_backend.h"
 #include "tests/app/mainwnd/recording_client.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/widgets/qk_blank_item.h"
+#include "ui/widgets/qk_list_view.h"
+#include "ui/widgets/qk_text.h"
 #include "ui/widgets/widget_events.h"
 
 namespace pemuapp {
@@ -367,6 +372,101 @@ TEST_F(MainWindowTest, AFrameRateChangeWhileProjectingRestartsTheStream) {
     EXPECT_EQ(client->calls,
               (std::vector<std::string>{"stop", "fps(" + std::to_string(fps) + ")", "start(128)"}));
     EXPECT_EQ(engine->Settings().maxFps, fps);
+}
+
+TEST_F(MainWindowTest, TheReceiverListLeavesOutTheReceiverInUse) {
+    page->ShowReceiverName("Room A");
+    page->FillReceiverList(
+        {{"Room A", "10.0.0.1"}, {"Room B", "10.0.0.2"}, {"Room C", "10.0.0.3"}});
+    ui::CQKListView* list = page->ListView();
+    ASSERT_NE(list, nullptr);
+    auto name = [list](int row) {
+        auto* item = dynamic_cast<ui::CQKBlankItem*>(list->Row(row));
+        return item && item->DeviceNameText() ? item->DeviceNameText()->Caption() : std::string();
+    };
+    ASSERT_EQ(list->RowCount(), 2);
+    EXPECT_EQ(name(0), "Room B");
+    EXPECT_EQ(name(1), "Room C");
+}
+
+TEST_F(MainWindowTest, AFailedLoginFromTheListKeepsThePreviousReceiverWithoutARedraw) {
+    page->ShowReceiverName("Room A");
+    page->FillReceiverList({{"Room A", "10.0.0.1"}, {"Room B", "10.0.0.2"}});
+    page->OnDeviceListButton();
+    EXPECT_TRUE(page->ListShown());
+    Pump();
+    const int presents = headless->State(engine->Window())->presentCount;
+    page->ListView()->SetSelection(0);
+    page->DoEvent(*page->ListView(), 2);
+    EXPECT_EQ(client->calls, (std::vector<std::string>{"connect"}));
+    EXPECT_FALSE(page->ListShown());
+    EXPECT_EQ(page->FindWidget(kDeviceNameTextId)->Caption(), "Room A");
+    EXPECT_EQ(headless->State(engine->Window())->presentCount, presents);
+}
+
+TEST_F(MainWindowTest, TheResolutionQuestionComesOnlyOffFullHd) {
+    struct Case {
+        platform::Size screen;
+        bool possible;
+        int answer;  // 0: no question expected
+        const char* stored;
+    };
+    const Case cases[] = {
+        {{1920, 1080}, true, 0, nullptr},
+        {{1366, 768}, false, 0, nullptr},
+        {{1366, 768}, true, ui::kIdOk, "true"},
+        {{2560, 1440}, true, ui::kIdCancel, "false"},
+    };
+    for (const Case& t : cases) {
+        MainWindowHooks hooks;
+        hooks.primaryScreen = [&t] { return t.screen; };
+        hooks.canChangeResolution = [&t] { return t.possible; };
+        MainWindow window(*wm, hooks);
+        window.Attach(*engine);
+        const size_t before = boxes.Records().size();
+        if (t.answer) {
+            boxes.ThenType(38, t.answer);
+        }
+        window.CheckResolution();
+        SCOPED_TRACE(testing::Message() << t.screen.width << "x" << t.screen.height);
+        ASSERT_EQ(boxes.Records().size(), before + (t.answer ? 1 : 0));
+        if (t.answer) {
+            EXPECT_NE(boxes.Records().back().text.find("1920x1080"), std::string::npos)
+                << boxes.Records().back().text;
+            EXPECT_EQ(engine->Settings().changeResolution, t.answer == ui::kIdOk);
+        }
+    }
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainWindowTest, AProfileNetworkJoinsOnlyWithAutoWifiAndNotManagedTurnsItOff) {
+    platform::FakeWifiProvider wifi({{"RX-Room1", "", 80, 6, "wlan0", true}});
+    MainWindowHooks hooks;
+    hooks.wifi = &wifi;
+    MainWindow window(*wm, hooks);
+    window.Attach(*engine);
+    engine->MutableSettings().autoWifi = true;
+    ui::ConnectionProfile existing;
+    existing.ssid = "<<Existing Network>>";
+    EXPECT_EQ(window.JoinProfileNetwork(existing), 0);
+    EXPECT_EQ(wifi.Calls(), 0);
+
+    ui::ConnectionProfile profile;
+    profile.ssid = "RX-Room1";
+    profile.key = "k";
+    EXPECT_EQ(window.JoinProfileNetwork(profile), kJoinFinished);
+    EXPECT_EQ(wifi.Joins().size(), 1u);
+    EXPECT_TRUE(engine->Settings().autoWifi);
+
+    wifi.serviceState = platform::WifiServiceState::kNotManaged;
+    boxes.ThenType(12, ui::kIdOk);
+    EXPECT_EQ(window.JoinProfileNetwork(profile), kJoinNotManaged);
+    EXPECT_FALSE(engine->Settings().autoWifi);
+    // AutoWifi off: no further joins.
+    wifi.serviceState = platform::WifiServiceState::kManaged;
+    EXPECT_EQ(window.JoinProfileNetwork(profile), 0);
+    EXPECT_EQ(wifi.Joins().size(), 1u);
+    EXPECT_EQ(boxes.Unexpected(), 0);
 }
 
 }  // namespace

@@ -28,6 +28,10 @@ public:
         calls.push_back("fps(" + std::to_string(fps) + ")");
         CQKVRXClientEx::SetMaxFPS(fps);
     }
+    int ConnectToDeviceThruIP(uint32_t, DevAnnounce*, int) override {
+        calls.push_back("connect");
+        return -1;  // no receiver answers
+    }
     int status = kVrxDisconnected;
     bool busy = false;
     std::vector<std::string> calls;

@@ -275,6 +275,16 @@ TEST(TileRulesTest, UpdateTileButtonsByHoverCode) {
     EXPECT_EQ(other.Visible(kSwapFirst + 2), false);
 }
 
+TEST(TileRulesTest, OwnRecordsAreMarkedProjecting) {
+    PositionList list = {Record(kPositionIdle, "a"), Record(kPositionIdle, "bb"),
+                         Record(kPositionModerated, "ccc")};
+    EXPECT_EQ(MarkOwnRecords(list, {list[1].address, 12345u}), 1);
+    EXPECT_EQ(list[0].state, kPositionIdle);
+    EXPECT_EQ(list[1].state, kPositionProjecting);
+    EXPECT_EQ(list[2].state, kPositionModerated);
+    EXPECT_EQ(MarkOwnRecords(list, {}), -1);
+}
+
 TEST(TileRulesTest, TileTextArithmetic) {
     struct Case {
         int tileLeft, width, nameLeft, iconLeft;
