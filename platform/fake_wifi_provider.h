@@ -2,7 +2,9 @@
 //
 // Block() makes the next listings wait until Release(), so that a test can
 // act while a scan is running (a second refresh, a quit); Calls() counts the
-// listings begun; DeletedProfiles() lists the fixed profiles removed.
+// listings begun; DeletedProfiles() lists the fixed profiles removed. Joining: the public fields
+// give the service state, the network in use and the join's and address wait's answers; Joins()
+// keeps every request, Restores() counts the restores.
 #pragma once
 
 #include <condition_variable>
@@ -66,6 +68,43 @@ public:
         return m_calls;
     }
 
+    WifiServiceState ServiceState() override { return serviceState; }
+    std::string CurrentNetwork() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return currentNetwork;
+    }
+    bool Join(const WifiJoinRequest& request, std::string* error) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_joins.push_back(request);
+        if (!joinSucceeds && error) {
+            *error = "the network refused the key";
+        }
+        if (joinSucceeds) {
+            currentNetwork = request.ssid;
+        }
+        return joinSucceeds;
+    }
+    int WaitForAddressChange(uint32_t) override { return addressChange; }
+    bool RestoreService() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_restores;
+        return true;
+    }
+    std::vector<WifiJoinRequest> Joins() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_joins;
+    }
+    int Restores() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_restores;
+    }
+
+    // Set before the flow runs.
+    WifiServiceState serviceState = WifiServiceState::kManaged;
+    std::string currentNetwork;  // guarded once a flow runs
+    bool joinSucceeds = true;
+    int addressChange = 1;
+
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -74,6 +113,8 @@ private:
     int m_calls = 0;
     std::vector<std::string> m_deleted;
     bool m_deleteFails = false;
+    std::vector<WifiJoinRequest> m_joins;
+    int m_restores = 0;
 };
 
 }  // namespace platform

@@ -1,5 +1,9 @@
 #include "platform/nm_wifi_provider.h"
 
+#include <cstdlib>
+
+#include "platform/nm_wifi_join.h"
+
 #include <unistd.h>
 
 #include "platform/child_output.h"
@@ -175,6 +179,26 @@ std::string NmWifiProvider::StoredKey(const std::string& connection) {
         }
     }
     return {};
+}
+
+WifiServiceState NmWifiProvider::ServiceState() {
+    return NmServiceState(SystemNmcli());
+}
+
+std::string NmWifiProvider::CurrentNetwork() {
+    return NmCurrentNetwork(SystemNmcli());
+}
+
+bool NmWifiProvider::Join(const WifiJoinRequest& request, std::string* error) {
+    // The key file goes to the user's own runtime folder (mode 0700) when
+    // there is one; the file itself is 0600 and removed after the join.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string folder = runtime && *runtime == '/' ? runtime : "/tmp";
+    return NmJoinNetwork(request, SystemNmcli(), folder, error);
+}
+
+int NmWifiProvider::WaitForAddressChange(uint32_t timeoutMs) {
+    return WaitForIpv4AddressChange(timeoutMs);
 }
 
 }  // namespace platform

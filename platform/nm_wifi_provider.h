@@ -63,6 +63,13 @@ public:
     // none or nmcli does not answer).
     std::string StoredKey(const std::string& connection);
 
+    // Joining, through nmcli (the key in a private passwd-file) and the
+    // kernel's address notices.
+    WifiServiceState ServiceState() override;
+    std::string CurrentNetwork() override;
+    bool Join(const WifiJoinRequest& request, std::string* error) override;
+    int WaitForAddressChange(uint32_t timeoutMs) override;
+
 private:
     std::string m_nmcli;
     uint32_t m_listTimeoutMs;

@@ -4,10 +4,14 @@
 // network service stands behind it on Linux, and tests use
 // FakeWifiProvider. Listing scans and may block for seconds: callers run it
 // on a worker thread.
+// Joining is optional: a provider that cannot join keeps the default bodies,
+// which fail. The join calls block (a join, an address wait): callers run
+// them on a worker thread.
 // THREADING: ListAccessPoints may be called on any thread, one call at a
-// time per provider.
+// time per provider; the same holds for the join calls.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +22,22 @@ struct WifiAccessPoint {
     std::string bssid;  // "aa:bb:cc:dd:ee:ff"
     int signal = 0;     // 0..100
     // 0 WEP, 3 WPA, 6 WPA2; any other value: open or unknown.
+    int authentication = -1;
+    std::string interfaceName;  // the wireless interface that sees it
+    bool secured = false;
+};
+
+// Who manages the PC's wireless networks.
+enum class WifiServiceState {
+    kManaged,      // the provider's service is in charge: joins can work
+    kNotManaged,   // another tool is in charge: the user joins with it
+    kQueryFailed,  // the service could not be asked
+};
+
+struct WifiJoinRequest {
+    std::string interfaceName;
+    std::string ssid;
+    std::string key;  // never logged, never put on a command line
     int authentication = -1;
 };
 
@@ -34,6 +54,27 @@ public:
         (void)ssid;
         return false;
     }
+
+    // --- joining (optional) -------------------------------------------------------
+    virtual WifiServiceState ServiceState() { return WifiServiceState::kNotManaged; }
+    // The network (SSID) the PC uses now; empty: none or unknown.
+    virtual std::string CurrentNetwork() { return std::string(); }
+    // Joins a network. False with a reason in *error when it failed.
+    virtual bool Join(const WifiJoinRequest& request, std::string* error) {
+        (void)request;
+        if (error) {
+            *error = "this Wi-Fi provider cannot join networks";
+        }
+        return false;
+    }
+    // Waits up to `timeoutMs` for an IPv4 address change: 1 changed, 0 the
+    // time ran out, -1 the wait could not be set up.
+    virtual int WaitForAddressChange(uint32_t timeoutMs) {
+        (void)timeoutMs;
+        return -1;
+    }
+    // Gives the wireless networks back to the system's own management.
+    virtual bool RestoreService() { return false; }
 };
 
 }  // namespace platform

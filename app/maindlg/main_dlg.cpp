@@ -369,7 +369,9 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
             AppExit();
             return 0;
         case MessageKind::kPaint:
-            Paint();
+            if (!m_parts->PaintMainWindow(msg.rect)) {
+                Paint();
+            }
             return 0;
         case MessageKind::kButtonDown:
             if (msg.button == platform::MouseButton::kLeft) {

@@ -199,6 +199,8 @@ public:
     // More than two conference rows: the window uses its tall size.
     bool TallSize() const { return m_tall; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
+    // The settings the window's settings panel changes for the rest of the run.
+    SenderSettings& MutableSettings() { return m_settings; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
     MainSystemSide* SystemSide() { return m_system.get(); }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/draw/geometry.h"
 #include "platform/window/window_id.h"
 
 namespace pemuapp {
@@ -114,6 +115,13 @@ public:
     // USB sharing is attaching a device: the start request is not sent (the
     // attach flow starts the stream itself) and counts as done.
     virtual bool IsUsbAttachRunning() { return false; }
+    // --- drawing (the paint handler) ----------------------------------------------
+    // Presents `area` of the window's page; false when there is no page and
+    // the engine draws its own status picture.
+    virtual bool PaintMainWindow(const platform::Rect& area) {
+        (void)area;
+        return false;
+    }
 };
 
 }  // namespace pemuapp

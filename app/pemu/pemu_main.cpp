@@ -14,15 +14,16 @@
 #include <vector>
 
 #include "app/maindlg/main_dlg.h"
+#include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
 #include "platform/audio/audio_endpoint.h"
 #include "platform/display/display_settings.h"
 #include "platform/dynload.h"
-#include "platform/power/power_plans.h"
 #include "platform/icmp_pinger.h"
 #include "platform/network_adapters.h"
 #include "platform/nm_wifi_provider.h"
+#include "platform/power/power_plans.h"
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
 #include "ui/dialogs/settings_pages.h"
@@ -131,9 +132,16 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     ui::SettingsPages pages(std::move(pageServices));
     services.pages = &pages;
     services.wifi = wifi.get();
+    pemuapp::MainWindow::Hooks hooks;
+    hooks.audio = audio.get();
+    hooks.wifi = wifi.get();
+    // The page outlives the engine, whose window it draws.
+    pemuapp::MainWindow page(*wm, std::move(hooks));
+    services.parts = &page;
     int status = 0;
     {
         pemuapp::CQKinMainDlg dialog(*wm, std::move(services));
+        page.Attach(dialog);
         if (!dialog.Create()) {
             std::fprintf(stderr, "pemu: the display refused the main window\n");
             status = 1;

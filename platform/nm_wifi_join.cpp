@@ -1,0 +1,268 @@
+#include "platform/nm_wifi_join.h"
+
+#include <fcntl.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "platform/child_process.h"
+#include "platform/unique_fd.h"
+
+namespace platform {
+namespace {
+
+constexpr const char* kNmcli = "/usr/bin/nmcli";
+
+std::string FirstLine(const std::string& text) {
+    const size_t end = text.find('\n');
+    return end == std::string::npos ? text : text.substr(0, end);
+}
+
+// A file only the user can read, removed when it goes out of scope.
+class SecretFile {
+public:
+    SecretFile(const std::string& folder, const std::string& text) {
+        std::string pattern = (folder.empty() ? std::string("/tmp") : folder) + "/nm-join-XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = ::mkstemp(name.data());  // created 0600
+        if (fd < 0) {
+            return;
+        }
+        UniqueFd file(fd);
+        ::fchmod(fd, S_IRUSR | S_IWUSR);
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                ::unlink(name.data());
+                return;
+            }
+            done += static_cast<size_t>(n);
+        }
+        m_path = name.data();
+    }
+    ~SecretFile() {
+        if (!m_path.empty()) {
+            ::unlink(m_path.c_str());
+        }
+    }
+    SecretFile(const SecretFile&) = delete;
+    SecretFile& operator=(const SecretFile&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string Failure(const char* step, int code, const std::string& output) {
+    std::string text = std::string(step) + " failed (nmcli status " + std::to_string(code) + ")";
+    const std::string line = FirstLine(output);
+    if (!line.empty()) {
+        text += ": " + line;
+    }
+    return text;
+}
+
+}  // namespace
+
+NmcliRunner SystemNmcli() {
+    return [](const std::vector<std::string>& args, std::string* out) -> int {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            return -1;
+        }
+        UniqueFd readEnd(fds[0]);
+        UniqueFd writeEnd(fds[1]);
+        auto child = ChildProcess::Start(kNmcli, args, nullptr, writeEnd.get());
+        writeEnd.reset();
+        if (!child) {
+            return -1;
+        }
+        std::string text;
+        std::array<char, 4096> buffer{};
+        for (;;) {
+            const ssize_t n = ::read(readEnd.get(), buffer.data(), buffer.size());
+            if (n > 0) {
+                if (text.size() < (1u << 20)) {
+                    text.append(buffer.data(), static_cast<size_t>(n));
+                }
+            } else if (n == 0 || errno != EINTR) {
+                break;
+            }
+        }
+        const int status = child->Wait();
+        if (out) {
+            *out = std::move(text);
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+}
+
+std::string NmPasswdFileText(int authentication, const std::string& key) {
+    if (key.empty()) {
+        return std::string();
+    }
+    if (authentication == 0) {
+        return "802-11-wireless-security.wep-key0:" + key + "\n";
+    }
+    return "802-11-wireless-security.psk:" + key + "\n";
+}
+
+bool NmJoinNetwork(const WifiJoinRequest& request, const NmcliRunner& nmcli,
+                   const std::string& privateFolder, std::string* error) {
+    auto fail = [error](std::string text) {
+        if (error) {
+            *error = std::move(text);
+        }
+        return false;
+    };
+    if (request.ssid.empty() || request.ssid.front() == '-') {
+        return fail("no usable network name");
+    }
+    if (!request.interfaceName.empty() && request.interfaceName.front() == '-') {
+        return fail("no usable interface name");
+    }
+    const std::string name = request.ssid;
+    std::string out;
+    // A stale profile of the same name goes first; its absence is no fault.
+    nmcli({"connection", "delete", "id", name}, &out);
+    std::vector<std::string> add = {"connection", "add", "type", "wifi",
+                                    "con-name",   name,  "ssid", name};
+    if (!request.interfaceName.empty()) {
+        add.insert(add.end(), {"ifname", request.interfaceName});
+    }
+    const bool secured = !request.key.empty();
+    if (secured) {
+        add.insert(add.end(),
+                   {"wifi-sec.key-mgmt", request.authentication == 0 ? "none" : "wpa-psk"});
+    }
+    int code = nmcli(add, &out);
+    if (code != 0) {
+        return fail(Failure("adding the connection", code, out));
+    }
+    std::vector<std::string> up = {"--wait", "30", "connection", "up", "id", name};
+    if (!secured) {
+        code = nmcli(up, &out);
+        return code == 0 ? true : fail(Failure("bringing the connection up", code, out));
+    }
+    SecretFile secret(privateFolder, NmPasswdFileText(request.authentication, request.key));
+    if (secret.Path().empty()) {
+        return fail("the key file could not be written");
+    }
+    up.insert(up.end(), {"passwd-file", secret.Path()});
+    code = nmcli(up, &out);
+    return code == 0 ? true : fail(Failure("bringing the connection up", code, out));
+}
+
+std::vector<std::string> SplitNmcliTerse(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\' && i + 1 < line.size()) {
+            fields.back().push_back(line[++i]);
+        } else if (c == ':') {
+            fields.emplace_back();
+        } else {
+            fields.back().push_back(c);
+        }
+    }
+    return fields;
+}
+
+WifiServiceState ParseNmServiceState(int exitCode, const std::string& output) {
+    if (exitCode != 0) {
+        return WifiServiceState::kQueryFailed;
+    }
+    const std::vector<std::string> f = SplitNmcliTerse(FirstLine(output));
+    if (f.size() < 3 || f[0] != "running") {
+        return WifiServiceState::kQueryFailed;
+    }
+    return f[1] == "enabled" && f[2] == "enabled" ? WifiServiceState::kManaged
+                                                  : WifiServiceState::kNotManaged;
+}
+
+std::string ParseNmCurrentNetwork(const std::string& output) {
+    size_t start = 0;
+    while (start < output.size()) {
+        size_t end = output.find('\n', start);
+        if (end == std::string::npos) {
+            end = output.size();
+        }
+        const std::vector<std::string> f = SplitNmcliTerse(output.substr(start, end - start));
+        if (f.size() >= 2 && f[0] == "yes") {
+            return f[1];
+        }
+        start = end + 1;
+    }
+    return std::string();
+}
+
+WifiServiceState NmServiceState(const NmcliRunner& nmcli) {
+    std::string out;
+    const int code = nmcli({"-t", "-f", "RUNNING,WIFI-HW,WIFI", "general"}, &out);
+    return ParseNmServiceState(code, out);
+}
+
+std::string NmCurrentNetwork(const NmcliRunner& nmcli) {
+    std::string out;
+    if (nmcli({"-t", "-f", "ACTIVE,SSID", "device", "wifi", "list", "--rescan", "no"}, &out) != 0) {
+        return std::string();
+    }
+    return ParseNmCurrentNetwork(out);
+}
+
+int WaitForIpv4AddressChange(uint32_t timeoutMs) {
+    UniqueFd fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    if (!fd.valid()) {
+        return -1;
+    }
+    sockaddr_nl local{};
+    local.nl_family = AF_NETLINK;
+    local.nl_groups = RTMGRP_IPV4_IFADDR;
+    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        return -1;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::array<char, 8192> buffer{};
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+        if (left <= 0) {
+            return 0;
+        }
+        pollfd p{fd.get(), POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            return ready == 0 ? 0 : -1;
+        }
+        const ssize_t n = ::recv(fd.get(), buffer.data(), buffer.size(), 0);
+        if (n <= 0) {
+            continue;
+        }
+        size_t len = static_cast<size_t>(n);
+        for (auto* h = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(h, len);
+             h = NLMSG_NEXT(h, len)) {
+            if (h->nlmsg_type == RTM_NEWADDR || h->nlmsg_type == RTM_DELADDR) {
+                return 1;
+            }
+        }
+    }
+}
+
+}  // namespace platform
