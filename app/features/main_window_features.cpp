@@ -1,0 +1,56 @@
+#include "app/features/main_window_features.h"
+
+#include <utility>
+
+#include "app/features/feature_host.h"
+
+#ifndef PEMU_UPDATE_URL
+#define PEMU_UPDATE_URL "http://update.pemu.invalid"
+#endif
+
+namespace pemuapp {
+
+MainWindowFeatures::MainWindowFeatures(FeatureHost& host, std::string updateBase)
+    : m_host(host),
+      m_loginCode(host),
+      m_update(host, updateBase.empty() ? std::string(PEMU_UPDATE_URL) : std::move(updateBase)) {}
+
+MainWindowFeatures::~MainWindowFeatures() = default;
+
+bool MainWindowFeatures::IsUsbSharingOn() {
+    return false;
+}
+
+void MainWindowFeatures::StopUsbSharing() {}
+
+bool MainWindowFeatures::RunUpdateCheck() {
+    return m_update.CheckForUpdateAtStart() == 1;
+}
+
+void MainWindowFeatures::ShowFirstStartDialog() {
+    m_loginCode.ShowFirstStartLoginCodeDialog();
+}
+
+void MainWindowFeatures::FetchConferenceInfo() {}
+
+void MainWindowFeatures::SetupSenderIdentity() {
+    m_loginCode.SetupSenderIdentity();
+}
+
+bool MainWindowFeatures::OnCommand(uint32_t id) {
+    switch (id) {
+        case kCmdShowLoginCode:
+            m_loginCode.OnShowLoginCode();
+            return true;
+        case kCmdCheckForUpdate:
+            m_update.OnCheckForUpdate();
+            return true;
+        case kCmdChangeLoginCode:
+            m_loginCode.OnChangeLoginCode();
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace pemuapp

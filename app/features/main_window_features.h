@@ -1,0 +1,58 @@
+// MainWindowFeatures: the main window's features behind one object. The
+// window forwards the engine's feature calls and the feature commands of
+// its menus here; everything the features need of the window goes through
+// the FeatureHost it is given.
+//
+// THREADING: user-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/features/login_code.h"
+#include "app/features/update_check.h"
+
+namespace pemuapp {
+
+class FeatureHost;
+
+// Menu commands the features handle.
+inline constexpr uint32_t kCmdShowLoginCode = 2001;
+inline constexpr uint32_t kCmdCheckForUpdate = 2033;
+inline constexpr uint32_t kCmdChangeLoginCode = 20230;
+
+class MainWindowFeatures {
+public:
+    // `updateBase`: the update server's address when the settings name
+    // none (empty: the build's default).
+    explicit MainWindowFeatures(FeatureHost& host, std::string updateBase = {});
+    ~MainWindowFeatures();
+    MainWindowFeatures(const MainWindowFeatures&) = delete;
+    MainWindowFeatures& operator=(const MainWindowFeatures&) = delete;
+
+    // --- the engine's calls ----------------------------------------------------
+    bool IsUsbSharingOn();
+    void StopUsbSharing();
+    // The start-up update check; true when the user took an update.
+    bool RunUpdateCheck();
+    // The first-start login-code dialog, then the sender's identity.
+    void ShowFirstStartDialog();
+    void FetchConferenceInfo();
+
+    // The sender-server side's identity and login code (start-up).
+    void SetupSenderIdentity();
+
+    // A feature command; false when `id` is none of them.
+    bool OnCommand(uint32_t id);
+
+    LoginCodeFeature& LoginCode() { return m_loginCode; }
+    UpdateCheck& Updates() { return m_update; }
+
+private:
+    FeatureHost& m_host;
+    LoginCodeFeature m_loginCode;
+    UpdateCheck m_update;
+};
+
+}  // namespace pemuapp
