@@ -10,10 +10,13 @@
 
 namespace pemuapp {
 
-MainWindowFeatures::MainWindowFeatures(FeatureHost& host, std::string updateBase)
+MainWindowFeatures::MainWindowFeatures(FeatureHost& host, std::string updateBase,
+                                       std::string thumbnailFolder)
     : m_host(host),
       m_loginCode(host),
-      m_update(host, updateBase.empty() ? std::string(PEMU_UPDATE_URL) : std::move(updateBase)) {}
+      m_update(host, updateBase.empty() ? std::string(PEMU_UPDATE_URL) : std::move(updateBase)),
+      m_conference(host, thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
+                                                 : std::move(thumbnailFolder)) {}
 
 MainWindowFeatures::~MainWindowFeatures() = default;
 
@@ -31,7 +34,9 @@ void MainWindowFeatures::ShowFirstStartDialog() {
     m_loginCode.ShowFirstStartLoginCodeDialog();
 }
 
-void MainWindowFeatures::FetchConferenceInfo() {}
+void MainWindowFeatures::FetchConferenceInfo() {
+    m_conference.FetchConferenceInfo();
+}
 
 void MainWindowFeatures::SetupSenderIdentity() {
     m_loginCode.SetupSenderIdentity();
@@ -44,6 +49,12 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
             return true;
         case kCmdCheckForUpdate:
             m_update.OnCheckForUpdate();
+            return true;
+        case kCmdConferenceUpdated:
+            m_conference.OnConferenceUpdated();
+            return true;
+        case kCmdThumbnailsReady:
+            m_conference.OnThumbnailsReady();
             return true;
         case kCmdChangeLoginCode:
             m_loginCode.OnChangeLoginCode();

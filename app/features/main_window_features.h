@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/features/conference_info.h"
 #include "app/features/login_code.h"
 #include "app/features/update_check.h"
 
@@ -25,8 +26,10 @@ inline constexpr uint32_t kCmdChangeLoginCode = 20230;
 class MainWindowFeatures {
 public:
     // `updateBase`: the update server's address when the settings name
-    // none (empty: the build's default).
-    explicit MainWindowFeatures(FeatureHost& host, std::string updateBase = {});
+    // none (empty: the build's default); `thumbnailFolder`: where the
+    // conference thumbnails go (empty: the user's cache folder).
+    explicit MainWindowFeatures(FeatureHost& host, std::string updateBase = {},
+                                std::string thumbnailFolder = {});
     ~MainWindowFeatures();
     MainWindowFeatures(const MainWindowFeatures&) = delete;
     MainWindowFeatures& operator=(const MainWindowFeatures&) = delete;
@@ -48,11 +51,13 @@ public:
 
     LoginCodeFeature& LoginCode() { return m_loginCode; }
     UpdateCheck& Updates() { return m_update; }
+    ConferenceInfo& Conference() { return m_conference; }
 
 private:
     FeatureHost& m_host;
     LoginCodeFeature m_loginCode;
     UpdateCheck m_update;
+    ConferenceInfo m_conference;
 };
 
 }  // namespace pemuapp
