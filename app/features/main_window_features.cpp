@@ -10,13 +10,14 @@
 
 namespace pemuapp {
 
-MainWindowFeatures::MainWindowFeatures(FeatureHost& host, std::string updateBase,
-                                       std::string thumbnailFolder)
+MainWindowFeatures::MainWindowFeatures(FeatureHost& host, FeatureOptions options)
     : m_host(host),
       m_loginCode(host),
-      m_update(host, updateBase.empty() ? std::string(PEMU_UPDATE_URL) : std::move(updateBase)),
-      m_conference(host, thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
-                                                 : std::move(thumbnailFolder)) {}
+      m_update(host, options.updateBase.empty() ? std::string(PEMU_UPDATE_URL)
+                                                : std::move(options.updateBase)),
+      m_conference(host, options.thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
+                                                         : std::move(options.thumbnailFolder)),
+      m_usb(host, options.usbControl, std::move(options.usb)) {}
 
 MainWindowFeatures::~MainWindowFeatures() = default;
 
@@ -55,6 +56,9 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
             return true;
         case kCmdThumbnailsReady:
             m_conference.OnThumbnailsReady();
+            return true;
+        case kCmdEnableUsbSharing:
+            m_usb.OnEnableZAMP();
             return true;
         case kCmdChangeLoginCode:
             m_loginCode.OnChangeLoginCode();

@@ -13,6 +13,7 @@
 #include "app/features/conference_info.h"
 #include "app/features/login_code.h"
 #include "app/features/update_check.h"
+#include "app/features/usb_sharing.h"
 
 namespace pemuapp {
 
@@ -23,13 +24,20 @@ inline constexpr uint32_t kCmdShowLoginCode = 2001;
 inline constexpr uint32_t kCmdCheckForUpdate = 2033;
 inline constexpr uint32_t kCmdChangeLoginCode = 20230;
 
+struct FeatureOptions {
+    // The update server's address when the settings name none (empty: the
+    // build's default).
+    std::string updateBase;
+    // Where the conference thumbnails go (empty: the user's cache folder).
+    std::string thumbnailFolder;
+    // Porvane's control object (borrowed; null: no USB sharing).
+    CClientDeviceControl* usbControl = nullptr;
+    UsbSharingConfig usb;
+};
+
 class MainWindowFeatures {
 public:
-    // `updateBase`: the update server's address when the settings name
-    // none (empty: the build's default); `thumbnailFolder`: where the
-    // conference thumbnails go (empty: the user's cache folder).
-    explicit MainWindowFeatures(FeatureHost& host, std::string updateBase = {},
-                                std::string thumbnailFolder = {});
+    explicit MainWindowFeatures(FeatureHost& host, FeatureOptions options = {});
     ~MainWindowFeatures();
     MainWindowFeatures(const MainWindowFeatures&) = delete;
     MainWindowFeatures& operator=(const MainWindowFeatures&) = delete;
@@ -45,6 +53,9 @@ public:
 
     // The sender-server side's identity and login code (start-up).
     void SetupSenderIdentity();
+    // Shares the USB devices with the receiver at `ip` when the setting
+    // wants it (the flows that start a projection).
+    void StartUsbSharing(const std::string& ip);
 
     // A feature command; false when `id` is none of them.
     bool OnCommand(uint32_t id);
@@ -52,12 +63,14 @@ public:
     LoginCodeFeature& LoginCode() { return m_loginCode; }
     UpdateCheck& Updates() { return m_update; }
     ConferenceInfo& Conference() { return m_conference; }
+    UsbSharing& Usb() { return m_usb; }
 
 private:
     FeatureHost& m_host;
     LoginCodeFeature m_loginCode;
     UpdateCheck m_update;
     ConferenceInfo m_conference;
+    UsbSharing m_usb;
 };
 
 }  // namespace pemuapp

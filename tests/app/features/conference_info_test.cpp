@@ -163,7 +163,7 @@ TEST_F(ConferenceTest, SixParticipantsGiveFourThumbnailsAndTheTallWindow) {
     }
     AnswerOnce(ConferenceReply(people));
     host.ownAddresses = {facadetest::Ip("10.0.0.12")};
-    pemuapp::MainWindowFeatures features(host, "", Folder().string());
+    pemuapp::MainWindowFeatures features(host, {.thumbnailFolder = Folder().string()});
     pemuapp::ConferenceInfo& conference = features.Conference();
 
     features.FetchConferenceInfo();
@@ -199,7 +199,7 @@ TEST_F(ConferenceTest, OnlyAddressesWithJpgAfterTheirStartAreFetched) {
         {"dot", "10.0.0.1", ".jpg"},
         {"png", "10.0.0.2", pictures.Url("/t/png.png")},
     }));
-    pemuapp::MainWindowFeatures features(host, "", Folder().string());
+    pemuapp::MainWindowFeatures features(host, {.thumbnailFolder = Folder().string()});
     features.FetchConferenceInfo();
     features.Conference().WaitForWorkersForTest();
     features.OnCommand(pemuapp::kCmdConferenceUpdated);
