@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window/window_id.h"
@@ -69,6 +70,16 @@ public:
     virtual platform::UrlOpener* UrlOpener() = 0;
     // This PC's IPv4 addresses (network order).
     virtual std::vector<uint32_t> OwnAddresses() = 0;
+
+    // --- projection ----------------------------------------------------------------
+    // The window after a failed restart: idle page, no overlay, no tiles.
+    virtual void ResetProjectionState() = 0;
+    // The message of a client error code (the engine's error table).
+    virtual void ShowErrorMessage(int code) = 0;
+    // "Hide UI": the window's layered style with full opacity, or none.
+    virtual void SetMainWindowLayered(bool layered) = 0;
+    // The PC's display modes (width, height), any order.
+    virtual std::vector<std::pair<int, int>> DisplayModes() = 0;
 };
 
 }  // namespace pemuapp

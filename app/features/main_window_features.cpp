@@ -17,7 +17,8 @@ MainWindowFeatures::MainWindowFeatures(FeatureHost& host, FeatureOptions options
                                                 : std::move(options.updateBase)),
       m_conference(host, options.thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
                                                          : std::move(options.thumbnailFolder)),
-      m_usb(host, options.usbControl, std::move(options.usb)) {}
+      m_usb(host, options.usbControl, std::move(options.usb)),
+      m_commands(host) {}
 
 MainWindowFeatures::~MainWindowFeatures() = default;
 
@@ -64,7 +65,7 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
             m_loginCode.OnChangeLoginCode();
             return true;
         default:
-            return false;
+            return m_commands.OnCommand(id);
     }
 }
 

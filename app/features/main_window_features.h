@@ -12,6 +12,7 @@
 
 #include "app/features/conference_info.h"
 #include "app/features/login_code.h"
+#include "app/features/menu_commands.h"
 #include "app/features/update_check.h"
 #include "app/features/usb_sharing.h"
 
@@ -64,6 +65,7 @@ public:
     UpdateCheck& Updates() { return m_update; }
     ConferenceInfo& Conference() { return m_conference; }
     UsbSharing& Usb() { return m_usb; }
+    MenuCommands& Commands() { return m_commands; }
 
 private:
     FeatureHost& m_host;
@@ -71,6 +73,7 @@ private:
     UpdateCheck m_update;
     ConferenceInfo m_conference;
     UsbSharing m_usb;
+    MenuCommands m_commands;
 };
 
 }  // namespace pemuapp

@@ -64,6 +64,10 @@ public:
     void ExitProgram() override { ++exits; }
     platform::UrlOpener* UrlOpener() override { return hasOpener ? &opener : nullptr; }
     std::vector<uint32_t> OwnAddresses() override { return ownAddresses; }
+    void ResetProjectionState() override { ++projectionResets; }
+    void ShowErrorMessage(int code) override { errorMessages.push_back(code); }
+    void SetMainWindowLayered(bool layered) override { layeredChanges.push_back(layered); }
+    std::vector<std::pair<int, int>> DisplayModes() override { return displayModes; }
 
     ui::ScriptedDialogRunner runner;
     ui::DialogEnvironment env;
@@ -83,6 +87,11 @@ public:
     platform::FakeUrlOpener opener;
     bool hasOpener = true;
     std::vector<uint32_t> ownAddresses;
+    int projectionResets = 0;
+    std::vector<int> errorMessages;
+    std::vector<bool> layeredChanges;
+    std::vector<std::pair<int, int>> displayModes = {
+        {1920, 1080}, {1280, 720}, {1600, 900}, {1024, 768}};
 
 private:
     std::mutex m_postLock;
