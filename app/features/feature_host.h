@@ -3,8 +3,8 @@
 // window. The window implements it; tests use FakeFeatureHost
 // (tests/app/features/fake_feature_host.h).
 //
-// THREADING: user-interface thread, except PostCommand, which any thread
-// may call.
+// THREADING: user-interface thread, except PostCommand and Client, which
+// any thread may call (the client lives as long as the window).
 #pragma once
 
 #include <cstdint>

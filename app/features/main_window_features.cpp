@@ -18,7 +18,13 @@ MainWindowFeatures::MainWindowFeatures(FeatureHost& host, FeatureOptions options
       m_conference(host, options.thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
                                                          : std::move(options.thumbnailFolder)),
       m_usb(host, options.usbControl, std::move(options.usb)),
-      m_commands(host) {}
+      m_commands(host) {
+    if (options.checkedRows) {
+        m_media = std::make_unique<MediaPlayback>(host, *options.checkedRows, [] {
+            return std::unique_ptr<MediaFacts>(MediaInfoProbe::Create());
+        });
+    }
+}
 
 MainWindowFeatures::~MainWindowFeatures() = default;
 
@@ -60,6 +66,11 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
             return true;
         case kCmdEnableUsbSharing:
             m_usb.OnEnableZAMP();
+            return true;
+        case kCmdToggleRepeat:
+            if (m_media) {
+                m_media->ToggleMediaRepeat();
+            }
             return true;
         case kCmdChangeLoginCode:
             m_loginCode.OnChangeLoginCode();

@@ -12,6 +12,7 @@
 
 #include "app/features/conference_info.h"
 #include "app/features/login_code.h"
+#include "app/features/media_playback.h"
 #include "app/features/menu_commands.h"
 #include "app/features/update_check.h"
 #include "app/features/usb_sharing.h"
@@ -34,6 +35,9 @@ struct FeatureOptions {
     // Porvane's control object (borrowed; null: no USB sharing).
     CClientDeviceControl* usbControl = nullptr;
     UsbSharingConfig usb;
+    // The receiver list's checked projector rows (borrowed; null: no media
+    // playback).
+    CheckedReceivers* checkedRows = nullptr;
 };
 
 class MainWindowFeatures {
@@ -66,6 +70,8 @@ public:
     ConferenceInfo& Conference() { return m_conference; }
     UsbSharing& Usb() { return m_usb; }
     MenuCommands& Commands() { return m_commands; }
+    // Null without checked rows.
+    MediaPlayback* Media() { return m_media.get(); }
 
 private:
     FeatureHost& m_host;
@@ -74,6 +80,7 @@ private:
     ConferenceInfo m_conference;
     UsbSharing m_usb;
     MenuCommands m_commands;
+    std::unique_ptr<MediaPlayback> m_media;
 };
 
 }  // namespace pemuapp

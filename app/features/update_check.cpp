@@ -63,7 +63,7 @@ std::string UpdateCheck::RunUpdateCheck(int ms) {
         m_done.notify_all();
     });
     std::unique_lock<std::mutex> lock(m_lock);
-    const auto finished = [&] { return m_doneAttempt == attempt; };
+    const auto finished = [&] { return m_doneAttempt >= attempt; };
     if (ms != 0) {
         m_done.wait_for(lock, std::chrono::milliseconds(ms), finished);
     } else {
@@ -92,6 +92,16 @@ void UpdateCheck::ShowVersionDialog(const std::string& version, bool newer, int*
 }
 
 int UpdateCheck::Check(bool atStart) {
+    if (m_checking) {
+        return -1;  // the command again while its check dispatches messages
+    }
+    m_checking = true;
+    const int result = CheckOnce(atStart);
+    m_checking = false;
+    return result;
+}
+
+int UpdateCheck::CheckOnce(bool atStart) {
     m_serverVersion.clear();
     const std::string fetched = RunUpdateCheck(atStart ? kUpdateWaitAtStartMs : 0);
     const std::optional<std::string> text = UsableVersionText(fetched);
@@ -132,6 +142,9 @@ int UpdateCheck::CheckForUpdate() {
 }
 
 void UpdateCheck::OnCheckForUpdate() {
+    if (m_checking) {
+        return;
+    }
     const int result = CheckForUpdate();
     if (result == -1) {
         ShowFeatureMessage(m_host, 65292, 65381);

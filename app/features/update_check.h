@@ -54,6 +54,7 @@ public:
 
 private:
     int Check(bool atStart);
+    int CheckOnce(bool atStart);
     // Starts a fetch and waits for it (ms 0: until it ends); the version
     // text it brought in time, else empty.
     std::string RunUpdateCheck(int ms);
@@ -73,6 +74,7 @@ private:
     uint64_t m_doneAttempt = 0;   // guarded by m_lock
     std::string m_fetchedText;    // guarded by m_lock
     std::string m_serverVersion;  // UI thread
+    bool m_checking = false;      // UI thread
 };
 
 }  // namespace pemuapp

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -60,7 +61,12 @@ public:
         std::lock_guard<std::mutex> guard(m_postLock);
         return m_posted;
     }
-    void PumpMessages() override { ++pumps; }
+    void PumpMessages() override {
+        ++pumps;
+        if (onPump) {
+            onPump();
+        }
+    }
     void ExitProgram() override { ++exits; }
     platform::UrlOpener* UrlOpener() override { return hasOpener ? &opener : nullptr; }
     std::vector<uint32_t> OwnAddresses() override { return ownAddresses; }
@@ -83,6 +89,7 @@ public:
     int mainWindowShown = 0;
     std::vector<std::string> overlays;
     std::atomic<int> pumps{0};
+    std::function<void()> onPump;  // runs in every pump (a message dispatched meanwhile)
     int exits = 0;
     platform::FakeUrlOpener opener;
     bool hasOpener = true;

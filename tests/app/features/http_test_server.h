@@ -30,6 +30,10 @@ public:
             return false;
         }
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // A stop before the loop runs would be lost and the join would hang.
+        while (!m_server.is_running()) {
+            std::this_thread::yield();
+        }
         return true;
     }
     void Stop() {

@@ -153,6 +153,29 @@ TEST(UpdateCheckTest, AnAnswerAfterTheStartupWaitIsDropped) {
     EXPECT_TRUE(host.runner.Records().empty());
 }
 
+TEST(UpdateCheckTest, TheCommandAgainWhileItsCheckWaitsStartsNoSecondCheck) {
+    VersionServer server;
+    server.Answer("1.2.3.4");
+    server.Hold();
+    FakeFeatureHost host;
+    host.written["UpdateServer"] = server.Base();
+    host.runner.Then(ui::kIdOk);
+    pemuapp::UpdateCheck check(host, "", kOwn);
+    bool dispatched = false;
+    host.onPump = [&] {
+        if (dispatched) {
+            return;
+        }
+        dispatched = true;
+        check.OnCheckForUpdate();  // dispatched while the first check waits
+        server.Release();
+    };
+    check.OnCheckForUpdate();
+    EXPECT_GT(host.pumps.load(), 0);
+    ASSERT_EQ(host.runner.Records().size(), 1u);  // one up-to-date notice
+    EXPECT_EQ(host.runner.Records()[0].type, 25);
+}
+
 TEST(UpdateCheckTest, CommandShowsItsNoticesAndExitsOnlyWhenTheUpdateIsTaken) {
     struct Row {
         const char* name;
