@@ -2,7 +2,8 @@
 //
 // A module named "Pexlo" is the file libPexlo.so. It is searched in the
 // program's own folder first, then in the folders of PEMU_MODULE_PATH
-// (':'-separated), then by the system's library search.
+// (':'-separated), then by the system's library search. Libraries of the
+// system (a Debian package's versioned name) load with LoadSystem.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,10 @@ public:
     // is in *error when error is not null).
     static std::unique_ptr<DynamicLibrary> Load(const std::string& name,
                                                 std::string* error = nullptr);
+    // Loads a system library by its versioned file name ("libfoo.so.0")
+    // through the system's library search only; nullptr as for Load.
+    static std::unique_ptr<DynamicLibrary> LoadSystem(const std::string& soname,
+                                                      std::string* error = nullptr);
 
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;

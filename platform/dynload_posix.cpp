@@ -55,6 +55,24 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& name, st
     return nullptr;
 }
 
+std::unique_ptr<DynamicLibrary> DynamicLibrary::LoadSystem(const std::string& soname,
+                                                           std::string* error) {
+    if (soname.empty() || soname.find('/') != std::string::npos) {
+        if (error) {
+            *error = "not a library name: " + soname;
+        }
+        return nullptr;
+    }
+    if (void* h = ::dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(h, soname));
+    }
+    if (error) {
+        const char* why = ::dlerror();
+        *error = why ? why : soname + ": not found";
+    }
+    return nullptr;
+}
+
 DynamicLibrary::~DynamicLibrary() {
     if (m_handle) {
         ::dlclose(m_handle);

@@ -1,0 +1,224 @@
+#include "app/features/usb_sharing.h"
+
+#include <arpa/inet.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "app/features/feature_host.h"
+#include "app/features/message_box.h"
+#include "app/res/translator.h"
+#include "app/settings/sender_settings.h"
+#include "platform/log.h"
+#include "usbshare/ClientDeviceControl.h"
+#include "usbshare/PorvaneCodes.h"
+#include "vrxclientsdk/VRXClient/VRXClient.h"
+
+namespace pemuapp {
+namespace {
+
+constexpr const char* kArea = "usbsharing";
+constexpr auto kPumpPeriod = std::chrono::milliseconds(50);
+
+// The object Porvane's callback reaches; the lock keeps it alive while a
+// report is noted (which never blocks).
+std::mutex g_hookLock;
+UsbSharing* g_hook = nullptr;
+
+}  // namespace
+
+bool UsbStatusAllowsGoingOn(int status, bool busy) {
+    if (busy) {
+        return false;
+    }
+    if (status < 4 || (status >= 9 && status <= 16)) {
+        return status == porvane::kStatusExportDone;
+    }
+    return true;  // 4 to 8, or above 16
+}
+
+UsbSharing::UsbSharing(FeatureHost& host, CClientDeviceControl* control, UsbSharingConfig config)
+    : m_host(host),
+      m_control(control),
+      m_config(std::move(config)),
+      m_enabled(host.Settings().enableZamp) {
+    std::lock_guard<std::mutex> guard(g_hookLock);
+    g_hook = this;
+}
+
+UsbSharing::~UsbSharing() {
+    std::lock_guard<std::mutex> guard(g_hookLock);
+    if (g_hook == this) {
+        g_hook = nullptr;
+    }
+}
+
+int UsbSharing::ZAMPMsgCallBack(char*, int code) {
+    std::lock_guard<std::mutex> guard(g_hookLock);
+    if (g_hook) {
+        g_hook->OnReport(code);
+    }
+    return 0;
+}
+
+void UsbSharing::OnReport(int code) {
+    if (code != porvane::kCbConnectionDropped && code != porvane::kCbDeviceLinkFailed) {
+        return;
+    }
+    m_stopped = true;
+    // One notice and one stop command for a loss, however many threads report it.
+    if (!m_noticePending.exchange(true)) {
+        m_host.PostCommand(kCmdStopAllUsbDevices);
+    }
+}
+
+bool UsbSharing::CheckZAMPStatus(bool busy) {
+    if (!m_control) {
+        return true;
+    }
+    const int status = m_control->GetStatus();
+    platform::Log(platform::LogLevel::kInfo, kArea, "CheckZAMPStatus::%d,status:%d", status,
+                  busy ? 1 : 0);
+    return UsbStatusAllowsGoingOn(status, busy);
+}
+
+bool UsbSharing::CheckZAMPDriverFolder() {
+    struct stat st {};
+    return ::stat(m_config.vhciFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool UsbSharing::ReceiverConnected(std::string* ip) {
+    VRXClient* client = m_host.Client();
+    if (!client) {
+        return false;
+    }
+    const int status = client->GetStatus();
+    if (status != kVrxProjecting && status != kVrxPaused) {
+        return false;
+    }
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr a{};
+    a.s_addr = client->GetPeerAddress();
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    *ip = text;
+    return true;
+}
+
+void UsbSharing::OnEnableZAMP() {
+    std::string ip;
+    const bool connected = ReceiverConnected(&ip);
+    if (!CheckZAMPDriverFolder()) {
+        ShowFeatureMessage(m_host, 65291, kStringNeedsVhci);
+        return;
+    }
+    if (m_enabled) {
+        m_enabled = false;
+        m_host.WriteSetting("EnableZAMP", "false");
+        if (connected && !m_stopped) {
+            StopSharing();
+        }
+    } else {
+        m_enabled = true;
+        m_stopped = false;
+        m_host.WriteSetting("EnableZAMP", "true");
+        if (connected) {
+            StartSharing(ip);
+        }
+    }
+}
+
+void UsbSharing::RunAndPump(const std::function<void()>& work) {
+    std::mutex lock;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread worker([&] {
+        work();
+        std::lock_guard<std::mutex> guard(lock);
+        done = true;
+        cv.notify_all();
+    });
+    std::unique_lock<std::mutex> hold(lock);
+    while (!cv.wait_for(hold, kPumpPeriod, [&] { return done; })) {
+        hold.unlock();
+        m_host.PumpMessages();
+        hold.lock();
+    }
+    hold.unlock();
+    worker.join();
+}
+
+bool UsbSharing::StartSharing(const std::string& ip) {
+    if (!m_control || m_flowRunning) {
+        return false;  // a flow already runs: its messages are being dispatched
+    }
+    if (!CheckZAMPDriverFolder()) {
+        platform::Log(platform::LogLevel::kWarning, kArea,
+                      "no vhci-hcd bus: USB devices are not shared");
+        return false;
+    }
+    m_flowRunning = true;
+    ConnectResult result = ConnectResult::kInitFailed;
+    platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message");
+    RunAndPump([&] { result = ConnectZAMP(ip); });
+    const bool ok = result == ConnectResult::kAttached;
+    if (result == ConnectResult::kFailed) {
+        ShowFeatureMessage(m_host, 65292, 65421);
+        RunAndPump([&] { DoUnBind(); });
+        m_stopped = true;
+        m_active = false;
+    }
+    m_active = ok;
+    m_flowRunning = false;
+    platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message:___[END]");
+    return ok;
+}
+
+UsbSharing::ConnectResult UsbSharing::ConnectZAMP(const std::string& ip) {
+    std::vector<char> address(ip.begin(), ip.end());
+    address.push_back('\0');
+    if (m_control->Init(address.data(), nullptr, &UsbSharing::ZAMPMsgCallBack, false) < 0) {
+        platform::Log(platform::LogLevel::kWarning, kArea, "ZAMP Init failed for %s", ip.c_str());
+        return ConnectResult::kInitFailed;
+    }
+    int positives = 0;
+    for (int poll = 0; poll < m_config.maxPolls && positives < m_config.positivesNeeded; ++poll) {
+        if (m_control->CanDeviceAttach()) {
+            ++positives;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_config.pollPauseMs));
+    }
+    const int bind = m_control->DoBind();
+    const int attach = bind < 0 ? -1 : m_control->AttachAllDevice();
+    platform::Log(platform::LogLevel::kInfo, kArea, "ConnectZAMP bind:%d attach:%d", bind, attach);
+    return bind >= 0 && attach >= 0 ? ConnectResult::kAttached : ConnectResult::kFailed;
+}
+
+int UsbSharing::DoUnBind() {
+    platform::Log(platform::LogLevel::kInfo, kArea, "DoUnBind");
+    m_control->DetachAllDevice();
+    platform::Log(platform::LogLevel::kInfo, kArea, "Terminate");
+    m_control->Terminate();
+    return 0;
+}
+
+void UsbSharing::StopSharing() {
+    if (m_noticePending.exchange(false)) {
+        ShowFeatureMessage(m_host, 65292, 65420);
+    }
+    if (!m_control || m_flowRunning) {
+        m_active = false;
+        return;
+    }
+    m_flowRunning = true;
+    platform::Log(platform::LogLevel::kInfo, kArea, "Remove ZAMP Message");
+    RunAndPump([&] { DoUnBind(); });
+    m_active = false;
+    m_flowRunning = false;
+    platform::Log(platform::LogLevel::kInfo, kArea, "Remove ZAMP Message:___[END]");
+}
+
+}  // namespace pemuapp
