@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/features/thumbnail_store.h"
+#include "app/maindlg/main_commands.h"
 #include "app/maindlg/ncc_control.h"
 
 namespace pemuapp {
@@ -27,8 +28,9 @@ namespace pemuapp {
 class FeatureHost;
 
 inline constexpr uint32_t kConferenceMessageId = 0x1000020;
-inline constexpr uint32_t kCmdConferenceUpdated = 10389;
-inline constexpr uint32_t kCmdThumbnailsReady = 10382;
+// The engine's commands: the conference information was read (10389), the
+// thumbnails are on disk (kCmdThumbnailsReady, 10382).
+inline constexpr uint32_t kCmdConferenceUpdated = kCmdConferenceInfoReady;
 inline constexpr size_t kMaxConferenceTiles = 4;
 // The receiver's name: at most 16 characters and 97 bytes.
 inline constexpr size_t kMaxReceiverNameChars = 16;

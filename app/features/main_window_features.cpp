@@ -29,10 +29,19 @@ MainWindowFeatures::MainWindowFeatures(FeatureHost& host, FeatureOptions options
 MainWindowFeatures::~MainWindowFeatures() = default;
 
 bool MainWindowFeatures::IsUsbSharingOn() {
-    return false;
+    return m_usb.IsSharingOn();
 }
 
-void MainWindowFeatures::StopUsbSharing() {}
+void MainWindowFeatures::StopUsbSharing() {
+    m_usb.StopSharing();
+}
+
+void MainWindowFeatures::StartUsbSharing(const std::string& ip) {
+    // A start that replaced a running one keeps the devices attached.
+    if (m_usb.Enabled() && !m_usb.IsSharingOn()) {
+        m_usb.StartSharing(ip);
+    }
+}
 
 bool MainWindowFeatures::RunUpdateCheck() {
     return m_update.CheckForUpdateAtStart() == 1;

@@ -206,6 +206,12 @@ bool CQKinMainDlg::OnInitDialog() {
     return true;
 }
 
+void CQKinMainDlg::ShowLoginCodeOverlay(const std::string& code) {
+    if (m_overlay.Show(code)) {
+        SetTimer(kTimerOverlay, 10000);
+    }
+}
+
 // The start-up steps, on the UI thread once the window is set up.
 void CQKinMainDlg::RunStartupSteps() {
     if (m_started) {
@@ -220,6 +226,7 @@ void CQKinMainDlg::RunStartupSteps() {
     if (m_settings.firstTimeStartApplication) {
         m_parts->ShowFirstStartDialog();
     }
+    m_parts->SetupSenderIdentity();
     m_parts->CheckResolution();
     if (m_client) {
         m_client->SetEventTarget(Window(), kMainDialogTargetName);

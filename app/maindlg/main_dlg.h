@@ -26,6 +26,7 @@
 
 #include "app/maindlg/client_events.h"
 #include "app/maindlg/login_code_overlay.h"
+#include "app/maindlg/main_commands.h"
 #include "app/maindlg/main_system_side.h"
 #include "app/maindlg/main_window_parts.h"
 #include "app/maindlg/quick_profile.h"
@@ -53,25 +54,6 @@ namespace pemuapp {
 class CommandRunner;
 class SettingsFile;
 
-// Internal commands (WM_COMMAND ids) of the main dialog.
-enum MainCommand : uint32_t {
-    kCmdProcessCommandFile = 10291,
-    kCmdReconnectNotice = 10296,
-    kCmdLogoutFromDialog = 10369,
-    kCmdConnect = 10373,
-    kCmdStopAllSharing = 10377,
-    kCmdRefreshStatus = 10381,
-    kCmdThumbnailsReady = 10382,
-    kCmdListPageFilled = 10384,
-    kCmdStoppedByReceiver = 10385,
-    kCmdConnectionClosed = 10386,
-    kCmdAutoExit = 10391,
-    kCmdConferenceInfoReady = 10389,
-    kCmdListFilled = 10393,
-    kCmdWifiResult = 50000,
-    kCmdMenuExit = 2015,
-    kCmdMenuSearch = 2003,
-};
 inline constexpr int64_t kReconnectNoticeParam = 10297;
 // Results of the Wi-Fi join (the argument of kCmdWifiResult).
 inline constexpr int64_t kWifiInUse = 50002;
@@ -199,6 +181,17 @@ public:
     // More than two conference rows: the window uses its tall size.
     bool TallSize() const { return m_tall; }
     const ui::DialogEnvironment& DialogEnv() const { return m_env; }
+    ui::DialogEnvironment& DialogEnv() { return m_env; }
+    // The settings file; null when settings are not written.
+    SettingsFile* SettingsStore() { return m_services.settingsFile; }
+    // The PC's display; null when not available.
+    platform::DisplaySettings* Display() { return m_services.system.display; }
+    // The user name the sender logs in with.
+    std::string UserName() const;
+    // Shows the main window where it belongs.
+    void ShowMainWindow() { ShowMain(); }
+    // The login-code overlay for ten seconds.
+    void ShowLoginCodeOverlay(const std::string& code);
     // The settings the window's settings panel changes for the rest of the run.
     SenderSettings& MutableSettings() { return m_settings; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
@@ -296,7 +289,6 @@ private:
     void HideMain();
     void CentreHidden();
     int RunBox(int type, uint32_t titleId, const std::string& text);
-    std::string UserName() const;
     DiscoveryResult Discover(CQKVRXClientEx& client);
     void TakeDiscoveryResult(bool listPage);
     void JoinWorkers();

@@ -1,4 +1,5 @@
 // The main dialog's internal commands.
+#include "app/maindlg/address_text.h"
 #include "app/maindlg/main_dlg.h"
 #include "app/res/translator.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
@@ -57,6 +58,9 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             break;
         case kCmdStartPlayImage:
             OnStartPlayImageCommand();
+            if (m_client) {
+                m_parts->StartUsbSharing(DottedAddress(m_client->receiverAddress));
+            }
             break;
         case kCmdStopAllSharing:
             if (m_closingHandled) {
@@ -107,6 +111,7 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
         case kCmdThumbnailsReady:
             m_parts->ShowReceiverName(m_client ? m_client->receiverName : std::string());
             m_parts->RedrawConferenceThumbnails();
+            m_parts->OnFeatureCommand(id);
             m_wm.Invalidate(Window());
             break;
         case kCmdConferenceInfoReady:
@@ -114,6 +119,7 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             m_parts->SetMainWindowHeight(m_tall);
             m_parts->RedrawConferenceThumbnails();
             m_conferenceBusy = false;
+            m_parts->OnFeatureCommand(id);
             QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTOGETCONFERENCEINFO:__END");
             m_wm.Invalidate(Window());
             break;
@@ -121,6 +127,7 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             OnWifiResult(param);
             break;
         default:
+            m_parts->OnFeatureCommand(id);
             break;
     }
 }

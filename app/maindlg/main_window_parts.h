@@ -57,12 +57,17 @@ public:
     // --- USB sharing ----------------------------------------------------------
     virtual bool IsUsbSharingOn() { return false; }
     virtual void StopUsbSharing() {}
+    // A projection started on the receiver at `ip` (dotted): USB sharing
+    // follows when its setting wants it.
+    virtual void StartUsbSharing(const std::string& ip) { (void)ip; }
 
     // --- start-up steps ---------------------------------------------------------
     // The update check; true when an update was taken (the program then exits).
     virtual bool RunUpdateCheck() { return false; }
     virtual void SelectLanguage() {}
     virtual void ShowFirstStartDialog() {}
+    // The sender-server side's identity and login code (every start).
+    virtual void SetupSenderIdentity() {}
     virtual void CheckResolution() {}
 
     // --- conference information ---------------------------------------------------
@@ -115,6 +120,14 @@ public:
     // USB sharing is attaching a device: the start request is not sent (the
     // attach flow starts the stream itself) and counts as done.
     virtual bool IsUsbAttachRunning() { return false; }
+    // --- the commands of the window's features ------------------------------------
+    // A command the engine does not handle (or handles only in part); false
+    // when no feature takes it.
+    virtual bool OnFeatureCommand(uint32_t id) {
+        (void)id;
+        return false;
+    }
+
     // --- drawing (the paint handler) ----------------------------------------------
     // Presents `area` of the window's page; false when there is no page and
     // the engine draws its own status picture.

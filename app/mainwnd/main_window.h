@@ -51,6 +51,7 @@ class CQKListView;
 namespace pemuapp {
 
 class CQKinMainDlg;
+class MainWindowFeatures;
 
 // The main page's table: 45 records in widget order.
 std::span<const ui::LayoutElement> MainPageTable();
@@ -123,6 +124,9 @@ public:
 
     // The engine whose window this page fills; before the engine's Create.
     void Attach(CQKinMainDlg& engine) { m_engine = &engine; }
+    // The window's features (borrowed; null: the defaults). They are made
+    // after the window and must outlive the engine's window.
+    void SetFeatures(MainWindowFeatures* features) { m_features = features; }
 
     // --- MainWindowParts --------------------------------------------------------
     void BuildMainPage() override;
@@ -137,6 +141,15 @@ public:
     bool PaintMainWindow(const platform::Rect& area) override;
     // CheckChangeResolution: asks once whether to switch to 1920 x 1080.
     void CheckResolution() override;
+    // The features' part of the engine's calls (the defaults without them).
+    bool IsUsbSharingOn() override;
+    void StopUsbSharing() override;
+    void StartUsbSharing(const std::string& ip) override;
+    bool RunUpdateCheck() override;
+    void ShowFirstStartDialog() override;
+    void SetupSenderIdentity() override;
+    void FetchConferenceInfo() override;
+    bool OnFeatureCommand(uint32_t id) override;
 
     // --- the page's state ---------------------------------------------------------
     // The receiver's position records (the conference information).
@@ -171,6 +184,8 @@ public:
     // Marks this PC's own records as projecting and remembers its index.
     void MarkOwnRecords();
     int OwnIndex() const { return m_ownIndex; }
+    // The PC's IPv4 addresses (network order).
+    std::vector<uint32_t> OwnAddresses() const;
 
     // --- WidgetHost -------------------------------------------------------------------
     platform::WindowId Window() const override;
@@ -215,7 +230,6 @@ private:
     void SetVisible(ui::CQKin& widget, bool visible);
     bool IsBusy() const;
     bool IsOwnAddress(uint32_t address) const;
-    std::vector<uint32_t> OwnAddresses() const;
     int SendNcc(const PositionRecord& record);
     void RefreshSenderStatus();
     platform::Point PointerInClient() const;
@@ -226,6 +240,7 @@ private:
     platform::WindowManager& m_wm;
     Hooks m_hooks;
     CQKinMainDlg* m_engine = nullptr;
+    MainWindowFeatures* m_features = nullptr;
     std::unique_ptr<platform::Surface> m_back;
     std::unique_ptr<platform::ControlSet> m_controls;
     std::vector<ui::WidgetPtr<>> m_widgets;

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/features/main_window_features.h"
 #include "app/maindlg/main_dlg.h"
+#include "app/mainwnd/main_feature_host.h"
 #include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
@@ -27,6 +29,7 @@
 #include "platform/window/window_backend_x11.h"
 #include "platform/window/window_manager.h"
 #include "ui/dialogs/settings_pages.h"
+#include "usbshare/ClientDeviceControl.h"
 #include "vrxclientsdk/VRPClient/DiscoveryNetwork.h"
 #include "vrxclientsdk/VRXClient/capture/CaptureSourceFactory.h"
 #include "vrxclientsdk/VRXClient/capture/FrawlPool.h"
@@ -142,6 +145,13 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     {
         pemuapp::CQKinMainDlg dialog(*wm, std::move(services));
         page.Attach(dialog);
+        // The window's features: the update check, the login code, the
+        // conference information, USB sharing through Porvane and the menu
+        // commands. They end before the engine, whose window they serve.
+        CClientDeviceControl usbControl;
+        pemuapp::MainFeatureHost featureHost(*wm, dialog, page);
+        pemuapp::MainWindowFeatures features(featureHost, {.usbControl = &usbControl});
+        page.SetFeatures(&features);
         if (!dialog.Create()) {
             std::fprintf(stderr, "pemu: the display refused the main window\n");
             status = 1;
@@ -150,6 +160,8 @@ int RunMainWindow(pemuapp::StartupContext& context) {
             status = wm->Run();
             g_mainWindow = 0;
         }
+        // The features end here; the engine's own ending does not reach them.
+        page.SetFeatures(nullptr);
     }
     FrawlPool::Release();
     return status;

@@ -8,10 +8,16 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "app/features/main_window_features.h"
 #include "app/maindlg/main_dlg.h"
+#include "app/mainwnd/main_feature_host.h"
 #include "app/mainwnd/wifi_join.h"
 #include "app/mainwnd/window_shape.h"
 #include "app/res/skin_marker.h"
+#include "app/settings/settings_file.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/controls/edit.h"
 #include "platform/fake_clock.h"
@@ -75,6 +81,7 @@ protected:
             }
             return c;
         };
+        PrepareServices();
         engine = std::make_unique<CQKinMainDlg>(*wm, services);
         page->Attach(*engine);
         ASSERT_TRUE(engine->Create());
@@ -92,6 +99,8 @@ protected:
         page.reset();
         wm.reset();
     }
+    // A fixture's own services before the engine is made.
+    virtual void PrepareServices() {}
     void Pump() { wm->PumpPending(platform::PumpKind::kAll); }
     void Connect(PositionList list) {
         client->status = kVrxIdle;
@@ -466,6 +475,58 @@ TEST_F(MainWindowTest, AProfileNetworkJoinsOnlyWithAutoWifiAndNotManagedTurnsItO
     wifi.serviceState = platform::WifiServiceState::kManaged;
     EXPECT_EQ(window.JoinProfileNetwork(profile), 0);
     EXPECT_EQ(wifi.Joins().size(), 1u);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+// The window with its features over the program's own host and a real
+// settings file.
+class MainWindowWithFeaturesTest : public MainWindowTest {
+protected:
+    void PrepareServices() override {
+        std::filesystem::create_directories(services.paths.configFolder);
+        std::ofstream(services.paths.settingsFile, std::ios::binary) << "[Quorvane_Sender]\n";
+        settings = std::make_unique<SettingsFile>(services.paths, nullptr);
+        services.settingsFile = settings.get();
+    }
+    void TearDown() override {
+        if (page) {
+            page->SetFeatures(nullptr);
+        }
+        features.reset();
+        host.reset();
+        MainWindowTest::TearDown();
+    }
+    void AddFeatures() {
+        host = std::make_unique<MainFeatureHost>(*wm, *engine, *page);
+        features = std::make_unique<MainWindowFeatures>(*host);
+        page->SetFeatures(features.get());
+    }
+
+    std::unique_ptr<SettingsFile> settings;
+    std::unique_ptr<MainFeatureHost> host;
+    std::unique_ptr<MainWindowFeatures> features;
+};
+
+TEST_F(MainWindowWithFeaturesTest, AMenuCommandReachesTheFeaturesThroughTheEngineOnlyWhenGiven) {
+    // Without features the engine's unknown command goes nowhere.
+    wm->PostCommand(engine->Window(), 2019);
+    Pump();
+    EXPECT_EQ(settings->ReadSetting("JpegQuality"), "");
+    EXPECT_FALSE(page->IsUsbSharingOn());
+    EXPECT_FALSE(page->RunUpdateCheck());
+
+    // With them: posted to the window (any thread's way), dispatched by the
+    // engine, handled by the menu commands, written through the host.
+    AddFeatures();
+    wm->PostCommand(engine->Window(), 2019);
+    Pump();
+    EXPECT_EQ(settings->ReadSetting("JpegQuality"), "85");
+    host->PostCommand(2018);
+    Pump();
+    EXPECT_EQ(settings->ReadSetting("JpegQuality"), std::to_string(kNormalJpegQuality));
+    // An id no feature takes is refused; the engine's own ids stay its own.
+    EXPECT_FALSE(page->OnFeatureCommand(999));
+    EXPECT_FALSE(page->IsUsbSharingOn());
     EXPECT_EQ(boxes.Unexpected(), 0);
 }
 

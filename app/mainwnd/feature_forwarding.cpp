@@ -1,0 +1,50 @@
+// The engine's feature calls, handed to the window's features when it has
+// them; without features the window answers as MainWindowParts does.
+#include "app/features/main_window_features.h"
+#include "app/mainwnd/main_window.h"
+
+namespace pemuapp {
+
+bool MainWindow::IsUsbSharingOn() {
+    return m_features && m_features->IsUsbSharingOn();
+}
+
+void MainWindow::StopUsbSharing() {
+    if (m_features) {
+        m_features->StopUsbSharing();
+    }
+}
+
+void MainWindow::StartUsbSharing(const std::string& ip) {
+    if (m_features) {
+        m_features->StartUsbSharing(ip);
+    }
+}
+
+bool MainWindow::RunUpdateCheck() {
+    return m_features && m_features->RunUpdateCheck();
+}
+
+void MainWindow::ShowFirstStartDialog() {
+    if (m_features) {
+        m_features->ShowFirstStartDialog();
+    }
+}
+
+void MainWindow::SetupSenderIdentity() {
+    if (m_features) {
+        m_features->SetupSenderIdentity();
+    }
+}
+
+void MainWindow::FetchConferenceInfo() {
+    if (m_features) {
+        m_features->FetchConferenceInfo();
+    }
+}
+
+bool MainWindow::OnFeatureCommand(uint32_t id) {
+    return m_features && m_features->OnCommand(id);
+}
+
+}  // namespace pemuapp
