@@ -74,7 +74,8 @@ public:
         return currentNetwork;
     }
     bool Join(const WifiJoinRequest& request, std::string* error) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_joinsHeld; });
         m_joins.push_back(request);
         if (!joinSucceeds && error) {
             *error = "the network refused the key";
@@ -89,6 +90,16 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_restores;
         return true;
+    }
+    // Joins wait from HoldJoins() until ReleaseJoins().
+    void HoldJoins() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_joinsHeld = true;
+    }
+    void ReleaseJoins() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_joinsHeld = false;
+        m_changed.notify_all();
     }
     std::vector<WifiJoinRequest> Joins() const {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -115,6 +126,7 @@ private:
     bool m_deleteFails = false;
     std::vector<WifiJoinRequest> m_joins;
     int m_restores = 0;
+    bool m_joinsHeld = false;
 };
 
 }  // namespace platform

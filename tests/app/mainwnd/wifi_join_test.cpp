@@ -108,7 +108,15 @@ TEST_F(WifiJoinTest, TheChosenNetworkIsJoinedWithTheEnteredKeyAndRemembered) {
     wifi.currentNetwork = "home";
     PickRow(0, "s3cret-key");  // sorted: RX-Room1 first
     ui::ConnectionProfile profile;
-    WifiJoinFlow flow(Context());
+    // The join ends only after the window has pumped once, whatever the
+    // worker's speed.
+    wifi.HoldJoins();
+    WifiJoinContext context = Context();
+    context.pump = [this](uint32_t) {
+        ++pumps;
+        wifi.ReleaseJoins();
+    };
+    WifiJoinFlow flow(context);
     EXPECT_EQ(flow.ChooseAndJoin(false, profile), kJoinFinished);
     ASSERT_EQ(wifi.Joins().size(), 1u);
     EXPECT_EQ(wifi.Joins()[0].ssid, "RX-Room1");
