@@ -108,6 +108,12 @@ MenuPopup* MenuPopup::PopupAt(Point screen) {
 }
 
 int64_t MenuPopup::OnMessage(WindowId self, const Message& msg) {
+    // The final release of a closed popup's window comes after the menu's
+    // session (which lives on TrackPopupMenu's stack) has ended: it must
+    // not touch the session.
+    if (msg.kind == MessageKind::kFinalRelease) {
+        return 0;
+    }
     if (m_session.ended && msg.kind != MessageKind::kPaint) {
         return 0;  // closing: the loop ends at its next turn
     }
