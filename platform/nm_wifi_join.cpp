@@ -13,7 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/child_process.h"
+#include "platform/child_output.h"
 #include "platform/unique_fd.h"
 
 namespace platform {
@@ -77,37 +77,19 @@ std::string Failure(const char* step, int code, const std::string& output) {
 
 }  // namespace
 
-NmcliRunner SystemNmcli() {
-    return [](const std::vector<std::string>& args, std::string* out) -> int {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) {
-            return -1;
-        }
-        UniqueFd readEnd(fds[0]);
-        UniqueFd writeEnd(fds[1]);
-        auto child = ChildProcess::Start(kNmcli, args, nullptr, writeEnd.get());
-        writeEnd.reset();
-        if (!child) {
-            return -1;
-        }
-        std::string text;
-        std::array<char, 4096> buffer{};
-        for (;;) {
-            const ssize_t n = ::read(readEnd.get(), buffer.data(), buffer.size());
-            if (n > 0) {
-                if (text.size() < (1u << 20)) {
-                    text.append(buffer.data(), static_cast<size_t>(n));
-                }
-            } else if (n == 0 || errno != EINTR) {
-                break;
-            }
-        }
-        const int status = child->Wait();
+NmcliRunner NmcliAt(std::string path, uint32_t timeoutMs) {
+    return [path = std::move(path), timeoutMs](const std::vector<std::string>& args,
+                                               std::string* out) -> int {
+        ChildOutput run = RunForOutput(path, args, timeoutMs);
         if (out) {
-            *out = std::move(text);
+            *out = std::move(run.output);
         }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run.started ? run.exitCode : -1;
     };
+}
+
+NmcliRunner SystemNmcli() {
+    return NmcliAt(kNmcli, kNmcliJoinTimeoutMs);
 }
 
 std::string NmPasswdFileText(int authentication, const std::string& key) {

@@ -21,6 +21,14 @@ namespace platform {
 // *out. Returns nmcli's exit code, or -1 when it could not be run.
 using NmcliRunner = std::function<int(const std::vector<std::string>& args, std::string* out)>;
 
+// nmcli bounded in time: "connection up" waits for the network itself
+// (90 s by default), so a join may take that long; a hung nmcli is stopped.
+inline constexpr uint32_t kNmcliJoinTimeoutMs = 100000;
+
+// The nmcli at `path` (absolute), standard output collected, stopped after
+// `timeoutMs` (its answer is then -1).
+NmcliRunner NmcliAt(std::string path, uint32_t timeoutMs);
+
 // The system's nmcli (/usr/bin/nmcli), standard output collected.
 NmcliRunner SystemNmcli();
 

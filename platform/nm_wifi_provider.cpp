@@ -182,11 +182,11 @@ std::string NmWifiProvider::StoredKey(const std::string& connection) {
 }
 
 WifiServiceState NmWifiProvider::ServiceState() {
-    return NmServiceState(SystemNmcli());
+    return NmServiceState(NmcliAt(m_nmcli, kQueryTimeoutMs));
 }
 
 std::string NmWifiProvider::CurrentNetwork() {
-    return NmCurrentNetwork(SystemNmcli());
+    return NmCurrentNetwork(NmcliAt(m_nmcli, kQueryTimeoutMs));
 }
 
 bool NmWifiProvider::Join(const WifiJoinRequest& request, std::string* error) {
@@ -194,7 +194,7 @@ bool NmWifiProvider::Join(const WifiJoinRequest& request, std::string* error) {
     // there is one; the file itself is 0600 and removed after the join.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::string folder = runtime && *runtime == '/' ? runtime : "/tmp";
-    return NmJoinNetwork(request, SystemNmcli(), folder, error);
+    return NmJoinNetwork(request, NmcliAt(m_nmcli, kNmcliJoinTimeoutMs), folder, error);
 }
 
 int NmWifiProvider::WaitForAddressChange(uint32_t timeoutMs) {

@@ -41,12 +41,16 @@ std::string ThumbnailStore::DefaultFolder() {
     return base.empty() ? std::string() : base + "/" + kThumbnailFolderName;
 }
 
-std::string ThumbnailStore::BmpPath(const std::string& name) const {
+std::string ThumbnailBmpPath(const std::string& folder, const std::string& name) {
     const std::string safe = SafeBaseName(name);
-    if (safe.empty() || m_folder.empty()) {
+    if (safe.empty() || folder.empty()) {
         return {};
     }
-    return m_folder + "/" + safe + ".bmp";
+    return folder + "/" + safe + ".bmp";
+}
+
+std::string ThumbnailStore::BmpPath(const std::string& name) const {
+    return ThumbnailBmpPath(m_folder, name);
 }
 
 bool ThumbnailStore::Fetch(const std::string& url, const std::string& name, std::string* error) {

@@ -20,6 +20,11 @@ namespace pemuapp {
 
 inline constexpr const char* kThumbnailFolderName = "Pemu Quorvane Sender/thumbnails";
 
+// "<folder>/<safe name>.bmp": where the thumbnail of the participant `name`
+// is kept, and where the tiles look for it; empty when the name has no safe
+// form or there is no folder.
+std::string ThumbnailBmpPath(const std::string& folder, const std::string& name);
+
 class ThumbnailStore {
 public:
     // `folder`: where the BMP files go (made on first use, mode 0700).

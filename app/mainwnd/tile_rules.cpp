@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "app/features/thumbnail_store.h"
 #include "app/maindlg/address_text.h"
-#include "app/maindlg/safe_base_name.h"
 
 namespace pemuapp {
 namespace {
@@ -79,11 +79,7 @@ std::string TileNameText(const PositionRecord& record) {
 }
 
 std::string ThumbnailPath(const std::string& folder, const PositionRecord& record) {
-    const std::string base = SafeBaseName(record.nameText);
-    if (base.empty() || folder.empty()) {
-        return std::string();
-    }
-    return folder + "/" + base + ".bmp";
+    return ThumbnailBmpPath(folder, record.nameText);
 }
 
 TileChanges RefreshTiles(const TileInputs& in) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/features/main_window_features.h"
+#include "app/features/thumbnail_store.h"
 #include "app/maindlg/main_dlg.h"
 #include "app/mainwnd/main_feature_host.h"
 #include "app/mainwnd/main_window.h"
@@ -138,6 +139,8 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     pemuapp::MainWindow::Hooks hooks;
     hooks.audio = audio.get();
     hooks.wifi = wifi.get();
+    // The tiles show the thumbnails the conference information stores.
+    hooks.thumbnailFolder = pemuapp::ThumbnailStore::DefaultFolder();
     // The page outlives the engine, whose window it draws.
     pemuapp::MainWindow page(*wm, std::move(hooks));
     services.parts = &page;

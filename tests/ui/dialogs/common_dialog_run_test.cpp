@@ -20,25 +20,6 @@ namespace {
 using ui::CommonDialogWindow;
 using ui::CQKCommonDlg;
 
-// When the loop would wait, run `step` once (then let time pass).
-void OnFirstIdle(platform::HeadlessBackend* headless, platform::FakeClock& clock,
-                 std::function<void()> step) {
-    auto once = std::make_shared<std::function<void()>>(std::move(step));
-    headless->SetIdleHandler([once, &clock](int timeoutMs) {
-        if (*once) {
-            auto s = std::move(*once);
-            *once = nullptr;
-            s();
-            return;
-        }
-        if (timeoutMs > 0) {
-            clock.Advance(static_cast<uint64_t>(timeoutMs));
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
-}
-
 TEST_F(CommonDialogTest, DoModalRunsTheBoxUntilOkAndACloseRequestCancels) {
     ui::WindowDialogRunner real;
     CQKCommonDlg box(env);

@@ -6,16 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/res/translator.h"
 #include "platform/fake_wifi_provider.h"
 #include "tests/platform/window/window_test_support.h"
-#include "ui/dialogs/common_dialog_window.h"
-#include "ui/dialogs/cqk_common_dlg.h"
 #include "tests/ui/dialogs/fake_main_window_services.h"
 #include "tests/ui/dialogs/recording_page_operations.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
+#include "ui/dialogs/common_dialog_window.h"
+#include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/widgets/skin_images.h"
 
 namespace dialogtest {
@@ -92,5 +95,24 @@ protected:
     std::vector<std::unique_ptr<ui::CQKCommonDlg>> dialogs;
     std::vector<std::unique_ptr<ui::CommonDialogWindow>> windows;
 };
+
+// When the loop would wait, run `step` once (then let time pass).
+inline void OnFirstIdle(platform::HeadlessBackend* headless, platform::FakeClock& clock,
+                        std::function<void()> step) {
+    auto once = std::make_shared<std::function<void()>>(std::move(step));
+    headless->SetIdleHandler([once, &clock](int timeoutMs) {
+        if (*once) {
+            auto s = std::move(*once);
+            *once = nullptr;
+            s();
+            return;
+        }
+        if (timeoutMs > 0) {
+            clock.Advance(static_cast<uint64_t>(timeoutMs));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+}
 
 }  // namespace dialogtest

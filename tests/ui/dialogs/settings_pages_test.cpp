@@ -113,20 +113,7 @@ protected:
     }
     // Runs `dialog` through its real modal loop; `step` acts once it waits.
     int RunReal(CQKCommonDlg& dialog, std::function<void()> step) {
-        auto once = std::make_shared<std::function<void()>>(std::move(step));
-        headless->SetIdleHandler([once, this](int timeoutMs) {
-            if (*once) {
-                auto s = std::move(*once);
-                *once = nullptr;
-                s();
-                return;
-            }
-            if (timeoutMs > 0) {
-                clock.Advance(static_cast<uint64_t>(timeoutMs));
-            } else {
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-        });
+        OnFirstIdle(headless, clock, std::move(step));
         ui::WindowDialogRunner real;
         return real.DoModal(dialog);
     }
