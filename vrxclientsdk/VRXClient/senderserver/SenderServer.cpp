@@ -200,10 +200,10 @@ void SenderServer::Refuse(platform::SocketHandle s, uint32_t address, uint16_t p
 }
 
 bool SenderServer::IsSessionPeer(uint32_t address) {
+    // An ended session has no peer. Only asked here, never forgotten here:
+    // a connection routed while the next command connection is being
+    // adopted would otherwise wipe that session's address.
     if (GetStatus() == kVrxDisconnected) {
-        // The session ended: its address is forgotten.
-        m_ConnectedPeer = 0;
-        m_ReceiverLoggedIn = false;
         return false;
     }
     return address != 0 && address == m_ConnectedPeer.load();
