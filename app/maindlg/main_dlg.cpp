@@ -8,6 +8,7 @@
 
 #include <filesystem>
 
+#include "app/maindlg/address_text.h"
 #include "app/res/translator.h"
 #include "app/settings/registry_store.h"
 #include "app/settings/settings_file.h"
@@ -250,6 +251,30 @@ void CQKinMainDlg::ProcessCommandLineFile() {
         m_client->SetCommandFileFlag(false);
     }
     m_inCommandFile = false;
+    EndChoiceAfterHandOff();
+}
+
+void CQKinMainDlg::EndChoiceAfterHandOff() {
+    if (!m_choice || !m_runner || m_exiting) {
+        return;
+    }
+    std::vector<ui::DiscoveredReceiver> rows;
+    std::vector<DevAnnounce> records;
+    for (size_t i = 0; i < m_runner->ClientCount(); ++i) {
+        const CommandRunner::ClientEntry& entry = m_runner->Client(i);
+        if (!entry.client || entry.client->GetStatus() == kVrxDisconnected) {
+            continue;
+        }
+        DevAnnounce record = entry.client->GetDeviceRecord();
+        if (record.GetIPv4() == 0) {
+            record.SetIPv4(entry.address);
+        }
+        rows.push_back({record.GetName(), DottedAddress(record.GetIPv4())});
+        records.push_back(record);
+    }
+    if (m_choice->EndWithReceivers(std::move(rows), std::move(records))) {
+        QK_LOG(m_log.get(), LOG_DEBUG, "the command file logged in: the choice ends");
+    }
 }
 
 int CQKinMainDlg::RunBox(int type, uint32_t titleId, const std::string& text) {

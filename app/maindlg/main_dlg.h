@@ -282,6 +282,9 @@ private:
     void ClearLogFolder();
     void RunStartupSteps();
     void ProcessCommandLineFile();
+    // A receiver the command file logged in to ends the open receiver choice:
+    // the window shows that receiver instead of looking for one.
+    void EndChoiceAfterHandOff();
     void SetTimer(uint32_t id, uint32_t ms);
     void KillTimer(uint32_t id);
     void SetTrayPicture(uint32_t icon);
@@ -391,6 +394,8 @@ private:
     size_t m_candidateIndex = 0;
     bool m_listOnly = false;
     bool m_severalCandidates = false;
+    // The receiver choice while it runs modally (null otherwise).
+    ui::CQKCommonDlg* m_choice = nullptr;
     bool m_conferenceWanted = false;
     bool m_rebootRequested = false;  // the receiver was told to reboot
     bool m_tall = false;

@@ -50,9 +50,12 @@ bool CQKinMainDlg::PrepareCandidates() {
     choice.SetClient(m_client.get());
     choice.SetReference(Window());
     m_dialogBusy = true;
+    m_choice = &choice;
     const int result = m_env.runner->DoModal(choice);
+    m_choice = nullptr;
     m_dialogBusy = false;
     const std::vector<ui::DiscoveredReceiver>& rows = choice.Receivers();
+    const std::vector<DevAnnounce>& pageRecords = choice.ReceiverRecords();
     switch (ClassifyReceiverChoice(result, choice.CloseCode(), choice.SelectedRow(), rows.size())) {
         case CandidateOutcome::kEmptyLogin:
             ShowEmptyLoginDialog();
@@ -76,15 +79,18 @@ bool CQKinMainDlg::PrepareCandidates() {
     const size_t chosen = static_cast<size_t>(choice.SelectedRow());
     std::vector<DevAnnounce> records;
     std::vector<ReceiverRow> listed;
-    for (const ui::DiscoveredReceiver& row : rows) {
-        records.push_back(RecordOf(row, m_records));
-        listed.push_back({row.name, row.ip});
+    // The page's own records where it has them row for row; else the
+    // discovery's, found by address.
+    const bool ownRecords = pageRecords.size() == rows.size();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        records.push_back(ownRecords ? pageRecords[i] : RecordOf(rows[i], m_records));
+        listed.push_back({rows[i].name, rows[i].ip});
     }
     m_candidates.assign(1, records[chosen]);
     m_records.swap(records);
     m_receivers.swap(listed);
     m_conferenceWanted = true;
-    m_listOnly = false;  // the choice page offers no list-only mode
+    m_listOnly = choice.ListOnly();
     m_severalCandidates = m_receivers.size() != 1 && !m_listOnly;
     m_candidateIndex = 0;
     return true;

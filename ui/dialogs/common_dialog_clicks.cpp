@@ -201,9 +201,18 @@ void CommonDialogWindow::OnClick(CQKin& widget) {
             }
             break;
         case ClickAction::kManualConnect:
-        case ClickAction::kManualAdd:
             if (pages) {
                 pages->ManualConnectByIp(m_dialog);
+            }
+            break;
+        case ClickAction::kManualAdd:
+            // The looking-for-receiver page ends with a receiver it logged in
+            // to by address: the receiver is chosen.
+            if (pages && pages->ManualConnectByIp(m_dialog) && type == 28 && !m_ended &&
+                !m_dialog.Receivers().empty()) {
+                m_dialog.SetSelectedRow(static_cast<int>(m_dialog.Receivers().size()) - 1);
+                CloseShadow();
+                EndDialog(kIdOk);
             }
             break;
         case ClickAction::kMessageCancel:
@@ -278,7 +287,9 @@ void CommonDialogWindow::OnClick(CQKin& widget) {
             StartSelfCheck();
             break;
         case ClickAction::kPageExit:
+            // Like a close request: the creator takes it for "to the tray".
             m_resultCode = 2;
+            m_dialog.SetCloseCode(2);
             CloseShadow();
             m_wm->KillTimer(m_window, kTimerDots);
             EndDialog(kIdCancel);

@@ -782,6 +782,17 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             m_wm->KillTimer(m_window, id);
             bool passwordWanted = false;
             const bool running = pages && pages->SearchPageClients(m_dialog, &passwordWanted);
+            if (m_ended) {
+                break;  // ended while the search pumped messages
+            }
+            if (m_dialog.Type() == 28 && !m_dialog.Receivers().empty()) {
+                // Receivers found: the page hands them over to be listed.
+                m_dialog.SetListOnly(true);
+                m_dialog.SetSelectedRow(0);
+                CloseShadow();
+                EndDialog(kIdOk);
+                break;
+            }
             m_wm->SetTimer(m_window, kTimerSearch, running ? 60000 : 5000);
             if (passwordWanted && m_dialog.Environment().runner) {
                 CQKCommonDlg prompt(m_dialog.Environment());

@@ -34,6 +34,24 @@ platform::WindowId CQKCommonDlg::Window() const {
     return m_window ? m_window->Window() : platform::WindowId();
 }
 
+bool CQKCommonDlg::Ended() const {
+    return m_window && m_window->Ended();
+}
+
+bool CQKCommonDlg::EndWithReceivers(std::vector<DiscoveredReceiver> receivers,
+                                    std::vector<DevAnnounce> records) {
+    if (m_type != 28 || !m_window || m_window->Ended() || !m_window->Window() ||
+        receivers.empty() || receivers.size() != records.size()) {
+        return false;
+    }
+    m_receivers = std::move(receivers);
+    m_records = std::move(records);
+    m_listOnly = true;
+    m_selectedRow = 0;
+    m_window->EndDialog(kIdOk);
+    return true;
+}
+
 int CQKCommonDlg::RunModal() {
     m_window = std::make_unique<CommonDialogWindow>(*this);
     int result = m_window->Run();

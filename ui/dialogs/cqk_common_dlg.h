@@ -28,6 +28,7 @@
 #include "platform/window/window_id.h"
 #include "ui/dialogs/dialog_environment.h"
 #include "ui/dialogs/dialog_runner.h"
+#include "vrxclientsdk/VRPClient/DevAnnounce.h"
 
 class VRXClient;
 
@@ -154,12 +155,19 @@ public:
     // The chosen list row; -1: none.
     void SetSelectedRow(int row) { m_selectedRow = row; }
     int SelectedRow() const { return m_selectedRow; }
-    // 2 when the dialog was closed by a close request.
+    // 2 when the dialog was closed by a close request or its exit button.
     void SetCloseCode(int code) { m_closeCode = code; }
     int CloseCode() const { return m_closeCode; }
+    // The looking-for-receiver page (type 28) only lists what it hands
+    // over: its receivers are to be shown, not logged in to.
+    void SetListOnly(bool listOnly) { m_listOnly = listOnly; }
+    bool ListOnly() const { return m_listOnly; }
 
     // Lists the pages fill and creators read.
     std::vector<DiscoveredReceiver>& Receivers() { return m_receivers; }
+    // The receivers' 128-byte records, row for row with Receivers() where
+    // the page has them (the receiver pages, types 2, 27 and 28).
+    std::vector<DevAnnounce>& ReceiverRecords() { return m_records; }
     std::vector<ConnectionProfile>& Profiles() { return m_profiles; }
     // Every access point of the last scan, and those the list shows.
     std::vector<AccessPointInfo>& AllAccessPoints() { return m_allAccessPoints; }
@@ -175,6 +183,17 @@ public:
     // The running window's internals (widgets, controls), null when not
     // running. For the page code and tests.
     CommonDialogWindow* RunningWindow() { return m_window.get(); }
+    // True once the running window has ended (its results are final: page
+    // code that pumped messages meanwhile leaves them alone).
+    bool Ended() const;
+    // Ends the running looking-for-receiver page (type 28) with receivers
+    // found or logged in to elsewhere (a hand-off from another start): they
+    // become the page's receivers and records, list-only, the first one
+    // chosen. False, and nothing changed, when the page is not running or
+    // has ended, or when `receivers` is empty or not row for row with
+    // `records`.
+    bool EndWithReceivers(std::vector<DiscoveredReceiver> receivers,
+                          std::vector<DevAnnounce> records);
 
 private:
     DialogEnvironment m_env;
@@ -199,7 +218,9 @@ private:
     int m_checkFlag = 0;
     int m_selectedRow = -1;
     int m_closeCode = 0;
+    bool m_listOnly = false;
     std::vector<DiscoveredReceiver> m_receivers;
+    std::vector<DevAnnounce> m_records;
     std::vector<ConnectionProfile> m_profiles;
     std::vector<AccessPointInfo> m_allAccessPoints, m_shownAccessPoints;
     int m_chosenAuth = -1;

@@ -672,6 +672,9 @@ bool SettingsPages::LoginByAddress(CQKCommonDlg& dialog, const DevAnnounce& reco
             return false;
         }
         dialog.SetLoginCode(loginCode);
+        if (dialog.ReceiverRecords().size() == dialog.Receivers().size()) {
+            dialog.ReceiverRecords().push_back(record);
+        }
         dialog.Receivers().push_back({record.GetName(), Dotted(ipv4)});
         State(dialog).entries.push_back({std::move(client), ipv4, record.GetName()});
         return true;
@@ -747,8 +750,13 @@ bool SettingsPages::SearchPageClients(CQKCommonDlg& dialog, bool* passwordWanted
     }
     std::vector<DevAnnounce> found;
     main->RunDeviceDiscover(found);
+    if (dialog.Ended()) {
+        return false;  // its results were settled while the search ran
+    }
     std::vector<DiscoveredReceiver>& receivers = dialog.Receivers();
+    std::vector<DevAnnounce>& records = dialog.ReceiverRecords();
     receivers.clear();
+    records.clear();
     for (const DevAnnounce& a : found) {
         if (!a.IsListable()) {
             continue;
@@ -760,6 +768,7 @@ bool SettingsPages::SearchPageClients(CQKCommonDlg& dialog, bool* passwordWanted
         }
         if (!known) {
             receivers.push_back({a.GetName(), ip});
+            records.push_back(a);
         }
     }
     return false;

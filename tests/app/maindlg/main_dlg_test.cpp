@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "app/res/translator.h"
+#include "app/startup/command_runner.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/dynload.h"
 #include "platform/fake_clock.h"
@@ -630,6 +631,81 @@ TEST_F(MainDlgSimTest, AChoiceWithoutARowAndNoKeptReceiverSaysSoAndStaysSearchin
     EXPECT_EQ(boxes.Records()[1].text, appres::Translator::LoadString(65273));
     EXPECT_EQ(parts.pages.back(), kPageSearch);
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
+}
+
+// Runs the looking-for-receiver page itself (its window and modal loop) and
+// every other dialog from the script.
+class RealSearchPageRunner : public ui::DialogRunner {
+public:
+    explicit RealSearchPageRunner(ui::ScriptedDialogRunner& script) : m_script(script) {}
+    int DoModal(ui::ModalDialog& dialog) override {
+        auto* page = dynamic_cast<ui::CQKCommonDlg*>(&dialog);
+        if (page && page->Type() == 28) {
+            ++pagesRun;
+            return dialog.RunModal();
+        }
+        return m_script.DoModal(dialog);
+    }
+    int pagesRun = 0;
+
+private:
+    ui::ScriptedDialogRunner& m_script;
+};
+
+// A start handing a login or a presentation over while the search page is
+// open: the command file's own client logs in, the page ends with that
+// receiver, and the window takes it over without a second login.
+TEST_F(MainDlgSimTest, AHandOffLoginEndsTheSearchPage) {
+    const struct {
+        const char* what;
+        CommandAction action;
+        int runnerStatus;
+    } rows[] = {
+        {"login", {"Login", address, "", "", "6049", ""}, kVrxIdle},
+        {"presentation", {"Presentation", address, "0", "", "6049", ""}, kVrxProjecting},
+    };
+    // The page closes itself (to the tray) should nothing end it first.
+    uint64_t giveUpAt = 0;
+    headless->SetIdleHandler([&](int timeoutMs) {
+        clock.Advance(timeoutMs >= 0 ? static_cast<uint64_t>(timeoutMs) : 1000);
+        const platform::WindowId open = wm->ActiveTopLevel();
+        if (clock.NowMs() > giveUpAt && open && dlg && open != dlg->Window()) {
+            wm->Post(open, Message::Close());
+        }
+    });
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        parts.shownNames.clear();
+        parts.calls.clear();
+        ui::ScriptedDialogRunner script;
+        RealSearchPageRunner pageRunner(script);
+        services.runner = &pageRunner;
+        MakeDialog();
+        giveUpAt = clock.NowMs() + 600000;
+        actions.Push(row.action);
+        wm->PostCommand(dlg->Window(), kCmdProcessCommandFile);
+        dlg->Connecting();
+
+        EXPECT_EQ(pageRunner.pagesRun, 1) << row.what;
+        EXPECT_LT(clock.NowMs(), giveUpAt) << row.what << ": the page was not ended";
+        EXPECT_TRUE(script.Records().empty()) << row.what;  // no login-code question
+        ASSERT_EQ(dlg->Runner()->ClientCount(), 1u) << row.what;
+        EXPECT_EQ(dlg->Runner()->Client(0).client->GetStatus(), row.runnerStatus) << row.what;
+        // The window shows the receiver the command file logged in to.
+        EXPECT_EQ(parts.shownNames, std::vector<std::string>{"Receiver " + address}) << row.what;
+        EXPECT_EQ(dlg->Client()->receiverAddress, facadetest::Ip(address.c_str())) << row.what;
+        EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected) << row.what;
+        ASSERT_EQ(dlg->Receivers().size(), 1u) << row.what;
+        EXPECT_EQ(dlg->Receivers()[0].address, address) << row.what;
+        EXPECT_EQ(parts.calls, std::vector<std::string>{"FetchConferenceInfo"}) << row.what;
+        dlg.reset();
+    }
+    headless->SetIdleHandler([this](int timeoutMs) {
+        if (timeoutMs >= 0) {
+            clock.Advance(static_cast<uint64_t>(timeoutMs));
+        }
+    });
+    services.runner = &boxes;
 }
 
 // A choice closed to the tray stays there: the window is not shown again by

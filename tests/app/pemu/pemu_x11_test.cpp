@@ -27,6 +27,12 @@
 #include "tests/support/XScreenGrab.h"
 #include "tests/support/XvfbServer.h"
 
+// Xlib last: its macros would clash with the test framework's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Bool
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -52,6 +58,36 @@ int ExitStatus(platform::ChildProcess& child) {
         return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// How many top-level windows of `className` the X server shows.
+int ViewableWindowsOf(const std::string& display, const std::string& className) {
+    Display* x = XOpenDisplay(display.c_str());
+    if (!x) {
+        return -1;
+    }
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    int viewable = 0;
+    if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes a{};
+            XClassHint hint{};
+            if (!XGetWindowAttributes(x, children[i], &a) || a.map_state != IsViewable ||
+                !XGetClassHint(x, children[i], &hint)) {
+                continue;
+            }
+            if (hint.res_class && className == hint.res_class) {
+                ++viewable;
+            }
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        XFree(children);
+    }
+    XCloseDisplay(x);
+    return viewable;
 }
 
 int RunPemu(const std::vector<std::string>& args) {
@@ -147,6 +183,9 @@ TEST_F(PemuX11Test, FindsLogsInProjectsStopsAndEnds) {
     EXPECT_EQ(RunPemu({"-P", address, "-o", "0", "-c", "6049"}), 0);
     EXPECT_TRUE(rx->WaitForMessages(2, kWaitMs)) << rx->Error();
     EXPECT_EQ(rx->Error(), "");
+    // The search page gave way to the main window.
+    EXPECT_TRUE(WaitUntil([&] { return ViewableWindowsOf(xvfb->Display(), "PEMU_COMMON") == 0; }))
+        << "the search page stays over the main window";
     if (auto screen = testsupport::GrabScreen(xvfb->Display())) {
         platform::SaveArtifact(*screen, "pemu_main_window.png");
     }

@@ -1,6 +1,8 @@
 // The common dialog's window on the headless backend: placement, the built
 // elements, drawing, keys, clicks, timers on the fake clock, the language
 // menu and events from other threads.
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -616,6 +618,109 @@ TEST_F(CommonDialogTest, EveryPageShowsItsCaptionsWholeInTheWidestCatalogue) {
         wm->Destroy(w.Window());
         Pump();
     }
+}
+
+}  // namespace
+}  // namespace dialogtest
+
+// --- the looking-for-receiver page: how it ends and what it hands over -------
+namespace dialogtest {
+namespace {
+
+DevAnnounce RecordAt(const char* dotted) {
+    DevAnnounce record;
+    record.SetIPv4(::inet_addr(dotted));
+    return record;
+}
+
+// Every way the page ends: its exit counts as a close (to the tray), found
+// receivers are handed over to be listed, a receiver added by address is
+// chosen; a search that finds nothing keeps the page.
+TEST_F(CommonDialogTest, SearchPageEndsWithWhatItFoundOrAddedAndItsExitClosesIt) {
+    enum class Way { kExit, kFound, kNothingFound, kAdded };
+    const struct {
+        const char* what;
+        Way way;
+        bool ends;
+        int result, closeCode, row;
+        bool listOnly;
+        size_t records;
+    } rows[] = {
+        {"exit button", Way::kExit, true, ui::kIdCancel, 2, -1, false, 0},
+        {"search found two", Way::kFound, true, ui::kIdOk, 0, 0, true, 2},
+        {"search found none", Way::kNothingFound, false, 0, 0, -1, false, 0},
+        {"added by address", Way::kAdded, true, ui::kIdOk, 0, 1, false, 0},
+    };
+    for (const auto& row : rows) {
+        pages.manualConnectResult = row.way == Way::kAdded;
+        pages.onCall = [&row](CQKCommonDlg& d, const std::string& line) {
+            if (line == "SearchPageClients" && row.way == Way::kFound) {
+                d.Receivers() = {{"Room A", "10.0.0.5"}, {"Room B", "10.0.0.6"}};
+                d.ReceiverRecords() = {RecordAt("10.0.0.5"), RecordAt("10.0.0.6")};
+            }
+            if (line == "ManualConnectByIp") {
+                d.Receivers().push_back({"Typed", "10.0.0.9"});
+            }
+        };
+        CQKCommonDlg& d = Dialog(28);
+        if (row.way == Way::kAdded) {
+            d.Receivers() = {{"Listed", "10.0.0.8"}};
+        }
+        CommonDialogWindow& w = Open(d);
+        switch (row.way) {
+            case Way::kExit:
+                ClickWidget(w, 30129);
+                break;
+            case Way::kAdded:
+                ClickWidget(w, 30128);
+                break;
+            case Way::kFound:
+            case Way::kNothingFound:
+                clock.Advance(1000);
+                Pump();
+                break;
+        }
+        ASSERT_EQ(w.Ended(), row.ends) << row.what;
+        if (row.ends) {
+            EXPECT_EQ(w.EndResult(), std::optional<int>(row.result)) << row.what;
+        }
+        EXPECT_EQ(d.CloseCode(), row.closeCode) << row.what;
+        EXPECT_EQ(d.SelectedRow(), row.row) << row.what;
+        EXPECT_EQ(d.ListOnly(), row.listOnly) << row.what;
+        EXPECT_EQ(d.ReceiverRecords().size(), row.records) << row.what;
+        wm->Destroy(w.Window());
+        Pump();
+    }
+}
+
+// A login made elsewhere while the page runs (a hand-off from another start)
+// ends it with that receiver, list-only; a second one does not replace it.
+// A page that does not run is not touched.
+TEST_F(CommonDialogTest, ALoginMadeElsewhereEndsTheRunningSearchPage) {
+    CQKCommonDlg idle(env);
+    idle.SetType(28);
+    EXPECT_FALSE(idle.EndWithReceivers({{"Room", "10.0.0.7"}}, {RecordAt("10.0.0.7")}));
+    EXPECT_FALSE(idle.ListOnly());
+
+    CQKCommonDlg page(env);
+    page.SetType(28);
+    bool refusedUneven = false, refusedTwice = true;
+    pages.onCall = [&](CQKCommonDlg& d, const std::string& line) {
+        if (line != "SearchPageClients") {
+            return;
+        }
+        refusedUneven = !d.EndWithReceivers({{"Room", "10.0.0.7"}}, {});
+        ASSERT_TRUE(d.EndWithReceivers({{"Room", "10.0.0.7"}}, {RecordAt("10.0.0.7")}));
+        refusedTwice = !d.EndWithReceivers({{"Late", "10.0.0.8"}}, {RecordAt("10.0.0.8")});
+    };
+    EXPECT_EQ(page.RunModal(), ui::kIdOk);
+    EXPECT_TRUE(refusedUneven);
+    EXPECT_TRUE(refusedTwice);
+    EXPECT_TRUE(page.ListOnly());
+    EXPECT_EQ(page.SelectedRow(), 0);
+    ASSERT_EQ(page.ReceiverRecords().size(), 1u);
+    EXPECT_EQ(page.ReceiverRecords()[0].GetIPv4(), ::inet_addr("10.0.0.7"));
+    EXPECT_EQ(page.Receivers()[0].name, "Room");
 }
 
 }  // namespace
