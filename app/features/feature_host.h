@@ -22,7 +22,8 @@ class UrlOpener;
 }
 namespace ui {
 struct DialogEnvironment;
-}
+struct ConnectionProfile;
+}  // namespace ui
 
 namespace pemuapp {
 
@@ -80,6 +81,23 @@ public:
     virtual void SetMainWindowLayered(bool layered) = 0;
     // The PC's display modes (width, height), any order.
     virtual std::vector<std::pair<int, int>> DisplayModes() = 0;
+
+    // --- the engine's session steps ---------------------------------------------
+    // Projects at `position` (1 to 4, 128 full screen); true when the start
+    // failed (its message has been shown).
+    virtual bool Presentation(int position) = 0;
+    // The latency mode (pre-buffer time 0 or 1000 ms), restarting a running
+    // stream; later logins keep it.
+    virtual void SetSpeedScreen(bool speedy) = 0;
+    // Connects and logs in to the receiver at `address` (dotted IPv4),
+    // asking for its code when it wants one; true when logged in.
+    virtual bool LoginToReceiver(const std::string& address) = 0;
+    // The connected receiver as a profile: its name, dotted address, the
+    // user name and the login code of the session (empty fields: none).
+    virtual ui::ConnectionProfile CurrentConnection() = 0;
+    // Keeps the PC awake (the own power scheme) or gives the plan back;
+    // true when the PC's plan is as asked afterwards.
+    virtual bool SetPowerManagement(bool on) = 0;
 };
 
 }  // namespace pemuapp

@@ -18,7 +18,10 @@ MainWindowFeatures::MainWindowFeatures(FeatureHost& host, FeatureOptions options
       m_conference(host, options.thumbnailFolder.empty() ? ThumbnailStore::DefaultFolder()
                                                          : std::move(options.thumbnailFolder)),
       m_usb(host, options.usbControl, std::move(options.usb)),
-      m_commands(host) {
+      m_commands(host),
+      m_profiles(host, std::move(options.profilePath)),
+      m_grisp(std::move(options.grispFolder)),
+      m_manualAdd(host, m_conference) {
     if (options.checkedRows) {
         m_media = std::make_unique<MediaPlayback>(host, *options.checkedRows, [] {
             return std::unique_ptr<MediaFacts>(MediaInfoProbe::Create());
@@ -76,6 +79,9 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
         case kCmdEnableUsbSharing:
             m_usb.OnEnableZAMP();
             return true;
+        case kCmdCloseUsbNotice:
+            m_usb.OnCloseNotice();
+            return true;
         case kCmdToggleRepeat:
             if (m_media) {
                 m_media->ToggleMediaRepeat();
@@ -83,6 +89,21 @@ bool MainWindowFeatures::OnCommand(uint32_t id) {
             return true;
         case kCmdChangeLoginCode:
             m_loginCode.OnChangeLoginCode();
+            return true;
+        case kCmdOpenGrisp:
+            m_grisp.OnOpenGrisp();
+            return true;
+        case kCmdCopyToDesktop:
+            m_grisp.OnCopyDesktop();
+            return true;
+        case kCmdSaveProfile:
+            m_profiles.OnSaveProfile();
+            return true;
+        case kCmdManageProfile:
+            m_profiles.OnManageProfile();
+            return true;
+        case kCmdManualAddDevice:
+            m_manualAdd.OnManualAddDevice();
             return true;
         default:
             return m_commands.OnCommand(id);

@@ -11,9 +11,12 @@
 #include <string>
 
 #include "app/features/conference_info.h"
+#include "app/features/grisp_launcher.h"
 #include "app/features/login_code.h"
+#include "app/features/manual_add.h"
 #include "app/features/media_playback.h"
 #include "app/features/menu_commands.h"
+#include "app/features/profile_commands.h"
 #include "app/features/update_check.h"
 #include "app/features/usb_sharing.h"
 
@@ -38,6 +41,11 @@ struct FeatureOptions {
     // The receiver list's checked projector rows (borrowed; null: no media
     // playback).
     CheckedReceivers* checkedRows = nullptr;
+    // The connection profiles (empty: profile.ini of the user's config
+    // folder).
+    std::string profilePath;
+    // Where the Grisp program is looked for (empty: the program's folder).
+    std::string grispFolder;
 };
 
 class MainWindowFeatures {
@@ -70,6 +78,8 @@ public:
     ConferenceInfo& Conference() { return m_conference; }
     UsbSharing& Usb() { return m_usb; }
     MenuCommands& Commands() { return m_commands; }
+    GrispLauncher& Grisp() { return m_grisp; }
+    ManualAdd& ManualAddDevice() { return m_manualAdd; }
     // Null without checked rows.
     MediaPlayback* Media() { return m_media.get(); }
 
@@ -80,6 +90,9 @@ private:
     ConferenceInfo m_conference;
     UsbSharing m_usb;
     MenuCommands m_commands;
+    ProfileCommands m_profiles;
+    GrispLauncher m_grisp;
+    ManualAdd m_manualAdd;
     std::unique_ptr<MediaPlayback> m_media;
 };
 

@@ -68,6 +68,7 @@ MenuCommands::MenuCommands(FeatureHost& host) : m_host(host) {
     m_uiHidden = host.ReadSetting("UIVisible") == "true";
     m_speedy = host.ReadSetting("SpeedyMode") == "true";
     m_extend = host.ReadSetting("ProjectMode") == "1";
+    m_airProofQuestion = s.airProofQuestion;
 }
 
 bool MenuCommands::OnCommand(uint32_t id) {
@@ -145,9 +146,13 @@ void MenuCommands::OnReceiverWebPage(uint32_t) {
 }
 
 void MenuCommands::OnAutoPowerManager(uint32_t) {
-    // The desktop keeps its own power settings; only the choice is kept.
     m_ownPowerScheme = !m_ownPowerScheme;
     WriteFlag("AutoPowerManager", m_ownPowerScheme);
+    if (!m_host.SetPowerManagement(m_ownPowerScheme) && m_ownPowerScheme) {
+        // The choice is kept for a PC that offers power plans.
+        platform::Log(platform::LogLevel::kWarning, kArea,
+                      "AutoPowerManager: this PC offers no power plan to switch; it keeps its own");
+    }
 }
 
 void MenuCommands::SetAdvancedCapture(bool on) {
@@ -335,14 +340,41 @@ void MenuCommands::OnCodec(uint32_t id) {
     SetCodecType(id == 2048 ? kCodecJpeg : id == 2049 ? kCodecH264 : kCodecAuto);
 }
 
+void MenuCommands::ShowAirProofQuestion() {
+    if (!m_airProofQuestion) {
+        return;
+    }
+    ui::DialogEnvironment& env = m_host.DialogEnv();
+    ui::CQKCommonDlg dlg(env);
+    dlg.SetType(20);
+    dlg.SetTitleText(appres::Translator::LoadString(65292));
+    dlg.SetMessageText(appres::Translator::LoadString(65439));
+    dlg.SetReference(m_host.MainWindowId());
+    if (env.runner) {
+        env.runner->DoModal(dlg);
+    }
+    // A ticked box means "do not ask again".
+    m_airProofQuestion = dlg.CheckFlag() == 0;
+    WriteFlag("AirProofQuestion", m_airProofQuestion);
+}
+
 void MenuCommands::OnToggleSpeedy(uint32_t) {
     m_speedy = !m_speedy;
     WriteFlag("SpeedyMode", m_speedy);
-    RestartIfProjecting([this] {
-        if (VRXClient* client = m_host.Client()) {
-            client->SetPreBufTime(m_speedy ? 0 : 1000);
-        }
-    });
+    if (!m_speedy) {
+        ShowAirProofQuestion();
+    }
+    if (!Projecting()) {
+        m_host.SetSpeedScreen(m_speedy);
+        return;
+    }
+    VRXClient* client = m_host.Client();
+    const uint8_t mode = client->GetPlayImageMode();
+    client->StopPlayImage();
+    // Stopped, the mode only sets the pre-buffer time; the presentation
+    // starts the stream again with it.
+    m_host.SetSpeedScreen(m_speedy);
+    m_host.Presentation(mode);
 }
 
 void MenuCommands::OnSpeedyMode(uint32_t id) {
@@ -352,9 +384,7 @@ void MenuCommands::OnSpeedyMode(uint32_t id) {
     }
     m_speedy = wanted;
     WriteFlag("SpeedyMode", m_speedy);
-    if (VRXClient* client = m_host.Client()) {
-        client->SetPreBufTime(m_speedy ? 0 : 1000);
-    }
+    m_host.SetSpeedScreen(m_speedy);
 }
 
 }  // namespace pemuapp

@@ -53,6 +53,9 @@ private:
     bool Ask(int type, uint32_t titleId, uint32_t textId);
     void WriteFlag(const char* key, bool value);
     void SetAdvancedCapture(bool on);
+    // The latency question (while AirProofQuestion holds); its box's tick
+    // ends the asking.
+    void ShowAirProofQuestion();
 
     void OnReceiverWebPage(uint32_t id);
     void OnAutoPowerManager(uint32_t id);
@@ -83,6 +86,7 @@ private:
     bool m_uiHidden;
     bool m_speedy;
     bool m_extend;
+    bool m_airProofQuestion;
 };
 
 }  // namespace pemuapp

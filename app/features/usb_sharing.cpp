@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -13,7 +14,11 @@
 #include "app/features/message_box.h"
 #include "app/res/translator.h"
 #include "app/settings/sender_settings.h"
+#include "platform/child_process.h"
 #include "platform/log.h"
+#include "platform/window/window_manager.h"
+#include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "usbshare/ClientDeviceControl.h"
 #include "usbshare/PorvaneCodes.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
@@ -23,6 +28,9 @@ namespace {
 
 constexpr const char* kArea = "usbsharing";
 constexpr auto kPumpPeriod = std::chrono::milliseconds(50);
+constexpr uint8_t kFullScreenPosition = 128;
+constexpr const char* kUdevadmPlaces[] = {"/usr/bin/udevadm", "/bin/udevadm", "/usr/sbin/udevadm",
+                                          "/sbin/udevadm"};
 
 // The object Porvane's callback reaches; the lock keeps it alive while a
 // report is noted (which never blocks).
@@ -131,16 +139,36 @@ void UsbSharing::OnEnableZAMP() {
     }
 }
 
-void UsbSharing::RunAndPump(const std::function<void()>& work) {
+void UsbSharing::RunAndPump(const std::function<void()>& work, uint32_t noticeTextId) {
     std::mutex lock;
     std::condition_variable cv;
     bool done = false;
+    std::atomic<bool> workDone{false};
     std::thread worker([&] {
         work();
+        workDone = true;
+        if (noticeTextId != 0) {
+            m_host.PostCommand(kCmdCloseUsbNotice);
+        }
         std::lock_guard<std::mutex> guard(lock);
         done = true;
         cv.notify_all();
     });
+    ui::DialogEnvironment& env = m_host.DialogEnv();
+    if (noticeTextId != 0 && env.runner) {
+        ui::CQKCommonDlg notice(env);
+        notice.SetType(26);
+        notice.SetTitleText(appres::Translator::LoadString(65291));
+        notice.SetMessageText(appres::Translator::LoadString(noticeTextId));
+        notice.SetReference(m_host.MainWindowId());
+        m_notice = &notice;
+        m_noticeWorkDone = &workDone;
+        env.runner->DoModal(notice);
+        m_notice = nullptr;
+        m_noticeWorkDone = nullptr;
+    }
+    // A notice that ended first (closed by the user, or none could open)
+    // leaves the wait to the pump.
     std::unique_lock<std::mutex> hold(lock);
     while (!cv.wait_for(hold, kPumpPeriod, [&] { return done; })) {
         hold.unlock();
@@ -149,6 +177,71 @@ void UsbSharing::RunAndPump(const std::function<void()>& work) {
     }
     hold.unlock();
     worker.join();
+}
+
+bool UsbSharing::OnCloseNotice() {
+    if (!m_notice || !m_noticeWorkDone || !*m_noticeWorkDone) {
+        return false;  // a late close of a notice that has gone
+    }
+    const platform::WindowId window = m_notice->Window();
+    platform::WindowManager* wm = platform::WindowManager::Current();
+    return window && wm && wm->Post(window, platform::Message::Close());
+}
+
+void UsbSharing::StartFullScreenIfWanted() {
+    m_fullScreen = false;
+    VRXClient* client = m_host.Client();
+    uint8_t status[2] = {};
+    if (!client || client->GetDeviceStatus(status) < 0 || (status[0] == 0 && status[1] == 0)) {
+        return;
+    }
+    if (client->StartPlayImage(kFullScreenPosition) >= 0) {
+        m_fullScreen = true;
+    }
+}
+
+std::string UsbSharing::FindUdevadm() const {
+    if (!m_config.udevadm.empty()) {
+        return ::access(m_config.udevadm.c_str(), X_OK) == 0 ? m_config.udevadm : std::string();
+    }
+    for (const char* place : kUdevadmPlaces) {
+        if (::access(place, X_OK) == 0) {
+            return place;
+        }
+    }
+    return {};
+}
+
+bool UsbSharing::WaitForDeviceInstalls(const std::string& udevadm) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(m_config.driverCheckDelayMs));
+    platform::Log(platform::LogLevel::kInfo, kArea, "CheckUSBDeviceDriverInstalled");
+    const auto start = std::chrono::steady_clock::now();
+    int error = 0;
+    std::unique_ptr<platform::ChildProcess> settle = platform::ChildProcess::Start(
+        udevadm, {"settle", "--timeout=" + std::to_string(m_config.settleSeconds)}, &error);
+    if (!settle) {
+        platform::Log(platform::LogLevel::kWarning, kArea, "udevadm did not start (%s: %d)",
+                      udevadm.c_str(), error);
+        return false;
+    }
+    // udevadm keeps its own time limit; one that overstays ours is stopped.
+    const auto deadline = start + std::chrono::seconds(m_config.settleSeconds) +
+                          std::chrono::milliseconds(m_config.settleGraceMs);
+    while (!settle->HasExited()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            platform::Log(platform::LogLevel::kWarning, kArea,
+                          "udevadm settle overstayed its time; stopped");
+            settle->Terminate(1000);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    platform::Log(platform::LogLevel::kInfo, kArea,
+                  "CheckUSBDeviceDriverInstalled finish:%d seconds", static_cast<int>(seconds));
+    return true;
 }
 
 bool UsbSharing::StartSharing(const std::string& ip) {
@@ -163,17 +256,32 @@ bool UsbSharing::StartSharing(const std::string& ip) {
     m_flowRunning = true;
     ConnectResult result = ConnectResult::kInitFailed;
     platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message");
-    RunAndPump([&] { result = ConnectZAMP(ip); });
+    m_attaching = true;
+    StartFullScreenIfWanted();
+    RunAndPump([&] { result = ConnectZAMP(ip); }, 65418);
+    m_attaching = false;
+    platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message:___[END]");
     const bool ok = result == ConnectResult::kAttached;
     if (result == ConnectResult::kFailed) {
         ShowFeatureMessage(m_host, 65292, 65421);
         RunAndPump([&] { DoUnBind(); });
         m_stopped = true;
-        m_active = false;
     }
     m_active = ok;
+    if (ok) {
+        // The attached devices are being installed: wait for that, bounded.
+        const std::string udevadm = FindUdevadm();
+        if (udevadm.empty()) {
+            platform::Log(platform::LogLevel::kInfo, kArea,
+                          "udevadm is not installed: device installations are not waited for");
+        } else {
+            platform::Log(platform::LogLevel::kInfo, kArea, "Init USB driver install Message");
+            RunAndPump([&] { WaitForDeviceInstalls(udevadm); }, 65437);
+            platform::Log(platform::LogLevel::kInfo, kArea,
+                          "Init USB driver install Message:___[END]");
+        }
+    }
     m_flowRunning = false;
-    platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message:___[END]");
     return ok;
 }
 
@@ -215,7 +323,7 @@ void UsbSharing::StopSharing() {
     }
     m_flowRunning = true;
     platform::Log(platform::LogLevel::kInfo, kArea, "Remove ZAMP Message");
-    RunAndPump([&] { DoUnBind(); });
+    RunAndPump([&] { DoUnBind(); }, 65419);
     m_active = false;
     m_flowRunning = false;
     platform::Log(platform::LogLevel::kInfo, kArea, "Remove ZAMP Message:___[END]");

@@ -47,4 +47,8 @@ bool MainWindow::OnFeatureCommand(uint32_t id) {
     return m_features && m_features->OnCommand(id);
 }
 
+bool MainWindow::IsUsbAttachRunning() {
+    return m_features && m_features->Usb().AttachRunning();
+}
+
 }  // namespace pemuapp

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/maindlg/address_text.h"
 #include "app/maindlg/main_dlg.h"
 #include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
@@ -133,6 +134,37 @@ std::vector<std::pair<int, int>> MainFeatureHost::DisplayModes() {
         }
     }
     return modes;
+}
+
+bool MainFeatureHost::Presentation(int position) {
+    return m_engine.Presentation(position);
+}
+
+void MainFeatureHost::SetSpeedScreen(bool speedy) {
+    m_engine.SetSpeedScreen(speedy);
+}
+
+bool MainFeatureHost::LoginToReceiver(const std::string& address) {
+    return m_engine.LoginToReceiver(address);
+}
+
+ui::ConnectionProfile MainFeatureHost::CurrentConnection() {
+    ui::ConnectionProfile p;
+    if (const CQKVRXClientEx* client = m_engine.Client()) {
+        p.name = client->receiverName;
+        p.serverIp = client->receiverAddress ? DottedAddress(client->receiverAddress) : "";
+        p.userName = client->userName;
+        p.loginCode = client->loginCode;
+    }
+    return p;
+}
+
+bool MainFeatureHost::SetPowerManagement(bool on) {
+    MainSystemSide* system = m_engine.SystemSide();
+    if (system) {
+        system->SetPowerManagement(on);
+    }
+    return system && system->PowerSwitched() == on;
 }
 
 }  // namespace pemuapp

@@ -50,6 +50,11 @@ public:
     void ShowErrorMessage(int code) override;
     void SetMainWindowLayered(bool layered) override;
     std::vector<std::pair<int, int>> DisplayModes() override;
+    bool Presentation(int position) override;
+    void SetSpeedScreen(bool speedy) override;
+    bool LoginToReceiver(const std::string& address) override;
+    ui::ConnectionProfile CurrentConnection() override;
+    bool SetPowerManagement(bool on) override;
 
 private:
     platform::WindowManager& m_wm;

@@ -150,6 +150,7 @@ public:
     void SetupSenderIdentity() override;
     void FetchConferenceInfo() override;
     bool OnFeatureCommand(uint32_t id) override;
+    bool IsUsbAttachRunning() override;
 
     // --- the page's state ---------------------------------------------------------
     // The receiver's position records (the conference information).

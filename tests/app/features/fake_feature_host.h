@@ -15,7 +15,9 @@
 #include "app/settings/sender_settings.h"
 #include "platform/fake_url_opener.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
+#include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/dialogs/dialog_environment.h"
+#include "vrxclientsdk/VRXClient/VRXClient.h"
 
 namespace featuretest {
 
@@ -54,8 +56,13 @@ public:
     void ShowMainWindow() override { ++mainWindowShown; }
     void ShowLoginCodeOverlay(const std::string& code) override { overlays.push_back(code); }
     void PostCommand(uint32_t id) override {
-        std::lock_guard<std::mutex> guard(m_postLock);
-        m_posted.push_back(id);
+        {
+            std::lock_guard<std::mutex> guard(m_postLock);
+            m_posted.push_back(id);
+        }
+        if (onPost) {
+            onPost(id);
+        }
     }
     std::vector<uint32_t> Posted() {
         std::lock_guard<std::mutex> guard(m_postLock);
@@ -74,6 +81,26 @@ public:
     void ShowErrorMessage(int code) override { errorMessages.push_back(code); }
     void SetMainWindowLayered(bool layered) override { layeredChanges.push_back(layered); }
     std::vector<std::pair<int, int>> DisplayModes() override { return displayModes; }
+    // The engine's steps, reduced to the client calls they make.
+    bool Presentation(int position) override {
+        presentations.push_back(position);
+        return client && client->StartPlayImage(static_cast<uint8_t>(position)) < 0;
+    }
+    void SetSpeedScreen(bool speedy) override {
+        speedScreens.push_back(speedy);
+        if (client) {
+            client->SetPreBufTime(speedy ? 0 : 1000);
+        }
+    }
+    bool LoginToReceiver(const std::string& address) override {
+        logins.push_back(address);
+        return loginSucceeds;
+    }
+    ui::ConnectionProfile CurrentConnection() override { return connection; }
+    bool SetPowerManagement(bool on) override {
+        powerRequests.push_back(on);
+        return !on || powerPlansAvailable;
+    }
 
     ui::ScriptedDialogRunner runner;
     ui::DialogEnvironment env;
@@ -89,7 +116,8 @@ public:
     int mainWindowShown = 0;
     std::vector<std::string> overlays;
     std::atomic<int> pumps{0};
-    std::function<void()> onPump;  // runs in every pump (a message dispatched meanwhile)
+    std::function<void()> onPump;          // runs in every pump (a message dispatched meanwhile)
+    std::function<void(uint32_t)> onPost;  // runs for every post, on the posting thread
     int exits = 0;
     platform::FakeUrlOpener opener;
     bool hasOpener = true;
@@ -99,6 +127,13 @@ public:
     std::vector<bool> layeredChanges;
     std::vector<std::pair<int, int>> displayModes = {
         {1920, 1080}, {1280, 720}, {1600, 900}, {1024, 768}};
+    std::vector<int> presentations;
+    std::vector<bool> speedScreens;
+    std::vector<std::string> logins;
+    bool loginSucceeds = true;
+    ui::ConnectionProfile connection;
+    std::vector<bool> powerRequests;
+    bool powerPlansAvailable = false;
 
 private:
     std::mutex m_postLock;

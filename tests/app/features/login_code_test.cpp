@@ -10,6 +10,7 @@
 #include "app/features/login_code.h"
 #include "platform/log.h"
 #include "tests/app/features/fake_feature_host.h"
+#include "tests/app/features/log_capture.h"
 #include "ui/dialogs/cqk_common_dlg.h"
 
 namespace {
@@ -21,27 +22,7 @@ ui::CQKCommonDlg& Common(ui::ModalDialog& d) {
     return static_cast<ui::CQKCommonDlg&>(d);
 }
 
-// Keeps every log line while it lives.
-class LogCapture {
-public:
-    LogCapture() {
-        m_old = platform::SetLogSink([this](platform::LogLevel, std::string_view,
-                                            std::string_view text) { m_lines.emplace_back(text); });
-    }
-    ~LogCapture() { platform::SetLogSink(m_old); }
-    bool AnyHolds(const std::string& s) const {
-        for (const std::string& line : m_lines) {
-            if (line.find(s) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    platform::LogSink m_old;
-    std::vector<std::string> m_lines;
-};
+using featuretest::LogCapture;
 
 TEST(LoginCodeTest, FirstStartOffersACodeOnceAndAlwaysClearsTheFlag) {
     struct Row {

@@ -10,6 +10,8 @@
 #include "app/features/main_window_features.h"
 #include "app/features/menu_commands.h"
 #include "tests/app/features/fake_feature_host.h"
+#include "tests/app/features/log_capture.h"
+#include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/dialogs/ctv_expand_dlg.h"
 #include "vrxclientsdk/VRXClient/VRXClient.h"
 
@@ -196,6 +198,103 @@ TEST(MenuCommandsTest, HideUiAndAdvancedCaptureAskBeforeTheyExcludeEachOther) {
         EXPECT_EQ(host.writes, (Writes{{"UIVisible", "false"}, {"EnableASC", "true"}}));
         EXPECT_EQ(host.runner.TypeMismatches(), 0);
         EXPECT_TRUE(commands.AdvancedCapture());
+    }
+}
+
+TEST(MenuCommandsTest, LeavingTheShortestModeAsksTheLatencyQuestionUntilItsBoxIsTicked) {
+    struct Row {
+        const char* name;
+        bool projecting;
+        bool ask;
+        int tick;
+        Writes writes;
+        Calls calls;
+        std::vector<int> dialogs;
+        std::vector<int> presentations;
+    } rows[] = {
+        {"ticked",
+         false,
+         true,
+         1,
+         {{"SpeedyMode", "false"}, {"AirProofQuestion", "false"}},
+         {"SetPreBufTime(1000)"},
+         {20},
+         {}},
+        {"not ticked",
+         false,
+         true,
+         0,
+         {{"SpeedyMode", "false"}, {"AirProofQuestion", "true"}},
+         {"SetPreBufTime(1000)"},
+         {20},
+         {}},
+        // Projecting: stopped, the mode set, then the presentation starts
+        // the stream again at its split position.
+        {"projecting, not asked",
+         true,
+         false,
+         0,
+         {{"SpeedyMode", "false"}},
+         {"Stop", "SetPreBufTime(1000)", "Start(3)"},
+         {},
+         {3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFeatureHost host;
+        RecordingClient client;
+        client.status = row.projecting ? kVrxProjecting : kVrxIdle;
+        host.client = &client;
+        host.written["SpeedyMode"] = "true";
+        host.settings.airProofQuestion = row.ask;
+        host.runner.ThenType(20, ui::kIdOk, [&row](ui::ModalDialog& d) {
+            static_cast<ui::CQKCommonDlg&>(d).SetCheckFlag(row.tick);
+        });
+        pemuapp::MenuCommands commands(host);
+        EXPECT_TRUE(commands.OnCommand(2043));
+        EXPECT_EQ(host.writes, row.writes);
+        EXPECT_EQ(client.calls, row.calls);
+        std::vector<int> dialogs;
+        for (const ui::DialogRecord& r : host.runner.Records()) {
+            dialogs.push_back(r.type);
+            EXPECT_EQ(r.title, "Warning");
+        }
+        EXPECT_EQ(dialogs, row.dialogs);
+        EXPECT_EQ(host.presentations, row.presentations);
+        // The engine's own mode follows, so that later logins keep it.
+        EXPECT_EQ(host.speedScreens, std::vector<bool>{false});
+        EXPECT_FALSE(commands.Speedy());
+    }
+    {  // A ticked box ends the asking for the rest of the run.
+        FakeFeatureHost host;
+        host.written["SpeedyMode"] = "true";
+        host.settings.airProofQuestion = true;
+        host.runner.ThenType(20, ui::kIdOk, [](ui::ModalDialog& d) {
+            static_cast<ui::CQKCommonDlg&>(d).SetCheckFlag(1);
+        });
+        pemuapp::MenuCommands commands(host);
+        commands.OnCommand(2043);  // off: asked
+        commands.OnCommand(2043);  // on: never asked
+        commands.OnCommand(2043);  // off again: not asked any more
+        EXPECT_EQ(host.runner.Records().size(), 1u);
+        EXPECT_EQ(host.runner.Unexpected(), 0);
+        EXPECT_EQ(host.speedScreens, (std::vector<bool>{false, true, false}));
+    }
+}
+
+TEST(MenuCommandsTest, OwnPowerSchemeAsksThePcAndKeepsTheChoiceWhenItHasNoPlans) {
+    for (bool plans : {false, true}) {
+        SCOPED_TRACE(plans);
+        FakeFeatureHost host;
+        host.powerPlansAvailable = plans;
+        featuretest::LogCapture log;
+        pemuapp::MenuCommands commands(host);
+        commands.OnCommand(2008);  // the default is on: off
+        commands.OnCommand(2008);  // on again
+        EXPECT_EQ(host.powerRequests, (std::vector<bool>{false, true}));
+        EXPECT_EQ(host.writes,
+                  (Writes{{"AutoPowerManager", "false"}, {"AutoPowerManager", "true"}}));
+        EXPECT_EQ(log.Warnings().size(), plans ? 0u : 1u);
     }
 }
 

@@ -5,20 +5,32 @@
 // and a bind the receiver refuses.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
 #include "app/features/usb_sharing.h"
 #include "app/res/translator.h"
+#include "platform/fake_clock.h"
+#include "platform/window/headless_backend.h"
+#include "platform/window/window_manager.h"
 #include "tests/app/features/fake_feature_host.h"
+#include "tests/app/features/log_capture.h"
+#include "tests/platform/window/window_test_support.h"
 #include "tests/receiver/usb/ZampReceiverSim.h"
 #include "tests/support/TempDir.h"
+#include "ui/dialogs/dialog_runner.h"
 #include "usbshare/ClientDeviceControl.h"
 #include "usbshare/PorvaneCodes.h"
 #include "usbshare/VirtualUsbBus.h"
 #include "usbshare/ZampTimings.h"
+#include "vrxclientsdk/VRXClient/VRXClient.h"
 
 namespace {
 
@@ -51,6 +63,8 @@ protected:
         fs::create_directories(dir.Path() / "vhci_hcd.0");
         config.vhciFolder = (dir.Path() / "vhci_hcd.0").string();
         config.pollPauseMs = 0;
+        config.udevadm = (dir.Path() / "no-udevadm").string();
+        config.driverCheckDelayMs = 0;
     }
     std::vector<int> DialogTypes() {
         std::vector<int> types;
@@ -102,7 +116,18 @@ TEST_F(UsbSharingTest, PollsUntilFivePositivesOrSixtyCallsThenBinds) {
         EXPECT_FALSE(usb.IsSharingOn());
         EXPECT_TRUE(sim.WaitForDisconnect());
     }
-    EXPECT_TRUE(host.runner.Records().empty());
+    // Only the please-wait notices, each flow its own: loading, removing.
+    std::vector<std::string> notices, want;
+    for (const ui::DialogRecord& r : host.runner.Records()) {
+        EXPECT_EQ(r.type, 26);
+        EXPECT_EQ(r.title, "Info");
+        notices.push_back(r.text);
+    }
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        want.push_back(appres::Translator::LoadString(65418));
+        want.push_back(appres::Translator::LoadString(65419));
+    }
+    EXPECT_EQ(notices, want);
     EXPECT_TRUE(sim.ProtocolErrors().empty());
 }
 
@@ -130,14 +155,17 @@ TEST_F(UsbSharingTest, OnlyALossPostsTheStopOnceAndTheNoticeWaitsForTheWindow) {
     // The window's stop command: the notice, on its own thread.
     ASSERT_TRUE(usb.IsSharingOn());
     usb.StopSharing();
-    ASSERT_EQ(host.runner.Records().size(), 1u);
+    ASSERT_EQ(host.runner.Records().size(), 2u);
     EXPECT_EQ(host.runner.Records()[0].type, 10);
     EXPECT_EQ(host.runner.Records()[0].title, "Warning");
     EXPECT_EQ(host.runner.Records()[0].text, "PEMU Disconnected.");
+    EXPECT_EQ(host.runner.Records()[1].type, 26);  // then the removal's notice
+    EXPECT_EQ(host.runner.Records()[1].text, appres::Translator::LoadString(65419));
     EXPECT_FALSE(usb.IsSharingOn());
 
     reportFromAnotherThread(porvane::kCbConnectionDropped);  // a new loss: posted again
-    EXPECT_EQ(host.Posted().size(), 2u);
+    const std::vector<uint32_t> posted = host.Posted();
+    EXPECT_EQ(std::count(posted.begin(), posted.end(), pemuapp::kCmdStopAllUsbDevices), 2);
 }
 
 TEST_F(UsbSharingTest, WithoutTheBusTheUserIsToldAndNothingChanges) {
@@ -169,13 +197,177 @@ TEST_F(UsbSharingTest, ARefusedBindShowsTheFailureAndDetaches) {
     sim.Script(wire::kBindReq, {Action::kReply, 3, 0});
     pemuapp::UsbSharing usb(host, &control, config);
     EXPECT_FALSE(usb.StartSharing("127.0.0.1"));
-    EXPECT_EQ(DialogTypes(), std::vector<int>{10});
-    EXPECT_EQ(host.runner.Records()[0].title, "Warning");
-    EXPECT_EQ(host.runner.Records()[0].text, appres::Translator::LoadString(65421));
+    EXPECT_EQ(DialogTypes(), (std::vector<int>{26, 10}));  // the notice, then the failure
+    EXPECT_EQ(host.runner.Records()[1].title, "Warning");
+    EXPECT_EQ(host.runner.Records()[1].text, appres::Translator::LoadString(65421));
     EXPECT_TRUE(sim.WaitForDisconnect());  // detached and terminated
     EXPECT_TRUE(usb.Stopped());
     EXPECT_FALSE(usb.IsSharingOn());
     EXPECT_EQ(sim.CountOf(wire::kDevListReq), 0u);  // nothing attached
+}
+
+TEST_F(UsbSharingTest, EachNoticeIsClosedByItsOwnWindowAndNoOtherInfoWindow) {
+    // Handlers first: the window manager goes before them.
+    platform::RecordingHandler mainHandler, otherInfo;
+    platform::FakeClock clock{10000};
+    auto backend = std::make_unique<platform::HeadlessBackend>(platform::Rect{0, 0, 1024, 768});
+    platform::HeadlessBackend* headless = backend.get();
+    std::unique_ptr<platform::WindowManager> wm =
+        platform::WindowManager::Create(std::move(backend), &clock);
+    ASSERT_NE(wm, nullptr);
+    int idle = 0;
+    headless->SetIdleHandler([&](int timeoutMs) {
+        if (timeoutMs > 0) {
+            clock.Advance(static_cast<uint64_t>(timeoutMs));
+        } else if (++idle > 60000) {
+            ADD_FAILURE() << "a notice stayed open";
+            wm->PostQuit(-99);
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the worker posts
+        }
+    });
+    platform::WindowOptions o;
+    o.rect = {0, 0, 300, 200};
+    o.handler = &mainHandler;
+    o.className = "TEST";
+    const platform::WindowId mainWindow = wm->Create(o);
+    o.handler = &otherInfo;
+    o.title = "Info";
+    const platform::WindowId infoWindow = wm->Create(o);
+    ASSERT_TRUE(mainWindow && infoWindow);
+
+    ui::WindowDialogRunner real;
+    host.env.runner = &real;
+    host.onPost = [&](uint32_t id) { wm->PostCommand(mainWindow, id); };
+    int closed = 0;
+    {
+        pemuapp::UsbSharing usb(host, &control, config);
+        mainHandler.on[platform::MessageKind::kCommand] = [&](platform::WindowId,
+                                                              const platform::Message& m) {
+            if (m.code == pemuapp::kCmdCloseUsbNotice && usb.OnCloseNotice()) {
+                ++closed;
+            }
+            return int64_t{0};
+        };
+        EXPECT_TRUE(usb.StartSharing("127.0.0.1"));
+        usb.StopSharing();
+        EXPECT_TRUE(sim.WaitForDisconnect());
+        wm->PumpPending(platform::PumpKind::kAll);
+        mainHandler.on.clear();
+    }
+    host.onPost = nullptr;
+    // Both notices were open when their workers ended and were closed by
+    // their own windows; the other "Info" window was not touched.
+    EXPECT_EQ(closed, 2);
+    EXPECT_TRUE(otherInfo.Of(platform::MessageKind::kClose).empty());
+    EXPECT_TRUE(wm->IsAlive(infoWindow));
+}
+
+TEST_F(UsbSharingTest, AfterAnAttachTheInstallationsAreAwaitedWithinABound) {
+    struct Row {
+        const char* name;
+        const char* script;  // empty: no udevadm
+        int settleSeconds;
+        bool waited;
+        const char* logged;
+    } rows[] = {
+        {"settles", "echo \"$@\" > \"$0.args\"", 40, true, "CheckUSBDeviceDriverInstalled finish"},
+        {"overstays", "exec sleep 30", 0, true, "udevadm settle overstayed its time; stopped"},
+        {"absent", "", 40, false, "udevadm is not installed"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeFeatureHost rowHost;
+        const fs::path udevadm = dir.Path() / (std::string("udevadm-") + row.name);
+        if (*row.script) {
+            std::ofstream(udevadm) << "#!/bin/sh\n" << row.script << "\n";
+            ::chmod(udevadm.c_str(), 0755);
+        }
+        config.udevadm = udevadm.string();
+        config.settleSeconds = row.settleSeconds;
+        config.settleGraceMs = 200;
+        featuretest::LogCapture log;
+        {
+            pemuapp::UsbSharing usb(rowHost, &control, config);
+            EXPECT_TRUE(usb.StartSharing("127.0.0.1"));
+            usb.StopSharing();
+            EXPECT_TRUE(sim.WaitForDisconnect());
+        }
+        std::vector<std::string> notices;
+        for (const ui::DialogRecord& r : rowHost.runner.Records()) {
+            notices.push_back(r.text);
+        }
+        std::vector<std::string> want{appres::Translator::LoadString(65418)};
+        if (row.waited) {
+            want.push_back(appres::Translator::LoadString(65437));
+        }
+        want.push_back(appres::Translator::LoadString(65419));
+        EXPECT_EQ(notices, want);
+        EXPECT_TRUE(log.AnyHolds(row.logged)) << row.logged;
+        if (std::string(row.name) == "settles") {
+            std::ifstream args(udevadm.string() + ".args");
+            std::string text;
+            std::getline(args, text);
+            EXPECT_EQ(text, "settle --timeout=40");
+        }
+    }
+}
+
+// A client whose receiver reports a device status.
+class DeviceStatusClient final : public VRXClient {
+public:
+    ~DeviceStatusClient() override { Shutdown(); }
+    int GetDeviceStatus(uint8_t* out) override {
+        out[0] = status[0];
+        out[1] = status[1];
+        return result;
+    }
+    int StartPlayImage(uint8_t mode) override {
+        starts.push_back(mode);
+        attachRunningAtStart = usb && usb->AttachRunning();
+        return 0;
+    }
+    uint8_t status[2] = {};
+    int result = 0;
+    std::vector<int> starts;
+    pemuapp::UsbSharing* usb = nullptr;
+    bool attachRunningAtStart = false;
+};
+
+TEST_F(UsbSharingTest, AReceiverWithADeviceStatusGetsTheFullScreenBeforeTheAttach) {
+    struct Row {
+        uint8_t status[2];
+        int result;
+        std::vector<int> starts;
+    } rows[] = {
+        {{0, 0}, 0, {}},
+        {{1, 0}, 0, {128}},
+        {{0, 2}, 0, {128}},
+        {{1, 1}, -1, {}},  // the status could not be read
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << int(row.status[0]) << int(row.status[1]) << row.result);
+        DeviceStatusClient client;
+        client.status[0] = row.status[0];
+        client.status[1] = row.status[1];
+        client.result = row.result;
+        host.client = &client;
+        {
+            pemuapp::UsbSharing usb(host, &control, config);
+            client.usb = &usb;
+            EXPECT_TRUE(usb.StartSharing("127.0.0.1"));
+            EXPECT_EQ(client.starts, row.starts);
+            EXPECT_EQ(usb.FullScreenStarted(), !row.starts.empty());
+            // The start belongs to the attach flow: the window's own
+            // presentation sends none meanwhile.
+            EXPECT_EQ(client.attachRunningAtStart, !row.starts.empty());
+            EXPECT_FALSE(usb.AttachRunning());
+            usb.StopSharing();
+            EXPECT_TRUE(sim.WaitForDisconnect());
+        }
+        host.client = nullptr;
+    }
 }
 
 }  // namespace
