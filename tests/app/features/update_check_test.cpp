@@ -7,8 +7,10 @@
 #include <mutex>
 #include <string>
 
+#include "app/features/main_window_features.h"
 #include "app/features/update_check.h"
 #include "app/features/version_text.h"
+#include "app/res/version_info.h"
 #include "tests/app/features/fake_feature_host.h"
 #include "tests/app/features/http_test_server.h"
 
@@ -124,6 +126,54 @@ TEST(UpdateCheckTest, StartupResultFollowsTheServersAnswer) {
                                                                "/winUpdate/PemuQuorvaneSender.exe"}
                                     : std::vector<std::string>{});
         EXPECT_EQ(host.exits, 0);
+        EXPECT_TRUE(host.writes.empty());
+    }
+}
+
+// The engine's start-up call, as the program makes it: its own version
+// against the server's answer; only a newer version that the user takes
+// ends the start (the engine then exits), whatever else the server does.
+TEST(UpdateCheckTest, TheStartupCallOfTheWindowTakesOnlyANewerVersion) {
+    const appres::FileVersion own = appres::ProgramFileVersion();
+    ASSERT_LT(own.major, 9);  // the version text has one digit each for major and minor
+    ASSERT_LT(own.minor, 10);
+    const auto text = [](unsigned a, unsigned b, unsigned c, unsigned d) {
+        return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c) + "." +
+               std::to_string(d);
+    };
+    const std::string newer = text(own.major + 1u, 0, 0, 0);
+    struct Row {
+        const char* name;
+        std::string body;
+        bool slow;
+        bool absent;
+        bool taken;
+    } rows[] = {
+        {"new", newer, false, false, true},
+        {"same", text(own.major, own.minor, own.build, own.revision), false, false, false},
+        {"old", "0.0.0.0", false, false, false},
+        {"garbage", "garbage", false, false, false},
+        {"slow", newer, true, false, false},  // answers after the start-up's wait
+        {"absent", "", false, true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        VersionServer server;
+        server.Answer(row.body);
+        if (row.slow) {
+            server.Hold();
+        }
+        FakeFeatureHost host;
+        host.written["UpdateServer"] = row.absent ? featuretest::AbsentServerBase() : server.Base();
+        host.runner.ThenType(25, ui::kIdOk);
+        {
+            pemuapp::MainWindowFeatures features(host);
+            EXPECT_EQ(features.RunUpdateCheck(), row.taken);
+            server.Release();
+        }
+        EXPECT_EQ(host.runner.Records().size(), row.taken ? 1u : 0u);
+        EXPECT_EQ(host.opener.Opened().size(), row.taken ? 1u : 0u);
+        EXPECT_EQ(host.exits, 0);  // the engine exits by its own command
         EXPECT_TRUE(host.writes.empty());
     }
 }
