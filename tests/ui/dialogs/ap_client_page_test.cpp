@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
+#include "platform/controls/button.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
 #include "tests/vrxclientsdk/VRXClient/facade_test_env.h"
@@ -80,6 +82,82 @@ protected:
     int probedChannel = -1;
     platform::RecordingHandler* mainHandler = nullptr;
 };
+
+TEST_F(ApClientPageTest, ThePageFillsFromTheReceiversReply) {
+    struct Row {
+        const char* what;
+        ApClientSettings settings;
+        std::optional<std::string> raw;  // the reply as given instead
+        bool radios, on, edits, key;     // enabled, checked 2003, 1005/205, 1010
+        const char* ssid;
+        const char* encryption;
+    } rows[] = {
+        {"on, WPA2-AES",
+         {true, true, "home", 7, "abcdefgh1"},
+         {},
+         true,
+         true,
+         true,
+         true,
+         "home",
+         "WPA2-AES"},
+        {"on, no encryption",
+         {true, true, "home", 0, ""},
+         {},
+         true,
+         true,
+         true,
+         false,
+         "home",
+         "Disable"},
+        {"off",
+         {true, false, "home", 9, "abcdefgh1"},
+         {},
+         true,
+         false,
+         false,
+         false,
+         "home",
+         "WPA-TKIP"},
+        {"code 13", {true, true, "home", 13, "k"}, {}, true, true, true, false, "home", "Disable"},
+        {"not available",
+         {false, true, "home", 7, "abcdefgh1"},
+         {},
+         false,
+         false,
+         false,
+         false,
+         "",
+         "Disable"},
+        {"a reply short of fields",
+         {},
+         std::string("9;A=1;B=1;C=home;"),
+         false,
+         false,
+         false,
+         false,
+         "",
+         "Disable"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        receiver.sim->ApClient().SetSettings(row.settings);
+        receiver.sim->ApClient().SetRawQueryReply(row.raw);
+        CQKCommonDlg& page = Dialog(21);
+        RunPage(page, [&](ui::CommonDialogWindow& w) {
+            EXPECT_EQ(w.FindWidget(10337)->Caption(), kOwnSsid);
+            EXPECT_EQ(w.FindControl(2003)->IsEnabled(), row.radios);
+            EXPECT_EQ(w.FindControl(2004)->IsEnabled(), row.radios);
+            EXPECT_EQ(dynamic_cast<platform::Button*>(w.FindControl(2003))->IsChecked(), row.on);
+            EXPECT_EQ(w.FindControl(1005)->IsEnabled(), row.edits);
+            EXPECT_EQ(w.FindControl(205)->IsEnabled(), row.edits);
+            EXPECT_EQ(w.FindControl(1010)->IsEnabled(), row.key);
+            EXPECT_EQ(w.FindControl(1005)->Text(), row.ssid);
+            EXPECT_EQ(w.FindControl(205)->Text(), row.encryption);
+        });
+    }
+    EXPECT_EQ(receiver.sim->ApClient().Queries(), static_cast<int>(std::size(rows)));
+}
 
 TEST_F(ApClientPageTest, SetRequestsCarryTheirBytesAndChecksumsForModeAndChannel) {
     const ApClientSettings wpa{true, true, "home", 7, "abcdefgh1"};
