@@ -100,6 +100,15 @@ bool CQKinMainDlg::WriteSetting(const std::string& key, const std::string& value
     return m_services.settingsFile && m_services.settingsFile->WriteSetting(key, value);
 }
 
+void CQKinMainDlg::StoreDeviceNameAndWifiKey(const std::string& key) {
+    WriteSetting("DeviceNameByVornCipher", m_client ? m_client->receiverName : std::string());
+    WriteSetting("WifiKeyByVornCipher", key);
+}
+
+void CQKinMainDlg::ShowReceiverRebootNotice() {
+    m_parts->ShowReceiverRebootNotice();
+}
+
 std::string CQKinMainDlg::UserName() const {
     return m_services.userName.empty() ? platform::UserName() : m_services.userName;
 }

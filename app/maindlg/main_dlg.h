@@ -71,7 +71,7 @@ enum MainTimer : uint32_t {
     kTimerReconnect = 173,
     kTimerMediaStep = 176,
     kTimerNetQuality = 211,
-    kTimerRebootExit = 212,
+    kTimerRebootExit = ui::kMainTimerRebootExit,  // armed by the access-point-client page
     kTimerRefresh = 213,
     kTimerRefreshBurst = 214,
     kTimerKeepHidden = 249,
@@ -268,6 +268,8 @@ public:
     platform::WindowId MainWindowId() const override { return Window(); }
     std::string LanguageName() const override { return m_settings.languageId; }
     void ApplyLanguageName(const std::string& name) override { m_settings.languageId = name; }
+    void StoreDeviceNameAndWifiKey(const std::string& key) override;
+    void ShowReceiverRebootNotice() override;
 
 private:
     struct DiscoveryResult {

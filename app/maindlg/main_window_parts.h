@@ -135,6 +135,11 @@ public:
         (void)area;
         return false;
     }
+
+    // --- after the receiver's access-point-client setup ---------------------------
+    // The notice that the receiver restarts and this program ends; the window
+    // hides (ShowReceiverRebootNotice).
+    virtual void ShowReceiverRebootNotice() {}
 };
 
 }  // namespace pemuapp

@@ -4,25 +4,20 @@
 // echo on loopback.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <net/if.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include <fstream>
 
 #include "platform/icmp_pinger.h"
 #include "platform/network_adapters.h"
 #include "platform/nm_wifi_provider.h"
+#include "tests/receiver/icmp/EchoResponder.h"
 #include "tests/support/TempDir.h"
 
 namespace platform {
@@ -213,91 +208,25 @@ TEST(IcmpTest, LoopbackAnswersWithoutRealPauses) {
     EXPECT_EQ(pinger.PingAddress("not an address"), kPingNoAnswer);
 }
 
-// An echo responder on loopback in a network namespace of its own, where
-// the kernel's own echo answers are off. Per request it sends what `mode`
-// says: strays (another identifier, another sequence, another type) and
-// then the true reply, or only replies with another identifier.
-enum class Responder { kStraysThenReply, kWrongIdOnly };
-
-void Respond(int raw, Responder mode, const std::atomic<bool>& stop) {
-    while (!stop) {
-        pollfd p{raw, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) {
-            continue;
-        }
-        uint8_t buffer[1024];
-        const ssize_t n = ::recv(raw, buffer, sizeof buffer, 0);
-        if (n < 28 || buffer[20] != 8) {
-            continue;  // not a request (our own replies come back too)
-        }
-        const uint16_t id = static_cast<uint16_t>(buffer[24] << 8 | buffer[25]);
-        const uint16_t seq = static_cast<uint16_t>(buffer[26] << 8 | buffer[27]);
-        auto send = [raw](uint8_t type, uint16_t i, uint16_t s) {
-            auto r = BuildEchoRequest(i, s, 0);
-            r[0] = type;
-            r[2] = r[3] = 0;
-            const uint16_t sum = InternetChecksum(r.data(), r.size());
-            r[2] = static_cast<uint8_t>(sum >> 8);
-            r[3] = static_cast<uint8_t>(sum);
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            ::sendto(raw, r.data(), r.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        };
-        send(0, static_cast<uint16_t>(id + 1), seq);
-        if (mode == Responder::kStraysThenReply) {
-            send(0, id, static_cast<uint16_t>(seq + 7));
-            send(3, id, seq);
-            send(0, id, seq);
-        }
-    }
-}
-
-// In a child: own network namespace, loopback up, kernel echo off; the
-// pinger's result for each responder mode, written to `out` (or 77: the
-// namespace cannot be had here).
+// In a child: the simulated receiver's echo responder in a network
+// namespace of its own (kernel echo off); the pinger's result for each
+// responder mode, written to `out` (or 77: the namespace cannot be had here).
 [[noreturn]] void PingInANamespace(int out) {
-    if (::unshare(CLONE_NEWNET) != 0) {
-        ::_exit(77);
-    }
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq lo{};
-    std::strncpy(lo.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(s, SIOCGIFFLAGS, &lo) != 0) {
-        ::_exit(77);
-    }
-    lo.ifr_flags = static_cast<short>(lo.ifr_flags | IFF_UP);
-    if (::ioctl(s, SIOCSIFFLAGS, &lo) != 0) {
-        ::_exit(77);
-    }
-    ::close(s);
-    {
-        std::ofstream ignore("/proc/sys/net/ipv4/icmp_echo_ignore_all");
-        ignore << "1\n";
-        if (!ignore.flush()) {
-            ::_exit(77);
-        }
-    }
-    const int raw = ::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP);
+    const int raw = receiver_sim::EnterEchoNamespace();
     if (raw < 0) {
         ::_exit(77);
     }
     int8_t results[3];
     int index = 0;
-    for (Responder mode : {Responder::kStraysThenReply, Responder::kWrongIdOnly}) {
-        std::atomic<bool> stop{false};
-        std::thread responder(Respond, raw, mode, std::cref(stop));
+    for (receiver_sim::EchoMode mode :
+         {receiver_sim::EchoMode::kStraysThenReply, receiver_sim::EchoMode::kWrongIdOnly,
+          receiver_sim::EchoMode::kSilent}) {
+        receiver_sim::EchoResponder responder(raw, mode);
         IcmpPinger::Options options;
         options.replyTimeoutMs = 300;
         options.sleep = [](uint32_t) {};
         results[index++] = static_cast<int8_t>(IcmpPinger(options).PingAddress("127.0.0.1"));
-        stop = true;
-        responder.join();
     }
-    // Nobody answers at all.
-    IcmpPinger::Options options;
-    options.replyTimeoutMs = 300;
-    results[index++] = static_cast<int8_t>(IcmpPinger(options).PingAddress("127.0.0.1"));
     const bool written = ::write(out, results, sizeof results) == sizeof results;
     ::_exit(written ? 0 : 1);
 }

@@ -64,6 +64,10 @@ bool IsPromptType(int type) {
 CommonDialogWindow::CommonDialogWindow(CQKCommonDlg& dialog) : m_dialog(dialog) {}
 
 CommonDialogWindow::~CommonDialogWindow() {
+    if (m_fixedProfileDue) {
+        m_fixedProfileDue = false;
+        DeleteFixedProfile();
+    }
     m_languageWatch.Reset();
     if (m_selfCheck.joinable()) {
         m_selfCheck.join();
@@ -763,6 +767,7 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             break;
         case kTimerFixedProfile:
             m_wm->KillTimer(m_window, id);
+            m_fixedProfileDue = false;
             DeleteFixedProfile();
             break;
         case kTimerSelectionReset:
@@ -808,6 +813,13 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             break;
         default:
             break;
+    }
+}
+
+void CommonDialogWindow::ArmFixedProfileRemoval() {
+    m_fixedProfileDue = true;
+    if (m_wm && m_window) {
+        m_wm->SetTimer(m_window, kTimerFixedProfile, 1000);
     }
 }
 

@@ -83,6 +83,11 @@ public:
     // Ends the dialog with `result` (kIdOk or kIdCancel).
     void EndDialog(int result);
     bool Ended() const { return m_ended.has_value(); }
+    // Arms timer 210: the fixed Wi-Fi profile of the dialog's
+    // FixedProfileSsid is removed after 1 s, or when the window goes away
+    // before then (an ended page does not wait for its timer).
+    void ArmFixedProfileRemoval();
+    bool FixedProfileRemovalDue() const { return m_fixedProfileDue; }
     std::optional<int> EndResult() const { return m_ended; }
 
     // Posts a receiver client's event to the dialog's window; it is handled
@@ -171,6 +176,7 @@ private:
     bool m_dontAsk = false;
     bool m_hasSelection = false;
     int m_dotStep = 0;
+    bool m_fixedProfileDue = false;
     bool m_volumeDisabled = false;
     // Dragging: the press point while this dialog holds the capture.
     std::optional<platform::Point> m_dragAnchor;

@@ -11,6 +11,7 @@
 // otherwise.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@
 class VRXClient;
 
 namespace ui {
+
+// The main window's timer that ends the program after the receiver was
+// asked to reboot (armed by the access-point-client page, 20 s).
+inline constexpr uint32_t kMainTimerRebootExit = 212;
 
 class MainWindowServices {
 public:
@@ -62,6 +67,14 @@ public:
     // Applies the language `name` to the program (catalog, texts of every
     // open window); the caller has already written LanguageID.
     virtual void ApplyLanguageName(const std::string& name) = 0;
+
+    // --- After the receiver's access-point-client setup ------------------
+    // Keeps `key` and the main client's receiver name in the settings file
+    // ("WifiKeyByVornCipher", "DeviceNameByVornCipher"), both as handed in.
+    virtual void StoreDeviceNameAndWifiKey(const std::string& key) = 0;
+    // Tells the user that the receiver restarts and this program ends (the
+    // main window's timer 212 ends it), and hides the main window.
+    virtual void ShowReceiverRebootNotice() = 0;
 };
 
 }  // namespace ui

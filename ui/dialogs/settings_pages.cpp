@@ -12,6 +12,7 @@
 #include "platform/controls/list_control.h"
 #include "platform/user_name.h"
 #include "platform/window/window_manager.h"
+#include "ui/dialogs/ap_client_apply.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/dialog_runner.h"
@@ -107,12 +108,6 @@ VRXClient* ClientOf(CQKCommonDlg& dialog) {
     }
     MainWindowServices* main = dialog.Environment().mainWindow;
     return main ? main->MainClient() : nullptr;
-}
-
-void EndPage(CQKCommonDlg& dialog, int result) {
-    if (CommonDialogWindow* w = dialog.RunningWindow()) {
-        w->EndDialog(result);
-    }
 }
 
 }  // namespace
@@ -582,9 +577,7 @@ void SettingsPages::ApplyApClientSettings(CQKCommonDlg& dialog) {
     if (!m_profiles.SaveWifiToCurrentProfile("", ownSsid, key)) {
         ShowBox(dialog, "Warning", "The profile was not saved:\n" + m_profiles.LastError());
     }
-    EndPage(dialog, kIdOk);
-    std::string ignored;
-    client->ForwardMessageText(kApClientMessageId, kApClientReboot, &ignored);
+    FinishApClientApply(dialog, *client, key, ownSsid);
 }
 
 void SettingsPages::ChooseAccessPoint(CQKCommonDlg& dialog) {

@@ -9,11 +9,13 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "app/res/translator.h"
+#include "app/settings/settings_file.h"
 #include "app/startup/command_runner.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/dynload.h"
@@ -82,6 +84,7 @@ public:
         calls.push_back(fourTiles ? "SetMainWindowHeight 4" : "SetMainWindowHeight 2");
     }
     void EndWifiWait() override { calls.push_back("EndWifiWait"); }
+    void ShowReceiverRebootNotice() override { calls.push_back("ShowReceiverRebootNotice"); }
     bool IsUsbSharingOn() override { return usbSharing; }
     void StopUsbSharing() override {
         usbSharing = false;
@@ -998,6 +1001,32 @@ TEST_F(MainDlgSimTest, PresentationDuringTheUsbAttachSendsNoStart) {
     EXPECT_EQ(dlg->PlayState(), kPlayBegun | kPlayStopped | (1u << 20));
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);  // nothing was started
     EXPECT_TRUE(rig.sim->sim->FramesWithCode(0x86).empty());
+}
+
+// After the receiver's access-point-client setup: the key and the main
+// client's receiver name go to the settings file as handed in, the notice is
+// the window's, and timer 212 ends the program.
+TEST_F(MainDlgTest, AnApClientSetupKeepsTheKeyAndTimer212EndsTheProgram) {
+    std::filesystem::create_directories(services.paths.configFolder);
+    std::ofstream(services.paths.settingsFile, std::ios::binary) << "[Quorvane_Sender]\n";
+    SettingsFile settings(services.paths, nullptr);
+    services.settingsFile = &settings;
+    MakeDialog();
+    ASSERT_NE(mainClient, nullptr);
+    mainClient->receiverName = "Hall 9";
+    dlg->StoreDeviceNameAndWifiKey("key with blanks");
+    EXPECT_EQ(settings.ReadSetting("DeviceNameByVornCipher"), "Hall 9");
+    EXPECT_EQ(settings.ReadSetting("WifiKeyByVornCipher"), "key with blanks");
+    dlg->ShowReceiverRebootNotice();
+    EXPECT_EQ(parts.calls, std::vector<std::string>{"ShowReceiverRebootNotice"});
+
+    ASSERT_TRUE(wm->SetTimer(dlg->Window(), ui::kMainTimerRebootExit, 20000));
+    Advance(19999);
+    EXPECT_FALSE(dlg->Exiting());
+    Advance(1);
+    EXPECT_TRUE(dlg->Exiting());
+    dlg.reset();
+    services.settingsFile = nullptr;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/byte_order.h"
 #include "tests/receiver/command/CommandWire.h"
 
 namespace receiver_sim {
@@ -484,12 +485,22 @@ std::vector<uint8_t> CommandReceiver::DefaultAnswer(const SenderFrame& frame, bo
             a[6] = 0;  // accepted as asked
             return a;
         }
-        case wire::kForwardMessage:
+        case wire::kForwardMessage: {
+            const uint32_t id = platform::GetU32BE(p.data());
+            const std::optional<std::string> text =
+                m_apClient.Answer(id, std::string(p.begin() + 32, p.end()));
             if (p[8] == 1) {
                 *answer = false;
                 return {};
             }
-            return std::vector<uint8_t>(16, 0);
+            // A 16-byte head with the reply's size, then the reply.
+            std::vector<uint8_t> a(16, 0);
+            if (text) {
+                platform::PutU32BE(a.data(), static_cast<uint32_t>(text->size()));
+                a.insert(a.end(), text->begin(), text->end());
+            }
+            return a;
+        }
         default:
             return {1};
     }

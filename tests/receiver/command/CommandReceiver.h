@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/receiver/apclient/ApClientSide.h"
 #include "tests/receiver/command/CapabilityBlock.h"
 #include "tests/receiver/command/CommandParser.h"
 #include "tests/receiver/discovery/ReceiverAnnouncement.h"
@@ -105,6 +106,9 @@ public:
     // A reply used once, before any set with SetReply.
     void QueueReply(uint8_t code, Reply reply);
     void SetAnswerKeepAlive(bool on);
+    // The access-point-client settings: forwarded texts with its message id
+    // are answered by it (unless a reply to 0xc0 is scripted).
+    ApClientSide& ApClient() { return m_apClient; }
 
     // --- the receiver speaking ----------------------------------------------
     // The bytes go to the newest connection; false when there is none.
@@ -183,6 +187,7 @@ private:
     std::vector<ReceivedFrame> m_frames;
     std::vector<std::string> m_errors;
     std::map<std::string, std::vector<uint8_t>> m_values;  // ChangeValue store
+    ApClientSide m_apClient;
     size_t m_rocks = 0;
     int m_accepted = 0;
     uint64_t m_loops = 0;

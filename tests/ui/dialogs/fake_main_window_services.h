@@ -44,6 +44,13 @@ public:
     platform::WindowId MainWindowId() const override { return mainWindow; }
     std::string LanguageName() const override { return settings.languageId; }
     void ApplyLanguageName(const std::string& name) override { applied.push_back(name); }
+    void StoreDeviceNameAndWifiKey(const std::string& key) override { storedKeys.push_back(key); }
+    void ShowReceiverRebootNotice() override {
+        ++rebootNotices;
+        if (onRebootNotice) {
+            onRebootNotice();
+        }
+    }
 
     pemuapp::SenderSettings settings;
     bool writeResult = true;
@@ -56,6 +63,9 @@ public:
     VRXClient* mainClient = nullptr;
     platform::WindowId mainWindow;
     std::vector<std::string> applied;
+    std::vector<std::string> storedKeys;
+    int rebootNotices = 0;
+    std::function<void()> onRebootNotice;
 };
 
 }  // namespace ui
