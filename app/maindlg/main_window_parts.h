@@ -135,6 +135,11 @@ public:
         (void)area;
         return false;
     }
+
+    // --- ShowEmptyLoginDialog: the extended desktop after a pause -------------------
+    // The user chose to project an extended desktop (menu command 2021): the
+    // engine pauses before SwitchToExtendedDesktopIfChosen.
+    virtual bool ExtendedDesktopChosen() { return false; }
 };
 
 }  // namespace pemuapp
