@@ -30,6 +30,8 @@ constexpr const char* kRegistryKey = "SOFTWARE\\KIRSO";
 constexpr uint32_t kWidth = 526, kHeight = 230, kTallHeight = 400;
 // The pause after the window's set-up, taken as a timer step.
 constexpr uint32_t kStartPauseMs = 1500;
+// A conference refresh that has not reported by then is taken as ended.
+constexpr uint32_t kConferenceLimitMs = 20000;
 // Codes of the start-up steps posted to the window itself.
 constexpr uint32_t kRunStartupSteps = 0x5E10;
 constexpr uint32_t kDiscoveryDone = 0x5E11;
@@ -209,11 +211,30 @@ bool CQKinMainDlg::OnInitDialog() {
         const std::string path = m_services.paths.logFolder + "/" + m_settings.logFile;
         m_client->SetLog(path.c_str(), m_settings.logLevel, m_settings.logAppend);
     }
+    // The layered style where the display composites windows; the tips of
+    // the page; the mixer-ready flag of the client.
+    if (m_wm.SupportsLayered()) {
+        SetLayered();
+    }
+    m_tip.CreateTipWindow(Window());
+    if (m_client && (m_system->OsCode() >= 17 || m_system->MixerDriverState() == 0)) {
+        m_client->mixerReady = true;
+    }
     SetTimer(kTimerKeepHidden, 100);
     // The pause before the start-up steps, as a timer step: the loop runs on.
     SetTimer(kTimerStartPause, kStartPauseMs);
     QK_LOG(m_log.get(), LOG_DEBUG, "OnInitDialog():END");
     return true;
+}
+
+void CQKinMainDlg::SetLayered() {
+    m_wm.SetOpacity(Window(), 255);
+    m_layered = true;
+}
+
+void CQKinMainDlg::ClearLayered() {
+    m_layered = false;
+    m_wm.Invalidate(Window());
 }
 
 void CQKinMainDlg::ShowLoginCodeOverlay(const std::string& code) {
@@ -414,6 +435,12 @@ int64_t CQKinMainDlg::OnMessage(platform::WindowId self, const platform::Message
                 Paint();
             }
             return 0;
+        case MessageKind::kShow:
+            // Shown: the page is drawn without the layered style.
+            if (msg.code == 1 && m_layered) {
+                ClearLayered();
+            }
+            break;
         case MessageKind::kButtonDown:
             if (msg.button == platform::MouseButton::kLeft) {
                 OnLButtonDown(msg.point);
@@ -539,10 +566,32 @@ void CQKinMainDlg::OnTimer(uint32_t id) {
             CentreHidden();
             break;
         case kTimerConference:
-            if (!m_conferenceBusy && !m_dialogBusy && !m_startPlayBusy &&
-                !m_parts->IsDeviceNameEditVisible()) {
-                m_parts->FetchConferenceInfo();
+            if (m_conferenceBusy || m_dialogBusy || m_startPlayBusy) {
+                break;
             }
+            if (m_parts->IsDeviceNameEditVisible()) {
+                QK_LOG(m_log.get(), LOG_DEBUG, "Edit box is shown for device name");
+                break;
+            }
+            QK_LOG(m_log.get(), LOG_DEBUG, "IDT_AUTOGETCONFERENCEINFO");
+            // Busy until 10389 reports the refresh, or until the limit: a
+            // refresh that gets no answer never reports.
+            m_conferenceBusy = true;
+            SetTimer(kTimerConferenceLimit, kConferenceLimitMs);
+            m_parts->FetchConferenceInfo();
+            break;
+        case kTimerConferenceLimit:
+            KillTimer(id);
+            if (m_conferenceBusy) {
+                QK_LOG(m_log.get(), LOG_WARN,
+                       "the conference information did not come within %u ms; refreshed again",
+                       kConferenceLimitMs);
+                m_conferenceBusy = false;
+            }
+            break;
+        case kTimerPause:
+            KillTimer(id);
+            m_pauseOver = true;
             break;
         case kTimerListPage:
             if (m_dialogBusy) {

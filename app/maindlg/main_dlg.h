@@ -40,6 +40,7 @@
 #include "ui/dialogs/dialog_runner.h"
 #include "ui/dialogs/main_window_services.h"
 #include "ui/widgets/skin_images.h"
+#include "ui/widgets/tip_wnd.h"
 #include "ui/widgets/tray_dialog.h"
 #include "vrxclientsdk/VRPClient/DevAnnounce.h"
 
@@ -79,7 +80,9 @@ enum MainTimer : uint32_t {
     kTimerConference = 251,
     kTimerListPage = 265,
     kTimerSearch = 267,
-    kTimerStartPause = 280,  // the pause after OnInitDialog, as a timer step
+    kTimerStartPause = 280,       // the pause after OnInitDialog, as a timer step
+    kTimerPause = 281,            // PumpFor's end
+    kTimerConferenceLimit = 282,  // a conference refresh that never reports ends
 };
 
 // Bits of the play-state word.
@@ -195,6 +198,10 @@ public:
     // The settings the window's settings panel changes for the rest of the run.
     SenderSettings& MutableSettings() { return m_settings; }
     LoginCodeOverlay& Overlay() { return m_overlay; }
+    // The program's tooltip window (the page registers its tips with it).
+    ui::CTipWnd& TipWindow() { return m_tip; }
+    // The window carries the layered style (alpha 255).
+    bool Layered() const { return m_layered; }
     MainSystemSide* SystemSide() { return m_system.get(); }
 
     // --- receiver search ----------------------------------------------------
@@ -277,6 +284,9 @@ private:
         std::vector<DevAnnounce> records;
     };
     std::unique_ptr<CQKVRXClientEx> NewClient();
+    // The layered style on (alpha 255) or off; the flag follows.
+    void SetLayered();
+    void ClearLayered();
     void SetupAppLog();
     // Starts the sound-device helper with the system log path when it is
     // installed; it runs on its own.
@@ -311,7 +321,12 @@ private:
     bool ClientStreaming();
     // Projects full screen unless the device status says the receiver is in
     // use (then the play state shows stopped).
-    void StartProjectionUnlessBusy(const uint8_t status[2]);
+    // `settleFirst`: the extended desktop (when chosen) follows a pause of
+    // 2 s, the window working on meanwhile.
+    void StartProjectionUnlessBusy(const uint8_t status[2], bool settleFirst = false);
+    // Runs the window's messages for `ms` (a timer step on the window
+    // manager's clock); false when the program ends meanwhile.
+    bool PumpFor(uint32_t ms);
     void CommitDeviceName();
     // The mouse on the window itself (client coordinates).
     void OnLButtonDown(platform::Point client);
@@ -319,6 +334,8 @@ private:
     void OnLButtonUp();
     void OnMouseWheel(int steps);
     bool InBottomEdge(platform::Point client) const;
+    // The north-south sizing arrow (true) or the arrow as the window's cursor.
+    void ShowSizingCursor(bool sizing);
     void ResizeStep(platform::Point screen);
 
     platform::WindowManager& m_wm;
@@ -333,6 +350,8 @@ private:
     // The sound-device helper; it ends with the program.
     std::unique_ptr<platform::ChildProcess> m_soundHelper;
     LoginCodeOverlay m_overlay;
+    ui::CTipWnd m_tip;
+    bool m_layered = false;
     std::unique_ptr<MainSystemSide> m_system;  // outlives the client that calls it
     std::unique_ptr<CQKVRXClientEx> m_client;
     std::unique_ptr<CommandRunner> m_runner;
@@ -407,6 +426,8 @@ private:
     // The mouse: the drag anchor and the bottom-edge resize.
     platform::Point m_dragAnchor;
     bool m_resizeActive = false;
+    bool m_sizingCursor = false;  // the window shows the sizing arrow
+    bool m_pauseOver = false;     // PumpFor's timer came
 };
 
 }  // namespace pemuapp

@@ -11,6 +11,8 @@
 namespace pemuapp {
 namespace {
 
+constexpr uint32_t kExtendedDesktopPauseMs = 2000;
+
 // The record of a receiver the choice names only by {name, address}: the
 // found record when discovery listed it, else one with just those two.
 DevAnnounce RecordOf(const ui::DiscoveredReceiver& row, const std::vector<DevAnnounce>& found) {
@@ -150,22 +152,38 @@ void CQKinMainDlg::ShowEmptyLoginDialog() {
     if (m_env.runner->DoModal(ask) == ui::kIdCancel) {
         return;
     }
-    StartProjectionUnlessBusy(status);
+    StartProjectionUnlessBusy(status, true);
     m_parts->SetPageState(kPageProjecting);
     m_parts->RefreshPlayButtons();
     m_wm.Invalidate(Window());
     QK_LOG(m_log.get(), LOG_DEBUG, "ShowEmptyLoginDialog():__END");
 }
 
-void CQKinMainDlg::StartProjectionUnlessBusy(const uint8_t status[2]) {
+void CQKinMainDlg::StartProjectionUnlessBusy(const uint8_t status[2], bool settleFirst) {
     if (status[0] != 0 || status[1] != 0) {
         // In use by someone else: logged in, but not projected to.
         m_playState = (m_playState & ~kPlayPositionBits) | kPlayStopped;
         return;
     }
-    m_parts->SwitchToExtendedDesktopIfChosen();
+    if (!settleFirst) {
+        m_parts->SwitchToExtendedDesktopIfChosen();
+    } else if (m_parts->ExtendedDesktopChosen()) {
+        // The login has just ended: the desktop changes a moment later.
+        if (!PumpFor(kExtendedDesktopPauseMs)) {
+            return;
+        }
+        m_parts->SwitchToExtendedDesktopIfChosen();
+    }
     m_parts->StartUsbSharingIfWanted();
     Presentation(128);
+}
+
+bool CQKinMainDlg::PumpFor(uint32_t ms) {
+    m_pauseOver = false;
+    SetTimer(kTimerPause, ms);
+    const bool over = m_wm.RunUntil([this] { return m_pauseOver || m_exiting; });
+    KillTimer(kTimerPause);
+    return over && !m_exiting;
 }
 
 bool CQKinMainDlg::AskReceiverEntry() {

@@ -79,11 +79,15 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             m_closingHandled = false;
             break;
         case kCmdRefreshStatus:
-        case kCmdListPageFilled:
-            if (id == kCmdListPageFilled) {
-                TakeDiscoveryResult(true);
-                SetTimer(kTimerListPage, 5000);
+            if (!m_conferenceBusy && !m_dialogBusy && !m_startPlayBusy) {
+                m_conferenceBusy = true;
+                m_parts->RefreshSenderStatus();
+                m_conferenceBusy = false;
             }
+            break;
+        case kCmdListPageFilled:
+            TakeDiscoveryResult(true);
+            SetTimer(kTimerListPage, 5000);
             break;
         case kCmdStoppedByReceiver:
             OnStoppedByReceiver();
@@ -115,6 +119,7 @@ void CQKinMainDlg::OnCommand(uint32_t id, int64_t param) {
             m_wm.Invalidate(Window());
             break;
         case kCmdConferenceInfoReady:
+            KillTimer(kTimerConferenceLimit);
             m_tall = m_parts->ConferenceHasMoreThanTwoRows();
             m_parts->SetMainWindowHeight(m_tall);
             m_parts->RedrawConferenceThumbnails();

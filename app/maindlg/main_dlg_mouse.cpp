@@ -22,8 +22,17 @@ bool CQKinMainDlg::InBottomEdge(platform::Point client) const {
            client.x > kEdgeBand && client.x < rect->Width() + kEdgeBand;
 }
 
+void CQKinMainDlg::ShowSizingCursor(bool sizing) {
+    if (sizing != m_sizingCursor) {
+        m_sizingCursor = sizing;
+        m_wm.SetCursor(Window(),
+                       sizing ? platform::CursorShape::kSizeNS : platform::CursorShape::kArrow);
+    }
+}
+
 void CQKinMainDlg::OnLButtonDown(platform::Point client) {
     if (m_parts->AllowsResize() && InBottomEdge(client)) {
+        ShowSizingCursor(true);
         m_resizeActive = true;
     }
     m_dragAnchor = client;
@@ -31,12 +40,16 @@ void CQKinMainDlg::OnLButtonDown(platform::Point client) {
 }
 
 void CQKinMainDlg::OnMouseMove(platform::Point client) {
-    if (m_resizeActive && m_parts->AllowsResize()) {
+    const bool resizable = m_parts->AllowsResize();
+    if (m_resizeActive && resizable) {
+        ShowSizingCursor(true);
         if (std::optional<platform::Point> screen = m_wm.ClientToScreen(Window(), client)) {
             ResizeStep(*screen);
         }
         return;
     }
+    // The sizing arrow over the bottom edge, while the page lets it resize.
+    ShowSizingCursor(resizable && InBottomEdge(client));
     if (m_wm.Capture() != Window()) {
         return;
     }

@@ -56,6 +56,8 @@ public:
 
     int OsCode() const { return m_osCode; }
     bool MutedAtStartUp() const { return m_audio.MutedAtStartUp(); }
+    // 0 when a mixer driver is present or not needed, -1 when not.
+    int MixerDriverState() const { return m_audio.MixerDriverState(); }
     bool PowerSwitched() const { return m_power && m_power->IsSwitched(); }
     const std::vector<platform::DisplayMode>& DisplayModes() const { return m_modes; }
 

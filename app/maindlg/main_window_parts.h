@@ -140,6 +140,11 @@ public:
     // The notice that the receiver restarts and this program ends; the window
     // hides (ShowReceiverRebootNotice).
     virtual void ShowReceiverRebootNotice() {}
+
+    // --- ShowEmptyLoginDialog: the extended desktop after a pause -------------------
+    // The user chose to project an extended desktop (menu command 2021): the
+    // engine pauses before SwitchToExtendedDesktopIfChosen.
+    virtual bool ExtendedDesktopChosen() { return false; }
 };
 
 }  // namespace pemuapp

@@ -110,6 +110,9 @@ public:
     std::string description;
     bool firstAppFlag = false;
     std::atomic<bool> featureFlag15{false};
+    // The PC's sound can be captured (a mixer driver is present, or this
+    // system needs none); set by the main dialog at start.
+    std::atomic<bool> mixerReady{false};
     // The address given to Login, or the receiver that logged in, or the
     // receiver at a projection's start (network order).
     std::atomic<uint32_t> currentPeer{0};

@@ -504,6 +504,9 @@ void WindowBackendX11::SetCursor(WindowId id, CursorShape shape) {
             case CursorShape::kIBeam:
                 glyph = XC_xterm;
                 break;
+            case CursorShape::kSizeNS:
+                glyph = XC_sb_v_double_arrow;
+                break;
         }
         it = m_cursors.emplace(shape, XCreateFontCursor(m_display, glyph)).first;
     }

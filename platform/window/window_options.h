@@ -16,7 +16,8 @@ namespace platform {
 
 class WindowHandler;
 
-enum class CursorShape : uint8_t { kArrow, kHand, kWait, kIBeam };
+// kSizeNS: the north-south sizing arrow (a bottom edge that resizes).
+enum class CursorShape : uint8_t { kArrow, kHand, kWait, kIBeam, kSizeNS };
 
 // Stacking among siblings: every control lies above every widget; inside one
 // layer a later-created sibling lies above an earlier one.

@@ -54,7 +54,19 @@ public:
     void SetPageState(int page) override { pages.push_back(page); }
     void FillReceiverList(const std::vector<ReceiverRow>& rows) override { lists.push_back(rows); }
     void ShowReceiverName(const std::string& name) override { shownNames.push_back(name); }
-    void FetchConferenceInfo() override { calls.push_back("FetchConferenceInfo"); }
+    void FetchConferenceInfo() override {
+        calls.push_back("FetchConferenceInfo");
+        if (onFetch) {
+            onFetch();
+        }
+    }
+    bool ExtendedDesktopChosen() override { return extendedChosen; }
+    void SwitchToExtendedDesktopIfChosen() override {
+        switchTimes.push_back(clock ? clock->NowMs() : 0);
+        if (onSwitch) {
+            onSwitch();
+        }
+    }
     bool IsDeviceNameEditVisible() override { return editVisible; }
     std::string DeviceNameEditText() override { return editText; }
     void SetDeviceNameEditText(const std::string& text) override { editText = text; }
@@ -91,6 +103,10 @@ public:
         calls.push_back("StopUsbSharing");
     }
     bool IsUsbAttachRunning() override { return usbAttaching; }
+    std::function<void()> onFetch, onSwitch;
+    bool extendedChosen = false;
+    platform::FakeClock* clock = nullptr;
+    std::vector<uint64_t> switchTimes;  // the clock at each extended-desktop switch
     bool usbSharing = false;
     bool usbAttaching = false;
     int conferenceRows = 0;
@@ -117,6 +133,7 @@ protected:
                 clock.Advance(static_cast<uint64_t>(timeoutMs));
             }
         });
+        parts.clock = &clock;
         services.paths = SenderPaths::Under(dir.File("config"), dir.File("data"));
         services.runner = &boxes;
         services.parts = &parts;
@@ -626,6 +643,35 @@ TEST_F(MainDlgSimTest, AChoiceWithoutARowLogsInToTheKeptReceiverAndProjects) {
     EXPECT_EQ(boxes.Unexpected(), 0);
 }
 
+// After the question of the login without a chosen receiver, a chosen
+// extended desktop comes 2 s later (the window runs on meanwhile), before
+// the projection; without the choice nothing waits and nothing switches.
+TEST_F(MainDlgSimTest, TheExtendedDesktopFollowsTheQuestionAfterAPause) {
+    for (const bool chosen : {true, false}) {
+        mainClient = nullptr;
+        parts.extendedChosen = chosen;
+        parts.switchTimes.clear();
+        uint64_t answeredAt = 0;
+        int statusAtSwitch = -1;
+        boxes.ThenType(28, ui::kIdOk)
+            .ThenType(6, ui::kIdOk, Code("6049"))
+            .ThenType(29, ui::kIdOk, [&](ui::ModalDialog&) { answeredAt = clock.NowMs(); });
+        MakeDialog();
+        parts.onSwitch = [&] { statusAtSwitch = dlg->Client()->GetStatus(); };
+        dlg->Client()->receiverAddress = facadetest::Ip(address.c_str());
+        dlg->Connecting();
+        EXPECT_EQ(boxes.StepsLeft(), 0u) << chosen;
+        ASSERT_EQ(parts.switchTimes.size(), chosen ? 1u : 0u) << chosen;
+        if (chosen) {
+            EXPECT_GE(parts.switchTimes[0], answeredAt + 2000);
+            EXPECT_EQ(statusAtSwitch, kVrxIdle);  // before the projection
+        }
+        EXPECT_EQ(dlg->Client()->GetStatus(), kVrxProjecting) << chosen;
+        parts.onSwitch = nullptr;
+        dlg.reset();
+    }
+}
+
 TEST_F(MainDlgSimTest, AChoiceWithoutARowAndNoKeptReceiverSaysSoAndStaysSearching) {
     boxes.ThenType(28, ui::kIdOk).ThenType(10, ui::kIdOk);
     MakeDialog();
@@ -711,6 +757,33 @@ TEST_F(MainDlgSimTest, AHandOffLoginEndsTheSearchPage) {
     services.runner = &boxes;
 }
 
+// The end of the window's set-up: the layered style where the display has
+// it (dropped once the window shows), the tooltip window, and the client's
+// mixer-ready flag where the sound can be captured (a current system, or a
+// mixer driver on an older one; none exists here).
+TEST_F(MainDlgTest, SetUpEndsWithLayeredStyleTooltipsAndTheMixerFlag) {
+    const struct {
+        int osCode;
+        bool layeredSupport;
+        bool mixerReady;
+    } rows[] = {{19, true, true}, {17, false, true}, {16, true, false}};
+    for (const auto& row : rows) {
+        mainClient = nullptr;
+        services.system.osCode = row.osCode;
+        headless->SetLayeredSupport(row.layeredSupport);
+        MakeDialog();
+        EXPECT_EQ(dlg->Layered(), row.layeredSupport) << row.osCode;
+        EXPECT_TRUE(dlg->TipWindow().Window()) << row.osCode;
+        ASSERT_NE(dlg->Client(), nullptr);
+        EXPECT_EQ(dlg->Client()->mixerReady.load(), row.mixerReady) << row.osCode;
+        wm->Show(dlg->Window(), true);
+        wm->PumpPending(platform::PumpKind::kAll);
+        EXPECT_FALSE(dlg->Layered()) << row.osCode;
+        dlg.reset();
+    }
+    headless->SetLayeredSupport(true);
+}
+
 // A choice closed to the tray stays there: the window is not shown again by
 // the connect command that opened the choice.
 TEST_F(MainDlgTest, AChoiceClosedToTheTrayKeepsTheWindowHidden) {
@@ -722,6 +795,81 @@ TEST_F(MainDlgTest, AChoiceClosedToTheTrayKeepsTheWindowHidden) {
     EXPECT_FALSE(wm->IsVisible(dlg->Window()));
     EXPECT_FALSE(dlg->Exiting());
     EXPECT_EQ(boxes.Records().size(), 1u);
+}
+
+// Timer 251 starts one conference refresh at a time: the next waits for the
+// report (10389); a refresh that never reports is given up after its limit,
+// so the refresh goes on instead of stopping for good.
+TEST_F(MainDlgTest, ConferenceRefreshesRunOneAtATimeAndAnUnreportedOneIsGivenUp) {
+    services.discoverySeconds = 0;
+    for (const bool reports : {true, false}) {
+        std::vector<uint64_t> starts;
+        parts.onFetch = [&] {
+            starts.push_back(clock.NowMs());
+            if (reports) {
+                wm->PostCommand(dlg->Window(), kCmdConferenceInfoReady);
+            }
+        };
+        MakeDialog();
+        Advance(2000);  // the start-up's connect command arms timer 251
+        for (int second = 0; second < 70; ++second) {
+            Advance(1000);
+        }
+        ASSERT_GE(starts.size(), 2u) << reports;
+        for (size_t i = 1; i < starts.size(); ++i) {
+            const uint64_t gap = starts[i] - starts[i - 1];
+            if (reports) {
+                EXPECT_EQ(gap, 5000u) << i;
+            } else {
+                EXPECT_GE(gap, 20000u) << i;
+                EXPECT_LE(gap, 25000u) << i;
+            }
+        }
+        parts.onFetch = nullptr;
+        dlg.reset();
+    }
+}
+
+// The bottom edge shows the north-south sizing arrow while the page lets the
+// window resize, and keeps it through a resize drag; elsewhere the arrow.
+TEST_F(MainDlgTest, TheBottomEdgeShowsTheSizingArrow) {
+    using platform::CursorShape;
+    MakeDialog();
+    const platform::WindowId w = dlg->Window();
+    wm->Move(w, platform::Rect::FromXywh(100, 100, 526, 366));
+    wm->Show(w, true);
+    wm->PumpPending(platform::PumpKind::kAll);
+    const struct {
+        const char* what;
+        bool resizable;
+        platform::Point client;
+        CursorShape cursor;
+    } rows[] = {
+        {"bottom edge", true, {200, 363}, CursorShape::kSizeNS},
+        {"above it", true, {200, 300}, CursorShape::kArrow},
+        {"bottom edge again", true, {200, 364}, CursorShape::kSizeNS},
+        {"its left end", true, {3, 363}, CursorShape::kArrow},
+        {"bottom edge, page fixed", false, {200, 363}, CursorShape::kArrow},
+    };
+    for (const auto& row : rows) {
+        parts.allowResize = row.resizable;
+        headless->MoveMouse({100 + row.client.x, 100 + row.client.y});
+        wm->PumpPending(platform::PumpKind::kAll);
+        ASSERT_NE(headless->State(w), nullptr);
+        EXPECT_EQ(headless->State(w)->cursor, row.cursor) << row.what;
+    }
+    parts.allowResize = true;
+    headless->MoveMouse({300, 463});
+    wm->PumpPending(platform::PumpKind::kAll);
+    headless->PressButton(platform::MouseButton::kLeft, {300, 463});
+    headless->MoveMouse({300, 600});  // far below the edge: the window grows
+    wm->PumpPending(platform::PumpKind::kAll);
+    EXPECT_EQ(wm->GetRect(w)->Height(), 386);
+    EXPECT_EQ(headless->State(w)->cursor, CursorShape::kSizeNS);
+    headless->ReleaseButton(platform::MouseButton::kLeft, {300, 600});
+    headless->MoveMouse({300, 200});
+    wm->PumpPending(platform::PumpKind::kAll);
+    EXPECT_EQ(headless->State(w)->cursor, CursorShape::kArrow);
 }
 
 TEST_F(MainDlgTest, ReceiverEntryTakesTheTextOnlyWhenConfirmed) {
