@@ -43,7 +43,7 @@ void MainWindow::FetchConferenceInfo() {
     }
 }
 
-bool MainWindow::OnFeatureCommand(uint32_t id) {
+bool MainWindow::ForwardFeatureCommand(uint32_t id) {
     return m_features && m_features->OnCommand(id);
 }
 

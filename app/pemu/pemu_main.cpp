@@ -20,6 +20,7 @@
 #include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
+#include "app/system/extended_desktop.h"
 #include "platform/audio/audio_endpoint.h"
 #include "platform/display/display_settings.h"
 #include "platform/dynload.h"
@@ -139,6 +140,10 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     pemuapp::MainWindow::Hooks hooks;
     hooks.audio = audio.get();
     hooks.wifi = wifi.get();
+    // The resolution question only when the screen can take 1920 x 1080.
+    hooks.canChangeResolution = [d = display.get()] {
+        return pemuapp::ExtendedDesktop(d, nullptr).IsMode1920x1080Available();
+    };
     // The tiles show the thumbnails the conference information stores.
     hooks.thumbnailFolder = pemuapp::ThumbnailStore::DefaultFolder();
     // The page outlives the engine, whose window it draws.
