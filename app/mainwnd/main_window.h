@@ -20,6 +20,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,8 @@ class WifiProvider;
 namespace ui {
 class CQKListView;
 }
+
+class VRXClient;
 
 namespace pemuapp {
 
@@ -161,6 +164,9 @@ public:
     // --- the page's state ---------------------------------------------------------
     // The receiver's position records (the conference information).
     void SetPositions(PositionList positions) { m_positions = std::move(positions); }
+    // The positions of the features' conference information (their last
+    // answer); nothing without features.
+    void TakeConferencePositions();
     const PositionList& Positions() const { return m_positions; }
     void SetConnected(bool connected) { m_connected = connected; }
     bool Connected() const { return m_connected; }
@@ -193,6 +199,17 @@ public:
     int OwnIndex() const { return m_ownIndex; }
     // The PC's IPv4 addresses (network order).
     std::vector<uint32_t> OwnAddresses() const;
+
+    // --- the session ------------------------------------------------------------------
+    // The client logged in to the receiver the window shows: the main
+    // client while it is connected; after a login handed over by another
+    // start (the main client then only names the receiver) the command
+    // runner's client of that receiver. The runner keeps its clients for
+    // the whole run.
+    VRXClient* SessionClient() const;
+    // SessionClient as the user-interface thread last found it (refreshing
+    // the tiles or asking for the conference), for any thread; null before.
+    VRXClient* LastSessionClient() const { return m_sessionClient.load(); }
 
     // --- WidgetHost -------------------------------------------------------------------
     platform::WindowId Window() const override;
@@ -256,6 +273,7 @@ public:
     std::string ProfileFilePath() const;
 
 private:
+    VRXClient* NoteSessionClient();
     bool ForwardFeatureCommand(uint32_t id);
     // A page about the receiver in use: its type, the client and its name.
     void PrepareReceiverPage(ui::CQKCommonDlg& dlg, int type);
@@ -309,6 +327,7 @@ private:
     bool m_reconnectFlag = false;
     int m_reconnectCount = 0;
     ui::ConnectionProfile m_quickProfile;
+    std::atomic<VRXClient*> m_sessionClient{nullptr};
 };
 
 }  // namespace pemuapp

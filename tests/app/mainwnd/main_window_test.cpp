@@ -18,12 +18,14 @@
 #include "app/mainwnd/window_shape.h"
 #include "app/res/skin_marker.h"
 #include "app/settings/settings_file.h"
+#include "app/startup/command_runner.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/controls/edit.h"
 #include "platform/fake_clock.h"
 #include "platform/fake_wifi_provider.h"
 #include "platform/window/headless_backend.h"
 #include "tests/app/mainwnd/recording_client.h"
+#include "tests/receiver/conference/ConferenceReply.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/cqk_common_dlg.h"
@@ -80,6 +82,9 @@ protected:
             auto c = std::make_unique<RecordingClient>();
             if (!client) {
                 client = c.get();
+            } else {
+                c->connectResult = laterConnectResult;
+                later.push_back(c.get());
             }
             return c;
         };
@@ -165,6 +170,9 @@ protected:
     std::optional<std::string> lockAnswer;
     int conferenceReads = 0;
     int usbNoticeCloses = 0;
+    // The clients made after the main one (the command runner's).
+    int laterConnectResult = -1;
+    std::vector<RecordingClient*> later;
 };
 
 TEST_F(MainWindowTest, ThePageIsBuiltFromItsTableWithOneFrameButtonsAndALimitedNameBox) {
@@ -662,6 +670,43 @@ TEST_F(MainWindowWithFeaturesTest, AMenuCommandReachesTheFeaturesThroughTheEngin
     EXPECT_FALSE(page->OnFeatureCommand(999));
     EXPECT_FALSE(page->IsUsbSharingOn());
     EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainWindowWithFeaturesTest, AHandedOverLoginIsTheSessionAndItsConferenceFillsTheTiles) {
+    AddFeatures();
+    // Another start hands over a presentation: the command runner's own
+    // client logs in and projects; the main client only names the receiver.
+    laterConnectResult = 0;
+    ASSERT_EQ(engine->Runner()->Run(
+                  {.action = "Presentation", .ip = "10.0.0.7", .id = "0", .code = "6049"}),
+              1);
+    ASSERT_EQ(later.size(), 1u);
+    RecordingClient* handed = later[0];
+    ASSERT_NE(handed->GetStatus(), kVrxDisconnected);
+    EXPECT_EQ(page->SessionClient(), client);  // another receiver's runner client is not it
+    client->receiverAddress = htonl(0x0A000007);
+    EXPECT_EQ(page->SessionClient(), handed);
+    client->status = kVrxIdle;  // a main client of its own is the session
+    EXPECT_EQ(page->SessionClient(), client);
+    client->status = kVrxDisconnected;
+
+    // The conference is asked through the session's client; its three
+    // senders become the tiles of the tall window.
+    const std::vector<uint8_t> answer =
+        receiver_sim::ConferenceAnswer(receiver_sim::SampleConference(3));
+    handed->forwardReply.assign(answer.begin() + 16, answer.end());
+    page->FetchConferenceInfo();
+    features->Conference().WaitForWorkersForTest();
+    Pump();
+    ASSERT_EQ(page->Positions().size(), 3u);
+    EXPECT_TRUE(page->Connected());
+    EXPECT_TRUE(page->FourTiles());
+    EXPECT_EQ(wm->GetRect(engine->Window())->Height(), 400);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(Shown(kNameFirst + k)) << k;
+        EXPECT_EQ(page->FindWidget(kNameFirst + k)->Caption(), page->Positions()[k].displayName);
+    }
+    EXPECT_EQ(page->Positions()[0].state, kPositionProjecting);
 }
 
 TEST_F(MainWindowWithFeaturesTest, TheApClientSetupCommandIsTheWindowsOwn) {

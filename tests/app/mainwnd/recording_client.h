@@ -41,6 +41,13 @@ public:
         calls.push_back("login");
         return 0;
     }
+    int ForwardMessage(uint32_t, uint32_t, const void*, ByteString* reply) override {
+        if (forwardReply.empty()) {
+            return -1;
+        }
+        *reply = forwardReply;
+        return 0;
+    }
     int GetDeviceStatus(uint8_t* statusBytes) override {
         statusBytes[0] = statusBytes[1] = 0;  // not in use
         return 0;
@@ -49,6 +56,8 @@ public:
     // -1: no receiver answers; 0: the connect (and the login) go through.
     int connectResult = -1;
     uint32_t connectedTo = 0;
+    // The answer to a forwarded message; empty: the request fails.
+    std::string forwardReply;
     // Runs while the connect waits (as the messages it pumps would).
     std::function<void()> duringConnect;
     bool busy = false;
