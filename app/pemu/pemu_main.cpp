@@ -19,6 +19,7 @@
 
 #include "app/features/main_window_features.h"
 #include "app/features/thumbnail_store.h"
+#include "app/features/usb_sharing.h"
 #include "app/maindlg/main_dlg.h"
 #include "app/mainwnd/main_feature_host.h"
 #include "app/mainwnd/main_window.h"
@@ -174,6 +175,9 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     pemuapp::MainWindow::Hooks hooks;
     hooks.audio = audio.get();
     hooks.wifi = wifi.get();
+    // After the receiver's access-point-client setup the USB-sharing notice
+    // closes (when its flow has ended).
+    hooks.closeUsbNotice = [] { PostToMain(pemuapp::kCmdCloseUsbNotice); };
     // The resolution question only when the screen can take 1920 x 1080.
     hooks.canChangeResolution = [d = display.get()] {
         return pemuapp::ExtendedDesktop(d, nullptr).IsMode1920x1080Available();
