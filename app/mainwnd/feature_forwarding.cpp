@@ -37,13 +37,32 @@ void MainWindow::SetupSenderIdentity() {
     }
 }
 
+void MainWindow::TakeConferencePositions() {
+    if (!m_features) {
+        return;
+    }
+    PositionList positions;
+    for (const ConferenceEntry& e : m_features->Conference().Entries()) {
+        PositionRecord r;
+        r.displayName = e.name;
+        r.address = e.address;
+        r.state = e.state;
+        r.thumbnailUrl = e.thumbnailUrl;
+        r.nameText = e.name;
+        positions.push_back(std::move(r));
+    }
+    m_positions = std::move(positions);
+    MarkOwnRecords();
+}
+
 void MainWindow::FetchConferenceInfo() {
+    NoteSessionClient();  // the request's worker asks through it
     if (m_features) {
         m_features->FetchConferenceInfo();
     }
 }
 
-bool MainWindow::OnFeatureCommand(uint32_t id) {
+bool MainWindow::ForwardFeatureCommand(uint32_t id) {
     return m_features && m_features->OnCommand(id);
 }
 

@@ -41,7 +41,10 @@ bool MainFeatureHost::WriteSetting(const std::string& key, const std::string& va
 }
 
 VRXClient* MainFeatureHost::Client() {
-    return m_engine.Client();
+    // The session's client (any thread may ask): the main client until the
+    // window has looked.
+    VRXClient* session = m_window.LastSessionClient();
+    return session ? session : m_engine.Client();
 }
 
 void MainFeatureHost::HandOverLoginCode(int mode, const std::string& code) {
@@ -70,6 +73,8 @@ void MainFeatureHost::SetMainWindowHeight(bool fourTiles) {
 }
 
 void MainFeatureHost::RefreshTiles(int argument) {
+    // The conference information changed: the tiles show its senders.
+    m_window.TakeConferencePositions();
     m_window.RefreshTiles(argument);
 }
 

@@ -361,8 +361,8 @@ platform::Point MainWindow::PointerInClient() const {
 }
 
 void MainWindow::RefreshTiles(int hoverId) {
-    if (m_engine && m_engine->Client()) {
-        m_connected = m_engine->Client()->GetStatus() != kVrxDisconnected;
+    if (VRXClient* client = NoteSessionClient()) {
+        m_connected = client->GetStatus() != kVrxDisconnected;
     }
     TileInputs in;
     in.connected = m_connected;

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +48,8 @@ class WifiProvider;
 namespace ui {
 class CQKListView;
 }
+
+class VRXClient;
 
 namespace pemuapp {
 
@@ -111,6 +114,11 @@ struct MainWindowHooks {
     // Whether the display service can switch the screen to 1920 x 1080;
     // null: it cannot (the resolution question never comes).
     std::function<bool()> canChangeResolution;
+    // The quick profiles' file (profile.ini); empty: the one in the
+    // user's settings folder.
+    std::string profileFile;
+    // Closes the USB-sharing notice when one shows; null: none shows.
+    std::function<void()> closeUsbNotice;
 };
 
 class MainWindow final : public MainWindowParts, public ui::WidgetHost, public ui::MainDialogSide {
@@ -149,12 +157,16 @@ public:
     void ShowFirstStartDialog() override;
     void SetupSenderIdentity() override;
     void FetchConferenceInfo() override;
+    // Menu command 2026 is the window's own; the others go to the features.
     bool OnFeatureCommand(uint32_t id) override;
     bool IsUsbAttachRunning() override;
 
     // --- the page's state ---------------------------------------------------------
     // The receiver's position records (the conference information).
     void SetPositions(PositionList positions) { m_positions = std::move(positions); }
+    // The positions of the features' conference information (their last
+    // answer); nothing without features.
+    void TakeConferencePositions();
     const PositionList& Positions() const { return m_positions; }
     void SetConnected(bool connected) { m_connected = connected; }
     bool Connected() const { return m_connected; }
@@ -187,6 +199,17 @@ public:
     int OwnIndex() const { return m_ownIndex; }
     // The PC's IPv4 addresses (network order).
     std::vector<uint32_t> OwnAddresses() const;
+
+    // --- the session ------------------------------------------------------------------
+    // The client logged in to the receiver the window shows: the main
+    // client while it is connected; after a login handed over by another
+    // start (the main client then only names the receiver) the command
+    // runner's client of that receiver. The runner keeps its clients for
+    // the whole run.
+    VRXClient* SessionClient() const;
+    // SessionClient as the user-interface thread last found it (refreshing
+    // the tiles or asking for the conference), for any thread; null before.
+    VRXClient* LastSessionClient() const { return m_sessionClient.load(); }
 
     // --- WidgetHost -------------------------------------------------------------------
     platform::WindowId Window() const override;
@@ -224,7 +247,36 @@ public:
     // turns AutoWifi off. The join result, or 0 when nothing was joined.
     int JoinProfileNetwork(ui::ConnectionProfile& profile);
 
+    // --- quick profiles and the receiver's access-point-client setup -----------
+    // The quick-profile flow: the profile choice (type 18, preset with the
+    // file's current profile), its network joined, then the connect to its
+    // receiver. 0 when the receiver was reached, -2 when the connect was
+    // abandoned (the program is ending), -1 otherwise.
+    int RunQuickProfile();
+    // After the receiver's access-point-client setup: tells the user that
+    // the receiver reboots, forgets the profiles and hides the window.
+    void ShowReceiverRebootNotice();
+    // Deletes the quick profiles' file; false (logged) when it stays.
+    bool ClearProfiles();
+    // Menu command 2026: the receiver's access-point-client page (type 21).
+    void OnApClientSetup();
+    // Sizes the receiver list panel to a window from `top` to `bottom`: the
+    // outline, the rows shown, the first visible row and the list's box.
+    void LayoutListPanel(int top, int bottom);
+    void LayoutForHeight(int height) override { LayoutListPanel(0, height); }
+    // The main dialog's flags these flows keep.
+    bool ExitPending() const { return m_exitPending; }
+    bool ProfileChosen() const { return m_profileChosen; }
+    bool ReconnectFlag() const { return m_reconnectFlag; }
+    int ReconnectCount() const { return m_reconnectCount; }
+    const ui::ConnectionProfile& CurrentQuickProfile() const { return m_quickProfile; }
+    std::string ProfileFilePath() const;
+
 private:
+    VRXClient* NoteSessionClient();
+    bool ForwardFeatureCommand(uint32_t id);
+    // A page about the receiver in use: its type, the client and its name.
+    void PrepareReceiverPage(ui::CQKCommonDlg& dlg, int type);
     void BuildWidget(const ui::LayoutElement& record);
     void SetUpDeviceNameEdit(const ui::LayoutElement& record);
     void Apply(const TileChanges& changes);
@@ -270,6 +322,12 @@ private:
     bool m_muted = false;
     std::string m_loginCode;
     int m_currentNameIndex = -1;
+    bool m_exitPending = false;
+    bool m_profileChosen = false;
+    bool m_reconnectFlag = false;
+    int m_reconnectCount = 0;
+    ui::ConnectionProfile m_quickProfile;
+    std::atomic<VRXClient*> m_sessionClient{nullptr};
 };
 
 }  // namespace pemuapp

@@ -4,22 +4,28 @@
 // the X display until it exits.
 //
 //   --discovery-to ADDR   receiver discovery asks ADDR only (no broadcast)
+//   --local ADDR          the sockets that wait for receivers (discovery
+//                         answers, the sender server) bind ADDR, so that
+//                         their fixed ports are this run's own
 #include <arpa/inet.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/features/main_window_features.h"
 #include "app/features/thumbnail_store.h"
+#include "app/features/usb_sharing.h"
 #include "app/maindlg/main_dlg.h"
 #include "app/mainwnd/main_feature_host.h"
 #include "app/mainwnd/main_window.h"
 #include "app/settings/settings_file.h"
 #include "app/startup/startup.h"
+#include "app/system/extended_desktop.h"
 #include "platform/audio/audio_endpoint.h"
 #include "platform/display/display_settings.h"
 #include "platform/dynload.h"
@@ -73,7 +79,27 @@ bool DiscoveryTo(const std::string& text, DiscoveryNetwork* network) {
     return true;
 }
 
+// The IPv4 address of option `name` (network order); 0 when it is not
+// given, nullopt (reported) when it is no address.
+std::optional<uint32_t> AddressOption(const pemuapp::StartupContext& context, const char* name) {
+    auto it = context.options.find(name);
+    if (it == context.options.end()) {
+        return 0;
+    }
+    in_addr a{};
+    if (::inet_pton(AF_INET, it->second.c_str(), &a) != 1 || a.s_addr == 0) {
+        std::fprintf(stderr, "pemu: --%s needs an IPv4 address, not \"%s\"\n", name,
+                     it->second.c_str());
+        return std::nullopt;
+    }
+    return a.s_addr;
+}
+
 int RunMainWindow(pemuapp::StartupContext& context) {
+    const std::optional<uint32_t> local = AddressOption(context, "local");
+    if (!local) {
+        return 2;
+    }
     DiscoveryNetwork network;
     std::unique_ptr<ScopedDiscoveryNetworkOverride> discovery;
     if (auto it = context.options.find("discovery-to"); it != context.options.end()) {
@@ -81,6 +107,9 @@ int RunMainWindow(pemuapp::StartupContext& context) {
             std::fprintf(stderr, "pemu: --discovery-to needs an IPv4 address, not \"%s\"\n",
                          it->second.c_str());
             return 2;
+        }
+        if (*local != 0) {
+            network.bindAddress.s_addr = *local;
         }
         discovery = std::make_unique<ScopedDiscoveryNetworkOverride>(network);
     }
@@ -109,6 +138,13 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     services.paths = context.paths;
     services.settingsFile = &settingsFile;
     services.actions = &context.actions;
+    if (*local != 0) {
+        services.makeClient = [address = *local] {
+            auto client = std::make_unique<pemuapp::CQKVRXClientEx>();
+            client->SetListenAddress(address);
+            return client;
+        };
+    }
     // The PC's speakers, power plans and display modes.
     std::unique_ptr<platform::AudioEndpoint> audio = platform::AudioEndpoint::Create();
     std::unique_ptr<platform::PowerPlans> power = platform::PowerPlans::Create();
@@ -139,6 +175,13 @@ int RunMainWindow(pemuapp::StartupContext& context) {
     pemuapp::MainWindow::Hooks hooks;
     hooks.audio = audio.get();
     hooks.wifi = wifi.get();
+    // After the receiver's access-point-client setup the USB-sharing notice
+    // closes (when its flow has ended).
+    hooks.closeUsbNotice = [] { PostToMain(pemuapp::kCmdCloseUsbNotice); };
+    // The resolution question only when the screen can take 1920 x 1080.
+    hooks.canChangeResolution = [d = display.get()] {
+        return pemuapp::ExtendedDesktop(d, nullptr).IsMode1920x1080Available();
+    };
     // The tiles show the thumbnails the conference information stores.
     hooks.thumbnailFolder = pemuapp::ThumbnailStore::DefaultFolder();
     // The page outlives the engine, whose window it draws.
@@ -185,6 +228,8 @@ int main(int argc, char** argv) {
     pemuapp::StartupHooks hooks;
     hooks.longOptions.push_back(
         {"discovery-to", true, "ADDR  receiver discovery asks this IPv4 address only"});
+    hooks.longOptions.push_back(
+        {"local", true, "ADDR  the sockets that wait for receivers bind this IPv4 address"});
     hooks.runMainWindow = RunMainWindow;
     hooks.onActionQueued = [] { PostToMain(pemuapp::kCmdProcessCommandFile); };
     hooks.onRestore = [] { PostToMain(pemuapp::kCmdConnect); };

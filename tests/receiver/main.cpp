@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "tests/receiver/command/CommandReceiver.h"
+#include "tests/receiver/command/CommandWire.h"
+#include "tests/receiver/conference/ConferenceReply.h"
 #include "tests/receiver/discovery/UdpAnnouncer.h"
 #include "tests/receiver/image/CanvasPng.h"
 #include "tests/receiver/image/ImageReceiver.h"
@@ -47,6 +49,7 @@ struct Options {
     std::string toSender;     // connect to the sender server at this address
     std::string picture;      // write the decoded picture here at the end
     bool senderId = false;    // the image stream starts with the sender's id
+    int conference = 0;       // senders in the conference answer; 0: none
 };
 
 void Usage(FILE* out) {
@@ -64,6 +67,7 @@ void Usage(FILE* out) {
         "  --handshake MODE     normal, split, wrong or silent\n"
         "  --no-keepalive       never answer a keep-alive after the handshake\n"
         "  --discovery PORTS    also answer discovery on these UDP ports (1047,1048,1049)\n"
+        "  --conference N       answer forwarded messages with a conference of N senders (1-4)\n"
         "  --image              also start the image side on a free port of --bind\n"
         "  --picture FILE       with --image: write the decoded picture as PNG at the end\n"
         "  --sender-id          with --image: the stream starts with the sender's id, and a\n"
@@ -190,6 +194,8 @@ bool ParseOptions(int argc, char** argv, Options* o) {
                 return false;
             }
             (arg == "--find-senders" ? o->findSenders : o->toSender) = v;
+        } else if (arg == "--conference" && ParseNumber(v, 4, &n) && n > 0) {
+            o->conference = static_cast<int>(n);
         } else if (arg == "--discovery" && ParseList(v, 65535, &list) && !list.empty()) {
             o->discoveryPorts.assign(list.begin(), list.end());
         } else {
@@ -253,6 +259,11 @@ bool StartSides(const Options& o, Sides* sides) {
     }
     // The record announces the port actually bound.
     record.commandPort = sides->command->Port();
+    if (o.conference > 0) {
+        sides->command->SetReply(receiver_sim::wire::kForwardMessage,
+                                 receiver_sim::Reply::Answer(receiver_sim::ConferenceAnswer(
+                                     receiver_sim::SampleConference(o.conference))));
+    }
 
     if (!o.discoveryPorts.empty()) {
         receiver_sim::AnnouncerConfig ac;

@@ -50,6 +50,8 @@ constexpr platform::ColorRef kOutlineColour{0xBC6B1A};
 constexpr platform::ColorRef kFrameColour{0xA97300};
 // Room a button keeps between its caption and each side.
 constexpr int kCaptionSidePadding = 3;
+// Room a caption whose box runs past the window keeps from its right edge.
+constexpr int kCaptionEdgeMargin = 12;
 
 std::string Translate(const std::string& english) {
     return appres::Translator::Translate(english);
@@ -299,8 +301,14 @@ void CommonDialogWindow::FitCaption(CQKin& widget) {
         return;
     }
     Rect box = text ? widget.VisibleArea() : widget.GetRect();
+    // A box that runs past the window's right edge was sized for a narrower
+    // font: the caption stops short of the edge, on one line while a size
+    // allows it.
+    bool pastEdge = false;
     if (auto window = m_wm ? m_wm->GetRect(m_window) : std::nullopt) {
-        box = box.Intersect(Rect{0, 0, window->Width(), window->Height()});
+        pastEdge = box.right > window->Width();
+        const int right = pastEdge ? window->Width() - kCaptionEdgeMargin : window->Width();
+        box = box.Intersect(Rect{0, 0, right, window->Height()});
     }
     FittedCaption& fitted = m_fitted[&widget];
     if (fitted.styleSize == 0) {
@@ -311,6 +319,7 @@ void CommonDialogWindow::FitCaption(CQKin& widget) {
     fitted.caption = widget.Caption();
     fitted.box = box;
     CaptionBox room{{box.Width(), box.Height()}, false};
+    room.oneLineFirst = pastEdge;
     if (text) {
         const uint8_t flags = static_cast<CQKText&>(widget).FormatFlags();
         room.singleLine = (flags & kTextEllipsis) != 0 && (flags & kTextWrap) == 0;

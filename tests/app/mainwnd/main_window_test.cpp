@@ -18,12 +18,14 @@
 #include "app/mainwnd/window_shape.h"
 #include "app/res/skin_marker.h"
 #include "app/settings/settings_file.h"
+#include "app/startup/command_runner.h"
 #include "platform/audio/fake_audio_endpoint.h"
 #include "platform/controls/edit.h"
 #include "platform/fake_clock.h"
 #include "platform/fake_wifi_provider.h"
 #include "platform/window/headless_backend.h"
 #include "tests/app/mainwnd/recording_client.h"
+#include "tests/receiver/conference/ConferenceReply.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 #include "ui/dialogs/cqk_common_dlg.h"
@@ -68,6 +70,8 @@ protected:
             return static_cast<int>(text.size()) * 7;
         };
         hooks.audio = &audio;
+        hooks.profileFile = ProfilePath();
+        hooks.closeUsbNotice = [this] { ++usbNoticeCloses; };
         page = std::make_unique<MainWindow>(*wm, std::move(hooks));
         services.paths = SenderPaths::Under(dir.File("config"), dir.File("data"));
         services.runner = &boxes;
@@ -78,6 +82,9 @@ protected:
             auto c = std::make_unique<RecordingClient>();
             if (!client) {
                 client = c.get();
+            } else {
+                c->connectResult = laterConnectResult;
+                later.push_back(c.get());
             }
             return c;
         };
@@ -101,6 +108,14 @@ protected:
     }
     // A fixture's own services before the engine is made.
     virtual void PrepareServices() {}
+    std::string ProfilePath() {
+        return SenderPaths::Under(dir.File("config"), dir.File("data")).configFolder +
+               "/profile.ini";
+    }
+    void WriteProfiles(const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(ProfilePath()).parent_path());
+        std::ofstream(ProfilePath(), std::ios::binary) << text;
+    }
     void Pump() { wm->PumpPending(platform::PumpKind::kAll); }
     void Connect(PositionList list) {
         client->status = kVrxIdle;
@@ -154,6 +169,10 @@ protected:
     std::vector<PositionRecord> ncc;
     std::optional<std::string> lockAnswer;
     int conferenceReads = 0;
+    int usbNoticeCloses = 0;
+    // The clients made after the main one (the command runner's).
+    int laterConnectResult = -1;
+    std::vector<RecordingClient*> later;
 };
 
 TEST_F(MainWindowTest, ThePageIsBuiltFromItsTableWithOneFrameButtonsAndALimitedNameBox) {
@@ -478,6 +497,129 @@ TEST_F(MainWindowTest, AProfileNetworkJoinsOnlyWithAutoWifiAndNotManagedTurnsItO
     EXPECT_EQ(boxes.Unexpected(), 0);
 }
 
+TEST_F(MainWindowTest, TheQuickProfileFlowConnectsToTheChosenProfilesReceiver) {
+    WriteProfiles("[1]\nProfileName=Office\nServerIP=10.0.0.7\nUserName=ann\n");
+    struct Case {
+        const char* what;
+        int answer;
+        int connectResult;
+        bool quitWhileConnecting;
+        int expected;
+        std::vector<std::string> calls;
+        bool searchBlinkArmed;  // the search page's timer still runs
+    };
+    const Case cases[] = {
+        {"cancelled", ui::kIdCancel, -1, false, -1, {}, false},
+        {"unreachable", ui::kIdOk, -1, false, -1, {"connect"}, true},
+        {"reached", ui::kIdOk, 0, false, 0, {"connect", "login", "start(128)"}, false},
+        // The program is ending while the connect waits: abandoned.
+        {"quit while connecting", ui::kIdOk, -1, true, -2, {"connect"}, true},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.what);
+        // An accepted access-point-client setup leaves the exit pending.
+        boxes.ThenType(21, ui::kIdOk);
+        page->OnApClientSetup();
+        ASSERT_TRUE(page->ExitPending());
+        client->calls.clear();
+        client->status = kVrxDisconnected;
+        client->connectResult = t.connectResult;
+        client->duringConnect = [this, &t] {
+            if (t.quitWhileConnecting) {
+                engine->AppExit();
+            }
+        };
+        std::string presetName;
+        uint32_t presetAddress = 0;
+        boxes.ThenType(18, t.answer, [&](ui::ModalDialog& d) {
+            auto& dlg = static_cast<ui::CQKCommonDlg&>(d);
+            presetName = dlg.CurrentProfile().name;
+            presetAddress = dlg.Ipv4();
+            dlg.CurrentProfile().name = "Lab";
+            dlg.CurrentProfile().serverIp = "10.0.0.9";
+            dlg.CurrentProfile().ssid = "<<Existing Network>>";
+        });
+        if (t.answer == ui::kIdOk && t.connectResult < 0) {
+            boxes.ThenType(10, ui::kIdOk);  // the receiver did not answer
+        }
+        EXPECT_EQ(page->RunQuickProfile(), t.expected);
+        std::erase_if(client->calls, [](const std::string& c) { return c.starts_with("fps"); });
+        EXPECT_EQ(presetName, "Office");
+        EXPECT_EQ(presetAddress, htonl(0x0A000007));
+        EXPECT_EQ(client->calls, t.calls);
+        EXPECT_EQ(page->ExitPending(), t.answer == ui::kIdOk);
+        EXPECT_EQ(page->ProfileChosen(), t.answer == ui::kIdOk);
+        EXPECT_EQ(wm->KillTimer(engine->Window(), kTimerSearchBlink), t.searchBlinkArmed);
+        if (t.answer == ui::kIdOk) {
+            EXPECT_EQ(client->connectedTo, htonl(0x0A000009));
+            EXPECT_EQ(page->CurrentQuickProfile().name, "Lab");
+        }
+        if (t.expected == 0) {
+            // Saved first, the file's profile kept behind it.
+            const auto saved = ReadQuickProfiles(ProfilePath());
+            ASSERT_EQ(saved.size(), 2u);
+            EXPECT_EQ(saved[0].name, "Lab");
+            EXPECT_EQ(saved[1].name, "Office");
+            WriteProfiles("[1]\nProfileName=Office\nServerIP=10.0.0.7\nUserName=ann\n");
+        }
+    }
+    EXPECT_EQ(boxes.Unexpected(), 0);
+    EXPECT_EQ(boxes.TypeMismatches(), 0);
+}
+
+TEST_F(MainWindowTest, TheRebootNoticeForgetsTheProfilesAndHidesTheWindow) {
+    WriteProfiles("[1]\nProfileName=Office\nServerIP=10.0.0.7\n");
+    boxes.ThenType(10, ui::kIdOk);
+    page->ShowReceiverRebootNotice();
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    const std::string text = boxes.Records()[0].text;
+    EXPECT_EQ(text.find("%s"), std::string::npos) << text;
+    EXPECT_NE(text.find("the Pemu-Quorvane sender will reboot"), std::string::npos) << text;
+    EXPECT_NE(text.find("to the Pemu-Quorvane sender wireless network"), std::string::npos);
+    EXPECT_EQ(boxes.Records()[0].title, "Info");
+    EXPECT_FALSE(std::filesystem::exists(ProfilePath()));
+    EXPECT_FALSE(wm->IsVisible(engine->Window()));
+    EXPECT_TRUE(page->ExitPending());
+    EXPECT_TRUE(page->ReconnectFlag());
+
+    // No file is nothing to delete; a folder in its place stays, refused.
+    EXPECT_TRUE(page->ClearProfiles());
+    std::filesystem::create_directories(ProfilePath() + "/inside");
+    EXPECT_FALSE(page->ClearProfiles());
+    EXPECT_TRUE(std::filesystem::exists(ProfilePath()));
+    EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainWindowTest, TheListPanelFollowsTheWindowHeight) {
+    std::vector<ReceiverRow> rows;
+    for (int i = 0; i < 7; ++i) {
+        rows.push_back({"Room " + std::to_string(i), "10.0.1." + std::to_string(i + 1)});
+    }
+    page->FillReceiverList(rows);
+    ui::CQKListView* list = page->ListView();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->RowCount(), 7);
+    struct Case {
+        int height;
+        int firstBefore;
+        int firstAfter;
+    };
+    const Case cases[] = {
+        {206, 5, 4},  // 3 rows: the last page is full
+        {206, 1, 1},
+        {165, -2, 0},  // lower than one row: none shown, first row at 0
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.height << " from " << t.firstBefore);
+        list->SetFirstVisible(t.firstBefore);
+        page->LayoutListPanel(0, t.height);
+        EXPECT_EQ(list->FirstVisible(), t.firstAfter);
+        EXPECT_EQ(wm->GetRect(engine->Window())->Width(), kPanelWidth);
+        EXPECT_EQ(wm->GetRect(engine->Window())->Height(), t.height);
+        EXPECT_EQ(wm->GetRegion(engine->Window())->Bounds(), ShapeWindowRegion(t.height).Bounds());
+    }
+}
+
 // The window with its features over the program's own host and a real
 // settings file.
 class MainWindowWithFeaturesTest : public MainWindowTest {
@@ -528,6 +670,68 @@ TEST_F(MainWindowWithFeaturesTest, AMenuCommandReachesTheFeaturesThroughTheEngin
     EXPECT_FALSE(page->OnFeatureCommand(999));
     EXPECT_FALSE(page->IsUsbSharingOn());
     EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+TEST_F(MainWindowWithFeaturesTest, AHandedOverLoginIsTheSessionAndItsConferenceFillsTheTiles) {
+    AddFeatures();
+    // Another start hands over a presentation: the command runner's own
+    // client logs in and projects; the main client only names the receiver.
+    laterConnectResult = 0;
+    ASSERT_EQ(engine->Runner()->Run(
+                  {.action = "Presentation", .ip = "10.0.0.7", .id = "0", .code = "6049"}),
+              1);
+    ASSERT_EQ(later.size(), 1u);
+    RecordingClient* handed = later[0];
+    ASSERT_NE(handed->GetStatus(), kVrxDisconnected);
+    EXPECT_EQ(page->SessionClient(), client);  // another receiver's runner client is not it
+    client->receiverAddress = htonl(0x0A000007);
+    EXPECT_EQ(page->SessionClient(), handed);
+    client->status = kVrxIdle;  // a main client of its own is the session
+    EXPECT_EQ(page->SessionClient(), client);
+    client->status = kVrxDisconnected;
+
+    // The conference is asked through the session's client; its three
+    // senders become the tiles of the tall window.
+    const std::vector<uint8_t> answer =
+        receiver_sim::ConferenceAnswer(receiver_sim::SampleConference(3));
+    handed->forwardReply.assign(answer.begin() + 16, answer.end());
+    page->FetchConferenceInfo();
+    features->Conference().WaitForWorkersForTest();
+    Pump();
+    ASSERT_EQ(page->Positions().size(), 3u);
+    EXPECT_TRUE(page->Connected());
+    EXPECT_TRUE(page->FourTiles());
+    EXPECT_EQ(wm->GetRect(engine->Window())->Height(), 400);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(Shown(kNameFirst + k)) << k;
+        EXPECT_EQ(page->FindWidget(kNameFirst + k)->Caption(), page->Positions()[k].displayName);
+    }
+    EXPECT_EQ(page->Positions()[0].state, kPositionProjecting);
+}
+
+TEST_F(MainWindowWithFeaturesTest, TheApClientSetupCommandIsTheWindowsOwn) {
+    AddFeatures();
+    const platform::WindowId window = engine->Window();
+    // OK: the exit waits for the receiver's reboot; the network-quality
+    // timer ends and the USB-sharing notice closes.
+    wm->SetTimer(window, kTimerNetQuality, 1000);
+    boxes.ThenType(21, ui::kIdOk);
+    wm->PostCommand(window, 2026);
+    Pump();
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_EQ(boxes.Records()[0].title, "AP-Client Setup");
+    EXPECT_TRUE(page->ExitPending());
+    EXPECT_FALSE(wm->KillTimer(window, kTimerNetQuality));
+    EXPECT_EQ(usbNoticeCloses, 1);
+    // Cancel: nothing pending, the timer and the notice left alone.
+    wm->SetTimer(window, kTimerNetQuality, 1000);
+    boxes.ThenType(21, ui::kIdCancel);
+    EXPECT_TRUE(page->OnFeatureCommand(2026));
+    EXPECT_FALSE(page->ExitPending());
+    EXPECT_TRUE(wm->KillTimer(window, kTimerNetQuality));
+    EXPECT_EQ(usbNoticeCloses, 1);
+    EXPECT_EQ(boxes.Unexpected(), 0);
+    EXPECT_EQ(boxes.TypeMismatches(), 0);
 }
 
 }  // namespace

@@ -191,6 +191,14 @@ TEST_F(CommonDialogX11Test, SearchPageShowsEveryCaptionWholeAndRereadsThemInANew
     EXPECT_EQ(ShownAsDrawn(w, "common_dialog_type28_x11.png", shot), 0);
     EXPECT_EQ(w.FindWidget(30127)->Caption(), "TROUBLESHOOT");
     ExpectCaptionsWhole(w, *wm->GetRect(w.Window()));
+    // The caption whose box runs past the window stays one line, clear of
+    // the right edge by the buttons' margin.
+    CQKin* caption = w.FindWidget(30218);
+    ASSERT_NE(caption, nullptr);
+    const platform::Size line =
+        MeasureTextExtent(caption->Caption(), caption->FontFamily(), caption->TextSize());
+    EXPECT_LE(caption->VisibleArea().left + line.width, wm->GetRect(w.Window())->Width() - 12)
+        << caption->TextSize() << " px";
 
     // The language changes while the page is open: it shows the new texts,
     // whole as well.
