@@ -255,7 +255,7 @@ public:
     int RunQuickProfile();
     // After the receiver's access-point-client setup: tells the user that
     // the receiver reboots, forgets the profiles and hides the window.
-    void ShowReceiverRebootNotice();
+    void ShowReceiverRebootNotice() override;
     // Deletes the quick profiles' file; false (logged) when it stays.
     bool ClearProfiles();
     // Menu command 2026: the receiver's access-point-client page (type 21).
