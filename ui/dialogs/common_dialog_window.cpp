@@ -874,6 +874,12 @@ void CommonDialogWindow::OnCommand(uint32_t id, int64_t code, int64_t param2) {
         }
         return;
     }
+    if (id == kListId && code == platform::kLvnColumnClick) {
+        if (auto* list = m_controls->Get<platform::ListControl>(kListId)) {
+            SortListByColumn(m_dialog, m_sort, *list, static_cast<int>(param2));
+        }
+        return;
+    }
     if (id == kListId && code == platform::kNmClick && type == 15) {
         auto* list = m_controls->Get<platform::ListControl>(kListId);
         if (auto* connect = dynamic_cast<CQKButton*>(FindWidget(10243))) {
