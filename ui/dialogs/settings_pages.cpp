@@ -13,6 +13,7 @@
 #include "platform/user_name.h"
 #include "platform/window/window_manager.h"
 #include "ui/dialogs/ap_client_apply.h"
+#include "ui/dialogs/chooser_worker.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/dialog_runner.h"
@@ -583,10 +584,12 @@ void SettingsPages::ApplyApClientSettings(CQKCommonDlg& dialog) {
 void SettingsPages::ChooseAccessPoint(CQKCommonDlg& dialog) {
     PageState& state = State(dialog);
     state.probe = AccessPointProbe{};
-    platform::WifiProvider* wifi = dialog.Environment().wifi;
     std::vector<platform::WifiAccessPoint> points;
-    const bool listed = wifi && wifi->ListAccessPoints(points);
-    if (!listed) {
+    const ChooserWait listing = ListAccessPointsOnWorker(dialog, dialog.Environment().wifi, points);
+    if (listing == ChooserWait::kQuit) {
+        return;
+    }
+    if (listing != ChooserWait::kDone) {
         ShowBox(dialog, "Info", "The Wi-Fi list is unavailable.");
         return;
     }
@@ -617,7 +620,11 @@ void SettingsPages::ChooseAccessPoint(CQKCommonDlg& dialog) {
         return;
     }
     const AccessPointInfo chosen = chooser.ShownAccessPoints()[static_cast<size_t>(row)];
-    state.probe = m_services.probe ? m_services.probe(chosen) : AccessPointProbe{};
+    AccessPointProbe probed;
+    if (ProbeAccessPointOnWorker(dialog, m_services.probe, chosen, probed) != ChooserWait::kDone) {
+        return;  // a quit: the loops unwind, nothing is taken over
+    }
+    state.probe = probed;
     if (state.probe.authentication < 0) {
         state.probe.authentication = chosen.authentication;
     }

@@ -6,8 +6,10 @@
 #include <arpa/inet.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "platform/controls/button.h"
@@ -100,9 +102,10 @@ protected:
         ui::SettingsPages::Services s;
         s.profilePath = dir.File("profile.ini");
         s.beep = [this] { ++beeps; };
+        // Runs on the page's worker.
         s.probe = [this](const ui::AccessPointInfo& ap) {
             probed.push_back(ap.ssid);
-            return ui::AccessPointProbe{6, 11, "CCMP"};
+            return probeHook ? probeHook(ap) : ui::AccessPointProbe{6, 11, "CCMP"};
         };
         settings = std::make_unique<ui::SettingsPages>(s);
         env.pages = settings.get();
@@ -135,6 +138,7 @@ protected:
     std::unique_ptr<ui::SettingsPages> settings;
     int beeps = 0;
     std::vector<std::string> probed;
+    std::function<ui::AccessPointProbe(const ui::AccessPointInfo&)> probeHook;
 };
 
 TEST_F(SettingsPagesTest, VolumePageWritesItsFourSettingsInOrderAndSetsTheVolume) {
@@ -367,32 +371,101 @@ TEST_F(SettingsPagesTest, ChooserReplacesTheCallersListAndProbesTheChoice) {
     wifi.SetPoints({{"Office", "aa:bb:cc:dd:ee:01", 70, 6}, {"Lab", "aa:bb:cc:dd:ee:02", 30, 3}});
     CQKCommonDlg& page = Dialog(21);
     page.AllAccessPoints().push_back({"stale", "", 0, 0});
-    runner.ThenType(19, ui::kIdOk,
-                    [](ui::ModalDialog& m) { static_cast<CQKCommonDlg&>(m).SetSelectedRow(1); });
-    settings->ChooseAccessPoint(page);
-    ASSERT_EQ(page.AllAccessPoints().size(), 2u);
-    EXPECT_EQ(page.AllAccessPoints()[0].ssid, "Office");
-    EXPECT_EQ(probed, std::vector<std::string>{"Lab"});
-    EXPECT_EQ(page.ChosenAuthentication(), 3);
+    // The listing and the probe wait on the page's worker: the page runs.
+    const int result = RunReal(page, [&] {
+        runner.ThenType(19, ui::kIdOk, [](ui::ModalDialog& m) {
+            static_cast<CQKCommonDlg&>(m).SetSelectedRow(1);
+        });
+        settings->ChooseAccessPoint(page);
+        ASSERT_EQ(page.AllAccessPoints().size(), 2u);
+        EXPECT_EQ(page.AllAccessPoints()[0].ssid, "Office");
+        EXPECT_EQ(probed, std::vector<std::string>{"Lab"});
+        EXPECT_EQ(page.ChosenAuthentication(), 3);
+        EXPECT_EQ(settings->ProbedChannel(page), 11);
+        EXPECT_EQ(page.RunningWindow()->FindControl(1005)->Text(), "Lab");
 
-    // Cancelled: the list is still replaced (not appended), nothing probed.
-    runner.ThenType(19, ui::kIdCancel);
-    settings->ChooseAccessPoint(page);
-    EXPECT_EQ(page.AllAccessPoints().size(), 2u);
-    EXPECT_EQ(probed.size(), 1u);
+        // Cancelled: the list is still replaced (not appended), nothing probed.
+        runner.ThenType(19, ui::kIdCancel);
+        settings->ChooseAccessPoint(page);
+        EXPECT_EQ(page.AllAccessPoints().size(), 2u);
+        EXPECT_EQ(probed.size(), 1u);
 
-    // No access point: the adaptor box.
-    wifi.SetPoints({});
-    runner.ThenType(10, ui::kIdOk);
-    settings->ChooseAccessPoint(page);
-    EXPECT_EQ(runner.Records().back().text, "Your wireless adaptor might be disabled.");
-    // No provider: the list is unavailable.
+        // No access point: the adaptor box.
+        wifi.SetPoints({});
+        runner.ThenType(10, ui::kIdOk);
+        settings->ChooseAccessPoint(page);
+        EXPECT_EQ(runner.Records().back().text, "Your wireless adaptor might be disabled.");
+        page.RunningWindow()->EndDialog(ui::kIdCancel);
+    });
+    EXPECT_EQ(result, ui::kIdCancel);
+    EXPECT_EQ(wifi.Calls(), 3);
+    // No provider, or no running page to wait in: the list is unavailable.
     env.wifi = nullptr;
     CQKCommonDlg other(env);
     other.SetType(21);
     runner.ThenType(10, ui::kIdOk);
     settings->ChooseAccessPoint(other);
     EXPECT_EQ(runner.Records().back().text, "The Wi-Fi list is unavailable.");
+    EXPECT_EQ(runner.Unexpected(), 0);
+}
+
+// A quit while the chooser waits ends that wait at once (the listing or the
+// probe still blocked on the worker); nothing is taken over, and the page's
+// end joins the worker once it returns.
+TEST_F(SettingsPagesTest, AQuitWhileTheChooserWaitsEndsTheWait) {
+    for (const bool duringProbe : {false, true}) {
+        SCOPED_TRACE(duringProbe ? "probe" : "listing");
+        wifi.SetPoints({{"Office", "aa:bb:cc:dd:ee:01", 70, 6}});
+        std::mutex lock;
+        std::condition_variable changed;
+        bool probing = false, released = false;
+        probeHook = [&](const ui::AccessPointInfo&) {
+            std::unique_lock<std::mutex> guard(lock);
+            probing = true;
+            changed.notify_all();
+            changed.wait(guard, [&] { return released; });
+            return ui::AccessPointProbe{6, 11, "CCMP"};
+        };
+        if (!duringProbe) {
+            wifi.Block();
+        }
+        CQKCommonDlg& page = Dialog(21);
+        bool returned = false;
+        const int result = RunReal(page, [&] {
+            if (duringProbe) {
+                runner.ThenType(19, ui::kIdOk, [](ui::ModalDialog& m) {
+                    static_cast<CQKCommonDlg&>(m).SetSelectedRow(0);
+                });
+            }
+            std::thread quitter([&] {
+                if (duringProbe) {
+                    std::unique_lock<std::mutex> guard(lock);
+                    changed.wait(guard, [&] { return probing; });
+                } else {
+                    wifi.WaitForCalls(1);
+                }
+                wm->PostQuit(0);
+            });
+            settings->ChooseAccessPoint(page);
+            returned = true;
+            quitter.join();
+            EXPECT_EQ(settings->ProbedChannel(page), -1);
+            EXPECT_EQ(page.RunningWindow()->FindControl(1005)->Text(), "");
+            // The blocked job ends only now, before the page's window goes
+            // and joins it.
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                released = true;
+            }
+            changed.notify_all();
+            wifi.Release();
+        });
+        EXPECT_TRUE(returned);
+        EXPECT_EQ(result, platform::kModalAborted);
+        EXPECT_EQ(page.RunningWindow(), nullptr);
+        EXPECT_EQ(runner.Unexpected(), 0);
+        probeHook = nullptr;
+    }
 }
 
 TEST_F(SettingsPagesTest, ProfileManagerAddsEditsAndRemovesThroughTheFile) {
