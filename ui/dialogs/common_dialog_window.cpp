@@ -462,11 +462,12 @@ int64_t CommonDialogWindow::OnMessage(platform::WindowId self, const Message& ms
             return 0;
         case MessageKind::kUser:
             if (msg.code == kClientEventMessage) {
-                if (msg.param == kClientEventConnectClose) {
-                    ShowBox(10, "Info", "Device disconnected.");
-                }
-                if (PageOperations* pages = m_dialog.Environment().pages) {
+                PageOperations* pages = m_dialog.Environment().pages;
+                const bool handled =
+                    pages &&
                     pages->OnClientEvent(m_dialog, static_cast<uint32_t>(msg.param), msg.param2);
+                if (!handled && msg.param == kClientEventConnectClose) {
+                    ShowBox(10, "Warning", "Device disconnected.");
                 }
             }
             return 0;

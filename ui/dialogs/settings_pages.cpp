@@ -638,7 +638,8 @@ bool SettingsPages::LoginByAddress(CQKCommonDlg& dialog, const DevAnnounce& reco
                                    const std::string& userName, std::string loginCode) {
     MainWindowServices* main = dialog.Environment().mainWindow;
     DialogRunner* runner = dialog.Environment().runner;
-    std::unique_ptr<VRXClient> client = main->MakeClient(dialog.Window());
+    const int64_t source = NextLoginRowSource();
+    std::unique_ptr<VRXClient> client = main->MakeRowClient(dialog.Window(), source);
     if (!client) {
         return false;
     }
@@ -676,7 +677,7 @@ bool SettingsPages::LoginByAddress(CQKCommonDlg& dialog, const DevAnnounce& reco
             dialog.ReceiverRecords().push_back(record);
         }
         dialog.Receivers().push_back({record.GetName(), Dotted(ipv4)});
-        State(dialog).entries.push_back({std::move(client), ipv4, record.GetName()});
+        State(dialog).entries.push_back({std::move(client), ipv4, record.GetName(), source});
         return true;
     }
 }
@@ -771,14 +772,23 @@ bool SettingsPages::SearchPageClients(CQKCommonDlg& dialog, bool* passwordWanted
             records.push_back(a);
         }
     }
+    // A page with a list view shows a login row per receiver.
+    AddClientsForFound(dialog, *main, records, State(dialog).entries);
     return false;
 }
 
-void SettingsPages::OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) {
-    (void)param;
-    if (eventCode == static_cast<uint32_t>(kClientEventConnectClose)) {
+bool SettingsPages::OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) {
+    if (eventCode != static_cast<uint32_t>(kClientEventConnectClose)) {
+        return false;
+    }
+    const bool removed =
+        RemoveClosedClient(dialog, State(dialog).entries, param,
+                           [&](const std::string& text) { ShowBox(dialog, "Warning", text); });
+    if (!removed && param == 0) {
+        // A client that gave no number: entries whose receiver is gone.
         RebuildPageClients(dialog);
     }
+    return true;
 }
 
 void SettingsPages::OnTileHover(CQKCommonDlg& dialog, uint32_t event, uint32_t controlId) {

@@ -17,6 +17,7 @@
 #include "platform/controls/list_control.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
+#include "tests/ui/dialogs/connect_script.h"
 #include "ui/dialogs/login_error_messages.h"
 #include "ui/dialogs/network_self_check.h"
 
@@ -181,18 +182,6 @@ TEST_F(SettingsPagesTest, SelfCheckResultsShowTheirBoxes) {
     EXPECT_EQ(settings->CheckNetwork(), ui::kCheckNoAdapter);
 }
 
-// The address prompt's answers as the scripted runner gives them.
-ui::ScriptedDialogRunner::Fill Address(std::string text, std::string code = {}) {
-    return [text, code](ui::ModalDialog& m) {
-        auto& d = static_cast<CQKCommonDlg&>(m);
-        d.SetIpText(text);
-        d.SetLoginCode(code);
-    };
-}
-ui::ScriptedDialogRunner::Fill Code(std::string code) {
-    return [code](ui::ModalDialog& m) { static_cast<CQKCommonDlg&>(m).SetLoginCode(code); };
-}
-
 TEST_F(SettingsPagesTest, ConnectByAddressAsksTheCodeAgainAfterAWrongOneAndListsTheReceiver) {
     ScriptedClient own;
     ScriptedClient* login = nullptr;
@@ -249,8 +238,6 @@ TEST_F(SettingsPagesTest, ConnectByAddressFailures) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        ui::ScriptedDialogRunner script;
-        env.runner = &script;
         int made = 0, loginLogouts = 0;
         mainWindow.makeClient = [&](platform::WindowId) -> std::unique_ptr<VRXClient> {
             auto c = std::make_unique<ScriptedClient>();
@@ -262,25 +249,11 @@ TEST_F(SettingsPagesTest, ConnectByAddressFailures) {
             c->kind2 = row.kind2;
             return c;
         };
-        script.ThenType(32, ui::kIdOk, Address("127.0.0.9"));
-        for (const DialogRecord& r : row.boxes) {
-            script.ThenType(r.type, ui::kIdOk, Code("1234"));
-        }
-        script.ThenType(32, ui::kIdCancel);  // back to the address, then cancelled
-        CQKCommonDlg page(env);
-        page.SetType(2);
-        EXPECT_FALSE(settings->ManualConnectByIp(page));
-        std::vector<DialogRecord> want = {{32, "", ""}};
-        want.insert(want.end(), row.boxes.begin(), row.boxes.end());
-        want.push_back({32, "", ""});
-        EXPECT_EQ(script.Records(), want);
-        EXPECT_TRUE(page.Receivers().empty());
-        EXPECT_EQ(script.Unexpected(), 0);
+        ExpectFailedConnectPass(env, *settings, "127.0.0.9", row.boxes);
         // A client whose login did not end in a listed row is logged out.
         if (row.connect == 0) {
             EXPECT_GE(loginLogouts, 1);
         }
-        env.runner = &runner;
     }
 }
 
