@@ -53,7 +53,12 @@ public:
     VRXClient* MainClient() override { return mainClient; }
     platform::WindowId MainWindowId() const override { return mainWindow; }
     std::string LanguageName() const override { return settings.languageId; }
-    void ApplyLanguageName(const std::string& name) override { applied.push_back(name); }
+    void ApplyLanguageName(const std::string& name) override {
+        applied.push_back(name);
+        if (onApplyLanguage) {
+            onApplyLanguage(name);
+        }
+    }
     void StoreDeviceNameAndWifiKey(const std::string& key) override { storedKeys.push_back(key); }
     void ShowReceiverRebootNotice() override {
         ++rebootNotices;
@@ -79,6 +84,8 @@ public:
     std::vector<std::string> storedKeys;
     int rebootNotices = 0;
     std::function<void()> onRebootNotice;
+    // What applying a language does beyond recording it (null: nothing).
+    std::function<void(const std::string&)> onApplyLanguage;
 };
 
 }  // namespace ui

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/res/pseudo_translation.h"
 #include "platform/controls/button.h"
 #include "platform/controls/combo_box.h"
 #include "platform/controls/list_control.h"
@@ -167,6 +168,62 @@ TEST_F(SettingsPagesTest, ANewLanguageIsWrittenAndAppliedWithoutARestartBox) {
               (std::vector<std::pair<std::string, std::string>>{{"LanguageID", "Deutsch"}}));
     EXPECT_EQ(mainWindow.applied, std::vector<std::string>{"Deutsch"});
     EXPECT_TRUE(runner.Records().empty());
+}
+
+// The language menu's choice on one page reaches the catalog through the
+// main window, and every open dialog shows its texts again in the new
+// language at once: its window is drawn anew, no restart box.
+TEST_F(SettingsPagesTest, ALanguageChosenOnOnePageRedrawsAnotherOpenDialogInTheNewLanguage) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    Translator::SelectLanguage("");
+    mainWindow.settings.languageId = "English";
+    // The pseudo-locale's catalog stands in for the chosen language's.
+    mainWindow.onApplyLanguage = [](const std::string&) {
+        Translator::SelectLanguage(appres::kPseudoLocale);
+    };
+    CQKCommonDlg& search = Dialog(28);
+    ui::CommonDialogWindow& other = Open(search);
+    // The search and the dots would change the page on their own.
+    wm->KillTimer(other.Window(), ui::kTimerSearch);
+    wm->KillTimer(other.Window(), ui::kTimerDots);
+    wm->Invalidate(other.Window());
+    Pump();
+    ASSERT_EQ(other.FindWidget(30127)->Caption(), "TROUBLESHOOT");
+    // The title's pixels as the screen shows them.
+    const Rect title = other.FindWidget(30160)->GetRect();
+    auto shownTitle = [&] {
+        std::vector<uint32_t> pixels;
+        const platform::Surface* shown = headless->State(other.Window())->presented.get();
+        for (int y = title.top; shown && y < title.bottom; ++y) {
+            for (int x = title.left; x < title.right; ++x) {
+                pixels.push_back(shown->PixelAt(x, y).value);
+            }
+        }
+        return pixels;
+    };
+    const std::vector<uint32_t> english = shownTitle();
+    ASSERT_FALSE(english.empty());
+
+    CQKCommonDlg& volume = Dialog(33);
+    volume.SetLanguage("English");
+    ui::CommonDialogWindow& page = Open(volume);
+    runner.ThenType(39, ui::kIdOk, [](ui::ModalDialog& m) {
+        static_cast<CQKCommonDlg&>(m).SetLanguage("Pseudo");
+    });
+    const Point menuButton = WidgetPoint(page, 20236);
+    headless->Click(platform::MouseButton::kLeft, menuButton);
+    Pump();
+
+    EXPECT_EQ(mainWindow.applied, std::vector<std::string>{"Pseudo"});
+    EXPECT_EQ(mainWindow.settings.languageId, "Pseudo");
+    EXPECT_EQ(other.FindWidget(30127)->Caption(), "⟦TRÓÚBLÉSHÓÓT⟧");
+    EXPECT_EQ(other.FindWidget(30160)->Caption(), "⟦LÓÓKÍNG FÓR PÉMÚ⟧");
+    // Drawn anew without anyone asking: the screen shows the new title.
+    EXPECT_NE(shownTitle(), english);
+    // Only the menu was shown: no box asks for a restart.
+    ASSERT_EQ(runner.Records().size(), 1u);
+    EXPECT_EQ(runner.Records()[0].type, 39);
 }
 
 TEST_F(SettingsPagesTest, SelfCheckResultsShowTheirBoxes) {
