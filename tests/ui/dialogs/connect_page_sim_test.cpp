@@ -9,6 +9,7 @@
 #include <cstring>
 #include <thread>
 
+#include "tests/platform/window/test_artifacts.h"
 #include "tests/support/OwnLoopbackAddress.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
@@ -236,6 +237,11 @@ TEST_F(ConnectPageSimTest, FoundReceiversGetOneRowEachAndADroppedOneLosesItsRow)
 
         VRXClient* client = settings->Entries(page)->front().client.get();
         ASSERT_EQ(client->Login(facadetest::Ip(address.c_str()), "ann", "1234"), 0);
+        list->RefreshLoginStates();
+        wm->Invalidate(page.Window());
+        Pump();
+        EXPECT_TRUE(platform::SaveArtifact(*headless->State(page.Window())->presented,
+                                           "login_row_type37.png"));
         // A lost connection of a client the page does not hold: nothing.
         wm->Post(page.Window(), platform::Message::User(ui::kClientEventMessage,
                                                         ui::kClientEventConnectClose, -7));

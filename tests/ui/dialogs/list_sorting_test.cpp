@@ -4,6 +4,7 @@
 #include "ui/dialogs/list_sorting.h"
 
 #include "platform/controls/list_control.h"
+#include "tests/platform/window/test_artifacts.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
 #include "ui/dialogs/common_element_builder.h"
 
@@ -112,6 +113,9 @@ TEST_F(ListSortingTest, HeaderClicksSortTheReceiverListByAddressAndByName) {
     EXPECT_EQ(Column(w, 0), (V{"10.0.0.11", "10.0.0.10", "10.0.0.9"}));
     // The dialog's own rows follow the list.
     EXPECT_EQ(d.Receivers()[0].name, "Room A");
+    Pump();
+    EXPECT_TRUE(platform::SaveArtifact(*headless->State(w.Window())->presented,
+                                       "receiver_list_sorted_type2.png"));
 }
 
 TEST_F(ListSortingTest, HeaderClicksSortTheShownAccessPointsAndOtherPagesStay) {

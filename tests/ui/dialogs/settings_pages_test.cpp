@@ -16,6 +16,7 @@
 #include "platform/controls/button.h"
 #include "platform/controls/combo_box.h"
 #include "platform/controls/list_control.h"
+#include "tests/platform/window/test_artifacts.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
 #include "tests/ui/dialogs/connect_script.h"
@@ -221,6 +222,8 @@ TEST_F(SettingsPagesTest, ALanguageChosenOnOnePageRedrawsAnotherOpenDialogInTheN
     EXPECT_EQ(other.FindWidget(30160)->Caption(), "⟦LÓÓKÍNG FÓR PÉMÚ⟧");
     // Drawn anew without anyone asking: the screen shows the new title.
     EXPECT_NE(shownTitle(), english);
+    EXPECT_TRUE(platform::SaveArtifact(*headless->State(other.Window())->presented,
+                                       "search_page_redrawn_pseudo.png"));
     // Only the menu was shown: no box asks for a restart.
     ASSERT_EQ(runner.Records().size(), 1u);
     EXPECT_EQ(runner.Records()[0].type, 39);
