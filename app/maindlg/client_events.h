@@ -3,6 +3,8 @@
 // window as one kUser message (code kClientEventMessage, param the event,
 // param2 its argument), so that the dialog's handler runs on the
 // user-interface thread. A message for a window that is gone is dropped.
+// The argument of kOnConnectClose is the client's event source number
+// (CQKVRXClientEx::SetEventSource), 0 when it has none.
 #pragma once
 
 #include <cstdint>

@@ -98,6 +98,16 @@ std::unique_ptr<VRXClient> CQKinMainDlg::MakeClient(platform::WindowId eventTarg
     return client;
 }
 
+std::unique_ptr<VRXClient> CQKinMainDlg::MakeRowClient(platform::WindowId eventTarget,
+                                                       int64_t eventSource) {
+    auto client = NewClient();
+    if (client) {
+        client->SetEventSource(eventSource);
+        client->SetEventTarget(eventTarget, kCommonDialogTargetName);
+    }
+    return client;
+}
+
 bool CQKinMainDlg::WriteSetting(const std::string& key, const std::string& value) {
     return m_services.settingsFile && m_services.settingsFile->WriteSetting(key, value);
 }

@@ -271,6 +271,8 @@ public:
     bool WriteSetting(const std::string& key, const std::string& value) override;
     int RunDeviceDiscover(std::vector<DevAnnounce>& result) override;
     std::unique_ptr<VRXClient> MakeClient(platform::WindowId eventTarget) override;
+    std::unique_ptr<VRXClient> MakeRowClient(platform::WindowId eventTarget,
+                                             int64_t eventSource) override;
     VRXClient* MainClient() override { return m_client.get(); }
     platform::WindowId MainWindowId() const override { return Window(); }
     std::string LanguageName() const override { return m_settings.languageId; }

@@ -311,7 +311,7 @@ void CQKVRXClientEx::OnForwardMessage(uint32_t id, uint32_t size, const uint8_t*
 
 void CQKVRXClientEx::OnConnectClose() {
     QK_LOGF(LOG_DEBUG, "CQKVRXClientEx::OnConnectClose()");
-    Forward(ClientEvent::kOnConnectClose);
+    Forward(ClientEvent::kOnConnectClose, m_eventSource.load());
 }
 
 void CQKVRXClientEx::OnSendIBError() {

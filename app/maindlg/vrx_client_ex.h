@@ -79,6 +79,10 @@ public:
     // Registers `window` as the event target under `className`
     // (kMainDialogTargetName or kCommonDialogTargetName); a null window ends it.
     void SetEventTarget(platform::WindowId window, const std::wstring& className);
+    // The number a lost connection ("OnConnectClose") carries as its
+    // argument, so that a dialog holding several clients knows whose it is
+    // (0: none given).
+    void SetEventSource(int64_t source) { m_eventSource = source; }
     // The sender's own login code that a receiver's password check must
     // match (the main dialog's; other targets compare with the empty text).
     void SetOwnLoginCode(const std::string& code);
@@ -156,6 +160,7 @@ private:
     std::string m_ownCode;
     ProjectionSurroundings* m_surroundings = nullptr;
     std::atomic<bool> m_commandFile{false};
+    std::atomic<int64_t> m_eventSource{0};
     std::atomic<int> m_audioBuffer{kMinAudioBufferBytes};
     AudioModule m_audioModule;
     std::atomic<bool> m_audioRunning{false};

@@ -56,38 +56,51 @@ void AccessPointScan::Join() {
     }
 }
 
-bool AccessPointScan::Run(CQKCommonDlg& dialog, platform::WifiProvider* provider,
-                          platform::ListControl* list, platform::WindowId wakeWindow) {
+AccessPointScan::Wait AccessPointScan::RunJob(std::function<void()> job,
+                                              platform::WindowId wakeWindow) {
     platform::WindowManager* wm = platform::WindowManager::Current();
-    if (m_busy || !provider || !wm) {
-        return false;
+    if (m_busy) {
+        return Wait::kBusy;
+    }
+    if (!wm || !wm->IsAlive(wakeWindow)) {
+        return Wait::kNoLoop;
     }
     m_busy = true;
-    Join();  // a worker left from an earlier scan has finished by now
-    auto result = std::make_shared<Result>();
-    m_worker = std::thread([provider, result, wakeWindow] {
-        std::vector<platform::WifiAccessPoint> points;
-        provider->ListAccessPoints(points);
-        result->points = std::move(points);
-        result->done.store(true, std::memory_order_release);
-        platform::WindowManager* manager = platform::WindowManager::Current();
-        if (manager) {
+    Join();  // a worker left from an earlier job has finished by now
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    m_worker = std::thread([job = std::move(job), done, wakeWindow] {
+        job();
+        done->store(true, std::memory_order_release);
+        if (platform::WindowManager* manager = platform::WindowManager::Current()) {
             manager->Post(wakeWindow, platform::Message::User(kScanDoneMessage));
         }
     });
     wm->SetOverrideCursor(platform::CursorShape::kWait);
-    const bool finished =
-        wm->RunUntil([&result] { return result->done.load(std::memory_order_acquire); });
+    const bool finished = wm->RunUntil([&done] { return done->load(std::memory_order_acquire); });
     wm->SetOverrideCursor(std::nullopt);
     if (!finished) {
         // A quit: the loops unwind; the worker is joined when this object goes.
-        return false;
+        return Wait::kQuit;
     }
     Join();
     m_busy = false;
+    return Wait::kDone;
+}
+
+bool AccessPointScan::Run(CQKCommonDlg& dialog, platform::WifiProvider* provider,
+                          platform::ListControl* list, platform::WindowId wakeWindow) {
+    if (!provider) {
+        return false;
+    }
+    auto points = std::make_shared<std::vector<platform::WifiAccessPoint>>();
+    const Wait wait =
+        RunJob([provider, points] { provider->ListAccessPoints(*points); }, wakeWindow);
+    if (wait != Wait::kDone) {
+        return false;
+    }
     std::vector<AccessPointInfo>& all = dialog.AllAccessPoints();
     all.clear();
-    for (const platform::WifiAccessPoint& p : result->points) {
+    for (const platform::WifiAccessPoint& p : *points) {
         all.push_back(AccessPointInfo{p.ssid, p.bssid, p.signal, p.authentication});
     }
     RefillAccessPointList(dialog, list, dialog.ApFilterOn());

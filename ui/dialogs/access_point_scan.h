@@ -1,6 +1,7 @@
 // The access-point pages' list: one scan of the visible access points on a
 // worker thread while the user-interface loop keeps running, and the refill
-// of list 1009 from its result.
+// of list 1009 from its result. The chooser's listing and its probe of the
+// chosen access point run on the same worker (RunJob).
 //
 // The worker fills a result of its own and says "done" by a flag and a
 // posted message that wakes the loop; the user-interface thread copies the
@@ -11,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -53,12 +55,18 @@ public:
              platform::WindowId wakeWindow);
     bool Busy() const { return m_busy; }
 
-private:
-    struct Result {
-        std::vector<platform::WifiAccessPoint> points;
-        std::atomic<bool> done{false};
+    enum class Wait {
+        kDone,    // the job has run
+        kQuit,    // a quit ended the wait; the job may still be running
+        kBusy,    // a job was running already: this one did not start
+        kNoLoop,  // no window manager, or `wakeWindow` is gone
     };
+    // Runs `job` on the worker while the loop runs (messages of
+    // `wakeWindow` included) and waits for it. The job must keep what it
+    // writes in state it owns: after kQuit nobody waits for it.
+    Wait RunJob(std::function<void()> job, platform::WindowId wakeWindow);
 
+private:
     void Join();
 
     bool m_busy = false;

@@ -471,11 +471,12 @@ int64_t CommonDialogWindow::OnMessage(platform::WindowId self, const Message& ms
             return 0;
         case MessageKind::kUser:
             if (msg.code == kClientEventMessage) {
-                if (msg.param == kClientEventConnectClose) {
-                    ShowBox(10, "Info", "Device disconnected.");
-                }
-                if (PageOperations* pages = m_dialog.Environment().pages) {
+                PageOperations* pages = m_dialog.Environment().pages;
+                const bool handled =
+                    pages &&
                     pages->OnClientEvent(m_dialog, static_cast<uint32_t>(msg.param), msg.param2);
+                if (!handled && msg.param == kClientEventConnectClose) {
+                    ShowBox(10, "Warning", "Device disconnected.");
                 }
             }
             return 0;
@@ -880,6 +881,12 @@ void CommonDialogWindow::OnCommand(uint32_t id, int64_t code, int64_t param2) {
             TakeSelectedProfileOk();
         } else {
             SelectedRowOk();
+        }
+        return;
+    }
+    if (id == kListId && code == platform::kLvnColumnClick) {
+        if (auto* list = m_controls->Get<platform::ListControl>(kListId)) {
+            SortListByColumn(m_dialog, m_sort, *list, static_cast<int>(param2));
         }
         return;
     }

@@ -30,6 +30,7 @@
 #include "platform/window/window_handler.h"
 #include "platform/window/window_id.h"
 #include "ui/dialogs/access_point_scan.h"
+#include "ui/dialogs/list_sorting.h"
 #include "ui/widgets/qkin.h"
 #include "ui/widgets/widget_host.h"
 
@@ -183,6 +184,7 @@ private:
     // Keeps refresh and scan from re-entering through pumped messages.
     bool m_busy = false;
     AccessPointScan m_scan;
+    ListSortToggles m_sort;
     std::thread m_selfCheck;
     // List 1009's row pictures; outlives the controls (destroyed after them).
     std::unique_ptr<platform::ImageList> m_listImages;

@@ -418,9 +418,10 @@ std::unique_ptr<platform::ImageList> MakeAccessPointImages(const std::string& sk
 }
 
 int AccessPointImageIndex(int signal, int authentication) {
-    const int bars = std::clamp(signal, 0, 100) / 20;  // 0..4 bars; 100 is 5 -> 4
-    const bool keyed = authentication == 0 || authentication == 3 || authentication == 6;
-    return std::min(bars, 4) + (keyed ? 0 : 5);
+    // Five steps of signal, each upper bound inclusive: up to 20, 21 to 40,
+    // 41 to 60, 61 to 80, above 80. The open networks' pictures follow.
+    const int bars = signal <= 20 ? 0 : signal <= 40 ? 1 : signal <= 60 ? 2 : signal <= 80 ? 3 : 4;
+    return bars + (authentication == 1 ? 5 : 0);
 }
 
 std::string FillFirstPlaceholder(std::string_view text, std::string_view value) {

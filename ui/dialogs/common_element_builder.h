@@ -77,9 +77,9 @@ std::vector<ListColumnSpec> ListColumnsFor(int type);
 // The row pictures of list 1009: bitmaps 5098 to 5107 of the skin, 0 to 4
 // bars of a network that asks for a key, then 0 to 4 bars of an open one.
 std::unique_ptr<platform::ImageList> MakeAccessPointImages(const std::string& skinFolder);
-// The picture of an access point's row: its bars (signal 0..100 in steps
-// of 20), plus 5 for an open network (any authentication but WEP 0, WPA 3,
-// WPA2 6).
+// The picture of an access point's row: its bars (0 for a signal up to 20,
+// 1 up to 40, 2 up to 60, 3 up to 80, else 4), plus 5 for an open network
+// (authentication 1).
 int AccessPointImageIndex(int signal, int authentication);
 
 // Replaces the security word's "%s" (the first one only) in a catalog text:

@@ -75,6 +75,13 @@ public:
     // Tells the user that the receiver restarts and this program ends (the
     // main window's timer 212 ends it), and hides the main window.
     virtual void ShowReceiverRebootNotice() = 0;
+
+    // --- Clients of login rows ---------------------------------------------
+    // As MakeClient, and the client's lost connection reaches `eventTarget`
+    // with `eventSource` as the event's argument, so that a dialog holding
+    // several clients knows whose row to remove.
+    virtual std::unique_ptr<VRXClient> MakeRowClient(platform::WindowId eventTarget,
+                                                     int64_t eventSource) = 0;
 };
 
 }  // namespace ui

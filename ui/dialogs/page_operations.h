@@ -66,9 +66,10 @@ public:
     virtual void ShowCheckResult(CQKCommonDlg& dialog, int result) = 0;
     // Hover (0x4000000) or leave (0x8000000) of a receiver tile.
     virtual void OnTileHover(CQKCommonDlg& dialog, uint32_t event, uint32_t controlId) = 0;
-    // A receiver-client event reached the dialog (on the UI thread); a lost
-    // connection has been shown already.
-    virtual void OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) = 0;
+    // A receiver-client event reached the dialog (on the UI thread). True
+    // when the page has dealt with it, a lost connection's message
+    // included; false leaves the plain message to the dialog.
+    virtual bool OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) = 0;
 };
 
 }  // namespace ui

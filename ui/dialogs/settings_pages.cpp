@@ -13,6 +13,7 @@
 #include "platform/user_name.h"
 #include "platform/window/window_manager.h"
 #include "ui/dialogs/ap_client_apply.h"
+#include "ui/dialogs/chooser_worker.h"
 #include "ui/dialogs/common_dialog_window.h"
 #include "ui/dialogs/common_element_builder.h"
 #include "ui/dialogs/dialog_runner.h"
@@ -583,10 +584,12 @@ void SettingsPages::ApplyApClientSettings(CQKCommonDlg& dialog) {
 void SettingsPages::ChooseAccessPoint(CQKCommonDlg& dialog) {
     PageState& state = State(dialog);
     state.probe = AccessPointProbe{};
-    platform::WifiProvider* wifi = dialog.Environment().wifi;
     std::vector<platform::WifiAccessPoint> points;
-    const bool listed = wifi && wifi->ListAccessPoints(points);
-    if (!listed) {
+    const ChooserWait listing = ListAccessPointsOnWorker(dialog, dialog.Environment().wifi, points);
+    if (listing == ChooserWait::kQuit) {
+        return;
+    }
+    if (listing != ChooserWait::kDone) {
         ShowBox(dialog, "Info", "The Wi-Fi list is unavailable.");
         return;
     }
@@ -617,7 +620,11 @@ void SettingsPages::ChooseAccessPoint(CQKCommonDlg& dialog) {
         return;
     }
     const AccessPointInfo chosen = chooser.ShownAccessPoints()[static_cast<size_t>(row)];
-    state.probe = m_services.probe ? m_services.probe(chosen) : AccessPointProbe{};
+    AccessPointProbe probed;
+    if (ProbeAccessPointOnWorker(dialog, m_services.probe, chosen, probed) != ChooserWait::kDone) {
+        return;  // a quit: the loops unwind, nothing is taken over
+    }
+    state.probe = probed;
     if (state.probe.authentication < 0) {
         state.probe.authentication = chosen.authentication;
     }
@@ -631,7 +638,8 @@ bool SettingsPages::LoginByAddress(CQKCommonDlg& dialog, const DevAnnounce& reco
                                    const std::string& userName, std::string loginCode) {
     MainWindowServices* main = dialog.Environment().mainWindow;
     DialogRunner* runner = dialog.Environment().runner;
-    std::unique_ptr<VRXClient> client = main->MakeClient(dialog.Window());
+    const int64_t source = NextLoginRowSource();
+    std::unique_ptr<VRXClient> client = main->MakeRowClient(dialog.Window(), source);
     if (!client) {
         return false;
     }
@@ -669,7 +677,7 @@ bool SettingsPages::LoginByAddress(CQKCommonDlg& dialog, const DevAnnounce& reco
             dialog.ReceiverRecords().push_back(record);
         }
         dialog.Receivers().push_back({record.GetName(), Dotted(ipv4)});
-        State(dialog).entries.push_back({std::move(client), ipv4, record.GetName()});
+        State(dialog).entries.push_back({std::move(client), ipv4, record.GetName(), source});
         return true;
     }
 }
@@ -764,14 +772,23 @@ bool SettingsPages::SearchPageClients(CQKCommonDlg& dialog, bool* passwordWanted
             records.push_back(a);
         }
     }
+    // A page with a list view shows a login row per receiver.
+    AddClientsForFound(dialog, *main, records, State(dialog).entries);
     return false;
 }
 
-void SettingsPages::OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) {
-    (void)param;
-    if (eventCode == static_cast<uint32_t>(kClientEventConnectClose)) {
+bool SettingsPages::OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) {
+    if (eventCode != static_cast<uint32_t>(kClientEventConnectClose)) {
+        return false;
+    }
+    const bool removed =
+        RemoveClosedClient(dialog, State(dialog).entries, param,
+                           [&](const std::string& text) { ShowBox(dialog, "Warning", text); });
+    if (!removed && param == 0) {
+        // A client that gave no number: entries whose receiver is gone.
         RebuildPageClients(dialog);
     }
+    return true;
 }
 
 void SettingsPages::OnTileHover(CQKCommonDlg& dialog, uint32_t event, uint32_t controlId) {

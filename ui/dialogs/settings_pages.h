@@ -25,6 +25,7 @@
 #include "platform/window/window_id.h"
 #include "ui/dialogs/ap_client_protocol.h"
 #include "ui/dialogs/cqk_common_dlg.h"
+#include "ui/dialogs/login_rows.h"
 #include "ui/dialogs/page_operations.h"
 #include "ui/dialogs/profile_file.h"
 
@@ -85,16 +86,12 @@ public:
     int CheckNetwork() override;
     void ShowCheckResult(CQKCommonDlg& dialog, int result) override;
     void OnTileHover(CQKCommonDlg& dialog, uint32_t event, uint32_t controlId) override;
-    void OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) override;
+    bool OnClientEvent(CQKCommonDlg& dialog, uint32_t eventCode, int64_t param) override;
 
     // --- For the main window and tests -------------------------------------
     ProfileFile& Profiles() { return m_profiles; }
     // The receivers logged in through a page of `dialog` (address, name).
-    struct LoginRowEntry {
-        std::unique_ptr<VRXClient> client;
-        uint32_t ipv4 = 0;  // network order
-        std::string name;
-    };
+    using LoginRowEntry = ui::LoginRowEntry;
     const std::vector<LoginRowEntry>* Entries(const CQKCommonDlg& dialog) const;
     // The channel the chooser found for `dialog` (-1: none).
     int ProbedChannel(const CQKCommonDlg& dialog) const;

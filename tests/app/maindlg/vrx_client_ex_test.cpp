@@ -158,6 +158,15 @@ TEST(ClientAdapter, EventsReachOnlyARegisteredDialog) {
         EXPECT_EQ(posted[i].msg.param, static_cast<int64_t>(expected[i]));
     }
     EXPECT_EQ(posted[0].msg.param2, 0xB6);
+    EXPECT_EQ(posted[1].msg.param2, 0);  // no source number given
+
+    // A lost connection names the client by its source number.
+    client.SetEventSource(42);
+    client.OnConnectClose();
+    const auto closed = r.Take();
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].msg.param, static_cast<int64_t>(ClientEvent::kOnConnectClose));
+    EXPECT_EQ(closed[0].msg.param2, 42);
 
     client.SetEventTarget(kWindow, kCommonDialogTargetName);
     client.OnSendIBError();  // the image error is the main dialog's only

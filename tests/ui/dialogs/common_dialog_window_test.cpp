@@ -223,15 +223,16 @@ TEST_F(CommonDialogTest, ReceiverListHasTheAddressInColumnZeroAndTheFirstRowSele
 
 TEST_F(CommonDialogTest, AccessPointRowsShowTheirBarsAndWhetherTheyAskForAKey) {
     CQKCommonDlg& d = Dialog(1);
-    // signal, authentication -> picture: bars 0..4, plus 5 when open.
+    // signal, authentication -> picture: bars 0..4 (each step's upper bound
+    // inclusive), plus 5 when open (1); an unknown value is not open.
     const struct {
         const char* ssid;
         int signal, authentication, picture;
     } cases[] = {{"wpa2-full", 100, 6, 4},
                  {"wpa-79", 79, 3, 3},
                  {"wep-none", 0, 0, 0},
-                 {"open-20", 20, 1, 6},
-                 {"unknown-95", 95, -1, 9}};
+                 {"open-20", 20, 1, 5},
+                 {"unknown-95", 95, -1, 4}};
     for (const auto& c : cases) {
         d.AllAccessPoints().push_back({c.ssid, "", c.signal, c.authentication});
     }

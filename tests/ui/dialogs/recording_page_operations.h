@@ -71,8 +71,9 @@ public:
     void OnTileHover(CQKCommonDlg& d, uint32_t event, uint32_t id) override {
         Note(d, "OnTileHover " + std::to_string(event) + " " + std::to_string(id));
     }
-    void OnClientEvent(CQKCommonDlg& d, uint32_t code, int64_t param) override {
+    bool OnClientEvent(CQKCommonDlg& d, uint32_t code, int64_t param) override {
         Note(d, "OnClientEvent " + std::to_string(code) + " " + std::to_string(param));
+        return false;
     }
 
     std::vector<std::string> Calls() const {

@@ -6,15 +6,20 @@
 #include <arpa/inet.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
+#include "app/res/pseudo_translation.h"
 #include "platform/controls/button.h"
 #include "platform/controls/combo_box.h"
 #include "platform/controls/list_control.h"
+#include "tests/platform/window/test_artifacts.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/dialogs/common_dialog_test_support.h"
+#include "tests/ui/dialogs/connect_script.h"
 #include "ui/dialogs/login_error_messages.h"
 #include "ui/dialogs/network_self_check.h"
 
@@ -100,9 +105,10 @@ protected:
         ui::SettingsPages::Services s;
         s.profilePath = dir.File("profile.ini");
         s.beep = [this] { ++beeps; };
+        // Runs on the page's worker.
         s.probe = [this](const ui::AccessPointInfo& ap) {
             probed.push_back(ap.ssid);
-            return ui::AccessPointProbe{6, 11, "CCMP"};
+            return probeHook ? probeHook(ap) : ui::AccessPointProbe{6, 11, "CCMP"};
         };
         settings = std::make_unique<ui::SettingsPages>(s);
         env.pages = settings.get();
@@ -135,6 +141,7 @@ protected:
     std::unique_ptr<ui::SettingsPages> settings;
     int beeps = 0;
     std::vector<std::string> probed;
+    std::function<ui::AccessPointProbe(const ui::AccessPointInfo&)> probeHook;
 };
 
 TEST_F(SettingsPagesTest, VolumePageWritesItsFourSettingsInOrderAndSetsTheVolume) {
@@ -164,6 +171,64 @@ TEST_F(SettingsPagesTest, ANewLanguageIsWrittenAndAppliedWithoutARestartBox) {
     EXPECT_TRUE(runner.Records().empty());
 }
 
+// The language menu's choice on one page reaches the catalog through the
+// main window, and every open dialog shows its texts again in the new
+// language at once: its window is drawn anew, no restart box.
+TEST_F(SettingsPagesTest, ALanguageChosenOnOnePageRedrawsAnotherOpenDialogInTheNewLanguage) {
+    using appres::Translator;
+    ASSERT_TRUE(Translator::Bind(PEMU_SKIN_DIR));
+    Translator::SelectLanguage("");
+    mainWindow.settings.languageId = "English";
+    // The pseudo-locale's catalog stands in for the chosen language's.
+    mainWindow.onApplyLanguage = [](const std::string&) {
+        Translator::SelectLanguage(appres::kPseudoLocale);
+    };
+    CQKCommonDlg& search = Dialog(28);
+    ui::CommonDialogWindow& other = Open(search);
+    // The search and the dots would change the page on their own.
+    wm->KillTimer(other.Window(), ui::kTimerSearch);
+    wm->KillTimer(other.Window(), ui::kTimerDots);
+    wm->Invalidate(other.Window());
+    Pump();
+    ASSERT_EQ(other.FindWidget(30127)->Caption(), "TROUBLESHOOT");
+    // The title's pixels as the screen shows them.
+    const Rect title = other.FindWidget(30160)->GetRect();
+    auto shownTitle = [&] {
+        std::vector<uint32_t> pixels;
+        const platform::Surface* shown = headless->State(other.Window())->presented.get();
+        for (int y = title.top; shown && y < title.bottom; ++y) {
+            for (int x = title.left; x < title.right; ++x) {
+                pixels.push_back(shown->PixelAt(x, y).value);
+            }
+        }
+        return pixels;
+    };
+    const std::vector<uint32_t> english = shownTitle();
+    ASSERT_FALSE(english.empty());
+
+    CQKCommonDlg& volume = Dialog(33);
+    volume.SetLanguage("English");
+    ui::CommonDialogWindow& page = Open(volume);
+    runner.ThenType(39, ui::kIdOk, [](ui::ModalDialog& m) {
+        static_cast<CQKCommonDlg&>(m).SetLanguage("Pseudo");
+    });
+    const Point menuButton = WidgetPoint(page, 20236);
+    headless->Click(platform::MouseButton::kLeft, menuButton);
+    Pump();
+
+    EXPECT_EQ(mainWindow.applied, std::vector<std::string>{"Pseudo"});
+    EXPECT_EQ(mainWindow.settings.languageId, "Pseudo");
+    EXPECT_EQ(other.FindWidget(30127)->Caption(), "⟦TRÓÚBLÉSHÓÓT⟧");
+    EXPECT_EQ(other.FindWidget(30160)->Caption(), "⟦LÓÓKÍNG FÓR PÉMÚ⟧");
+    // Drawn anew without anyone asking: the screen shows the new title.
+    EXPECT_NE(shownTitle(), english);
+    EXPECT_TRUE(platform::SaveArtifact(*headless->State(other.Window())->presented,
+                                       "search_page_redrawn_pseudo.png"));
+    // Only the menu was shown: no box asks for a restart.
+    ASSERT_EQ(runner.Records().size(), 1u);
+    EXPECT_EQ(runner.Records()[0].type, 39);
+}
+
 TEST_F(SettingsPagesTest, SelfCheckResultsShowTheirBoxes) {
     CQKCommonDlg& d = Dialog(28);
     for (int r : {0, 1, 2}) {
@@ -175,18 +240,6 @@ TEST_F(SettingsPagesTest, SelfCheckResultsShowTheirBoxes) {
     EXPECT_EQ(runner.Records()[2].title, "PING ERROR");
     // Without adapter provider and pinger the check finds no adapter.
     EXPECT_EQ(settings->CheckNetwork(), ui::kCheckNoAdapter);
-}
-
-// The address prompt's answers as the scripted runner gives them.
-ui::ScriptedDialogRunner::Fill Address(std::string text, std::string code = {}) {
-    return [text, code](ui::ModalDialog& m) {
-        auto& d = static_cast<CQKCommonDlg&>(m);
-        d.SetIpText(text);
-        d.SetLoginCode(code);
-    };
-}
-ui::ScriptedDialogRunner::Fill Code(std::string code) {
-    return [code](ui::ModalDialog& m) { static_cast<CQKCommonDlg&>(m).SetLoginCode(code); };
 }
 
 TEST_F(SettingsPagesTest, ConnectByAddressAsksTheCodeAgainAfterAWrongOneAndListsTheReceiver) {
@@ -245,8 +298,6 @@ TEST_F(SettingsPagesTest, ConnectByAddressFailures) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        ui::ScriptedDialogRunner script;
-        env.runner = &script;
         int made = 0, loginLogouts = 0;
         mainWindow.makeClient = [&](platform::WindowId) -> std::unique_ptr<VRXClient> {
             auto c = std::make_unique<ScriptedClient>();
@@ -258,25 +309,11 @@ TEST_F(SettingsPagesTest, ConnectByAddressFailures) {
             c->kind2 = row.kind2;
             return c;
         };
-        script.ThenType(32, ui::kIdOk, Address("127.0.0.9"));
-        for (const DialogRecord& r : row.boxes) {
-            script.ThenType(r.type, ui::kIdOk, Code("1234"));
-        }
-        script.ThenType(32, ui::kIdCancel);  // back to the address, then cancelled
-        CQKCommonDlg page(env);
-        page.SetType(2);
-        EXPECT_FALSE(settings->ManualConnectByIp(page));
-        std::vector<DialogRecord> want = {{32, "", ""}};
-        want.insert(want.end(), row.boxes.begin(), row.boxes.end());
-        want.push_back({32, "", ""});
-        EXPECT_EQ(script.Records(), want);
-        EXPECT_TRUE(page.Receivers().empty());
-        EXPECT_EQ(script.Unexpected(), 0);
+        ExpectFailedConnectPass(env, *settings, "127.0.0.9", row.boxes);
         // A client whose login did not end in a listed row is logged out.
         if (row.connect == 0) {
             EXPECT_GE(loginLogouts, 1);
         }
-        env.runner = &runner;
     }
 }
 
@@ -367,32 +404,101 @@ TEST_F(SettingsPagesTest, ChooserReplacesTheCallersListAndProbesTheChoice) {
     wifi.SetPoints({{"Office", "aa:bb:cc:dd:ee:01", 70, 6}, {"Lab", "aa:bb:cc:dd:ee:02", 30, 3}});
     CQKCommonDlg& page = Dialog(21);
     page.AllAccessPoints().push_back({"stale", "", 0, 0});
-    runner.ThenType(19, ui::kIdOk,
-                    [](ui::ModalDialog& m) { static_cast<CQKCommonDlg&>(m).SetSelectedRow(1); });
-    settings->ChooseAccessPoint(page);
-    ASSERT_EQ(page.AllAccessPoints().size(), 2u);
-    EXPECT_EQ(page.AllAccessPoints()[0].ssid, "Office");
-    EXPECT_EQ(probed, std::vector<std::string>{"Lab"});
-    EXPECT_EQ(page.ChosenAuthentication(), 3);
+    // The listing and the probe wait on the page's worker: the page runs.
+    const int result = RunReal(page, [&] {
+        runner.ThenType(19, ui::kIdOk, [](ui::ModalDialog& m) {
+            static_cast<CQKCommonDlg&>(m).SetSelectedRow(1);
+        });
+        settings->ChooseAccessPoint(page);
+        ASSERT_EQ(page.AllAccessPoints().size(), 2u);
+        EXPECT_EQ(page.AllAccessPoints()[0].ssid, "Office");
+        EXPECT_EQ(probed, std::vector<std::string>{"Lab"});
+        EXPECT_EQ(page.ChosenAuthentication(), 3);
+        EXPECT_EQ(settings->ProbedChannel(page), 11);
+        EXPECT_EQ(page.RunningWindow()->FindControl(1005)->Text(), "Lab");
 
-    // Cancelled: the list is still replaced (not appended), nothing probed.
-    runner.ThenType(19, ui::kIdCancel);
-    settings->ChooseAccessPoint(page);
-    EXPECT_EQ(page.AllAccessPoints().size(), 2u);
-    EXPECT_EQ(probed.size(), 1u);
+        // Cancelled: the list is still replaced (not appended), nothing probed.
+        runner.ThenType(19, ui::kIdCancel);
+        settings->ChooseAccessPoint(page);
+        EXPECT_EQ(page.AllAccessPoints().size(), 2u);
+        EXPECT_EQ(probed.size(), 1u);
 
-    // No access point: the adaptor box.
-    wifi.SetPoints({});
-    runner.ThenType(10, ui::kIdOk);
-    settings->ChooseAccessPoint(page);
-    EXPECT_EQ(runner.Records().back().text, "Your wireless adaptor might be disabled.");
-    // No provider: the list is unavailable.
+        // No access point: the adaptor box.
+        wifi.SetPoints({});
+        runner.ThenType(10, ui::kIdOk);
+        settings->ChooseAccessPoint(page);
+        EXPECT_EQ(runner.Records().back().text, "Your wireless adaptor might be disabled.");
+        page.RunningWindow()->EndDialog(ui::kIdCancel);
+    });
+    EXPECT_EQ(result, ui::kIdCancel);
+    EXPECT_EQ(wifi.Calls(), 3);
+    // No provider, or no running page to wait in: the list is unavailable.
     env.wifi = nullptr;
     CQKCommonDlg other(env);
     other.SetType(21);
     runner.ThenType(10, ui::kIdOk);
     settings->ChooseAccessPoint(other);
     EXPECT_EQ(runner.Records().back().text, "The Wi-Fi list is unavailable.");
+    EXPECT_EQ(runner.Unexpected(), 0);
+}
+
+// A quit while the chooser waits ends that wait at once (the listing or the
+// probe still blocked on the worker); nothing is taken over, and the page's
+// end joins the worker once it returns.
+TEST_F(SettingsPagesTest, AQuitWhileTheChooserWaitsEndsTheWait) {
+    for (const bool duringProbe : {false, true}) {
+        SCOPED_TRACE(duringProbe ? "probe" : "listing");
+        wifi.SetPoints({{"Office", "aa:bb:cc:dd:ee:01", 70, 6}});
+        std::mutex lock;
+        std::condition_variable changed;
+        bool probing = false, released = false;
+        probeHook = [&](const ui::AccessPointInfo&) {
+            std::unique_lock<std::mutex> guard(lock);
+            probing = true;
+            changed.notify_all();
+            changed.wait(guard, [&] { return released; });
+            return ui::AccessPointProbe{6, 11, "CCMP"};
+        };
+        if (!duringProbe) {
+            wifi.Block();
+        }
+        CQKCommonDlg& page = Dialog(21);
+        bool returned = false;
+        const int result = RunReal(page, [&] {
+            if (duringProbe) {
+                runner.ThenType(19, ui::kIdOk, [](ui::ModalDialog& m) {
+                    static_cast<CQKCommonDlg&>(m).SetSelectedRow(0);
+                });
+            }
+            std::thread quitter([&] {
+                if (duringProbe) {
+                    std::unique_lock<std::mutex> guard(lock);
+                    changed.wait(guard, [&] { return probing; });
+                } else {
+                    wifi.WaitForCalls(1);
+                }
+                wm->PostQuit(0);
+            });
+            settings->ChooseAccessPoint(page);
+            returned = true;
+            quitter.join();
+            EXPECT_EQ(settings->ProbedChannel(page), -1);
+            EXPECT_EQ(page.RunningWindow()->FindControl(1005)->Text(), "");
+            // The blocked job ends only now, before the page's window goes
+            // and joins it.
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                released = true;
+            }
+            changed.notify_all();
+            wifi.Release();
+        });
+        EXPECT_TRUE(returned);
+        EXPECT_EQ(result, platform::kModalAborted);
+        EXPECT_EQ(page.RunningWindow(), nullptr);
+        EXPECT_EQ(runner.Unexpected(), 0);
+        probeHook = nullptr;
+    }
 }
 
 TEST_F(SettingsPagesTest, ProfileManagerAddsEditsAndRemovesThroughTheFile) {
