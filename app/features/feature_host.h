@@ -98,6 +98,10 @@ public:
     // Keeps the PC awake (the own power scheme) or gives the plan back;
     // true when the PC's plan is as asked afterwards.
     virtual bool SetPowerManagement(bool on) = 0;
+    // A receiver added by address joins the engine's receiver list at once;
+    // an empty name lists it under its address, a known address only takes
+    // a given name.
+    virtual void AddListedReceiver(const std::string& name, const std::string& address) = 0;
 };
 
 }  // namespace pemuapp

@@ -1,8 +1,12 @@
 // ManualAdd: menu command 20231 "Manually add device": the address page
 // (a common dialog of type 32) asks for a receiver's address, the engine's
 // login connects to it, and the conference information of the new session
-// is fetched before the main window shows again. One add at a time; a
-// failed login returns the window to its search page.
+// is fetched before the main window shows again. The receiver joins the
+// engine's receiver list before the login (listed by its address until the
+// login names it). One add at a time; a failed login returns the window to
+// its search page. While the search page's companion window (titled
+// "Pemu ") is open, the command only brings it up and asks it to connect by
+// address itself.
 //
 // THREADING: user-interface thread.
 #pragma once
@@ -15,6 +19,10 @@ class ConferenceInfo;
 class FeatureHost;
 
 inline constexpr uint32_t kCmdManualAddDevice = 20231;
+// Asks the search page's window to connect by address from its own page.
+inline constexpr uint32_t kCmdConnectByAddress = 10383;
+// The title of the search page's companion window (the name and one blank).
+inline constexpr const char* kCompanionWindowTitle = "Pemu ";
 
 class ManualAdd {
 public:
@@ -23,6 +31,9 @@ public:
 
     // True when a receiver was added and logged in to.
     bool OnManualAddDevice();
+    // The search page's companion window, when one is open: shown and sent
+    // kCmdConnectByAddress; true then.
+    static bool HandToCompanionWindow();
     bool Running() const { return m_running; }
 
 private:

@@ -224,6 +224,11 @@ public:
     // The receiver entry (type 30); true and EnteredReceiverText() set on OK.
     bool AskReceiverEntry();
     const std::string& EnteredReceiverText() const { return m_enteredReceiverText; }
+    // A receiver the user added by address joins the receiver list at once
+    // (the window's list is refilled), listed under its address until a
+    // name is given; a row with the same address only takes a given name.
+    // Two or more rows are the several-receivers mode.
+    void AddListedReceiver(const ReceiverRow& row);
 
     // --- connect and login ----------------------------------------------------
     void ShowErrorMessage(int code);

@@ -1,5 +1,7 @@
 // Receiver search: the discovery passes, the two background threads and the
 // return to the search page.
+#include <algorithm>
+
 #include "app/maindlg/address_text.h"
 #include "app/maindlg/main_dlg.h"
 #include "vrxclientsdk/VRPClient/Logger.h"
@@ -112,6 +114,25 @@ void CQKinMainDlg::TakeDiscoveryResult(bool listPage) {
     m_selected = -1;
     m_parts->FillReceiverList(m_receivers);
     QK_LOG(m_log.get(), LOG_DEBUG, "receiver list: %zu receivers", m_receivers.size());
+    m_wm.Invalidate(Window());
+}
+
+void CQKinMainDlg::AddListedReceiver(const ReceiverRow& row) {
+    if (row.address.empty()) {
+        return;
+    }
+    auto same = std::find_if(m_receivers.begin(), m_receivers.end(),
+                             [&](const ReceiverRow& r) { return r.address == row.address; });
+    if (same == m_receivers.end()) {
+        m_receivers.push_back({row.name.empty() ? row.address : row.name, row.address});
+    } else if (!row.name.empty()) {
+        same->name = row.name;
+    }
+    m_severalCandidates = m_receivers.size() > 1;
+    m_selected = -1;
+    m_parts->FillReceiverList(m_receivers);
+    QK_LOG(m_log.get(), LOG_DEBUG, "receiver list: %s added, %zu receivers", row.address.c_str(),
+           m_receivers.size());
     m_wm.Invalidate(Window());
 }
 

@@ -164,6 +164,10 @@ ui::ConnectionProfile MainFeatureHost::CurrentConnection() {
     return p;
 }
 
+void MainFeatureHost::AddListedReceiver(const std::string& name, const std::string& address) {
+    m_engine.AddListedReceiver({name, address});
+}
+
 bool MainFeatureHost::SetPowerManagement(bool on) {
     MainSystemSide* system = m_engine.SystemSide();
     if (system) {

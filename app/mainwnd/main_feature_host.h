@@ -55,6 +55,7 @@ public:
     bool LoginToReceiver(const std::string& address) override;
     ui::ConnectionProfile CurrentConnection() override;
     bool SetPowerManagement(bool on) override;
+    void AddListedReceiver(const std::string& name, const std::string& address) override;
 
 private:
     platform::WindowManager& m_wm;

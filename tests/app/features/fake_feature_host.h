@@ -27,6 +27,15 @@ struct HandedCode {
     bool operator==(const HandedCode&) const = default;
 };
 
+// A receiver the features added to the engine's list, and how many logins
+// had been asked for by then.
+struct ListedRow {
+    std::string name;
+    std::string address;
+    size_t loginsBefore = 0;
+    bool operator==(const ListedRow&) const = default;
+};
+
 class FakeFeatureHost : public pemuapp::FeatureHost {
 public:
     FakeFeatureHost() { env.runner = &runner; }
@@ -97,6 +106,9 @@ public:
         return loginSucceeds;
     }
     ui::ConnectionProfile CurrentConnection() override { return connection; }
+    void AddListedReceiver(const std::string& name, const std::string& address) override {
+        listed.push_back({name, address, logins.size()});
+    }
     bool SetPowerManagement(bool on) override {
         powerRequests.push_back(on);
         return !on || powerPlansAvailable;
@@ -130,6 +142,7 @@ public:
     std::vector<int> presentations;
     std::vector<bool> speedScreens;
     std::vector<std::string> logins;
+    std::vector<ListedRow> listed;
     bool loginSucceeds = true;
     ui::ConnectionProfile connection;
     std::vector<bool> powerRequests;

@@ -3,11 +3,16 @@
 // manual add of a receiver by its address.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/features/main_window_features.h"
+#include "app/features/manual_add.h"
+#include "platform/window/headless_backend.h"
+#include "platform/window/window_manager.h"
 #include "tests/app/features/fake_feature_host.h"
+#include "tests/platform/window/window_test_support.h"
 #include "tests/support/TempDir.h"
 #include "ui/dialogs/cqk_common_dlg.h"
 #include "ui/dialogs/profile_file.h"
@@ -110,11 +115,28 @@ TEST(ManualAddTest, TheTypedReceiverIsLoggedInToAndAFailedLoginReturnsToTheSearc
         std::vector<std::string> logins;
         int resets;
         int shown;
+        // The receiver list: listed under its address before the login,
+        // named after it.
+        std::vector<featuretest::ListedRow> listed;
     } rows[] = {
-        {"cancel", ui::kIdCancel, 0x0701A8C0, true, {}, 0, 0},
-        {"no address", ui::kIdOk, 0, true, {}, 0, 0},
-        {"refused login", ui::kIdOk, 0x0701A8C0, false, {"192.168.1.7"}, 1, 0},
-        {"added", ui::kIdOk, 0x0701A8C0, true, {"192.168.1.7"}, 0, 1},
+        {"cancel", ui::kIdCancel, 0x0701A8C0, true, {}, 0, 0, {}},
+        {"no address", ui::kIdOk, 0, true, {}, 0, 0, {}},
+        {"refused login",
+         ui::kIdOk,
+         0x0701A8C0,
+         false,
+         {"192.168.1.7"},
+         1,
+         0,
+         {{"", "192.168.1.7", 0}}},
+        {"added",
+         ui::kIdOk,
+         0x0701A8C0,
+         true,
+         {"192.168.1.7"},
+         0,
+         1,
+         {{"", "192.168.1.7", 0}, {"Receiver 7", "192.168.1.7", 1}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -131,6 +153,7 @@ TEST(ManualAddTest, TheTypedReceiverIsLoggedInToAndAFailedLoginReturnsToTheSearc
         EXPECT_EQ(host.logins, row.logins);
         EXPECT_EQ(host.projectionResets, row.resets);
         EXPECT_EQ(host.mainWindowShown, row.shown);
+        EXPECT_EQ(host.listed, row.listed);
         EXPECT_EQ(host.runner.TypeMismatches(), 0);
         EXPECT_FALSE(features.ManualAddDevice().Running());
     }
@@ -147,6 +170,50 @@ TEST(ManualAddTest, TheCommandAgainWhileItsPageIsOpenOpensNoSecondPage) {
     EXPECT_EQ(host.runner.Records().size(), 1u);
     EXPECT_EQ(host.runner.Unexpected(), 0);
     EXPECT_EQ(host.logins, std::vector<std::string>{"192.168.1.7"});
+}
+
+// The search page's companion window is matched by its whole title (with
+// its blank): while it is open the command only raises it and asks it to
+// connect by address; a window titled without the blank does not count.
+TEST(ManualAddTest, AnOpenCompanionWindowIsAskedToConnectByAddressInstead) {
+    struct Row {
+        const char* title;
+        bool handedOver;
+    } rows[] = {{"Pemu ", true}, {"Pemu", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.title);
+        platform::RecordingHandler companion;  // outlives the window manager
+        std::unique_ptr<platform::WindowManager> wm = platform::WindowManager::Create(
+            std::make_unique<platform::HeadlessBackend>(platform::Rect{0, 0, 800, 600}));
+        ASSERT_NE(wm, nullptr);
+        platform::WindowOptions o;
+        o.rect = {0, 0, 300, 200};
+        o.className = "PEMU_COMMON";
+        o.title = row.title;
+        o.handler = &companion;
+        const platform::WindowId window = wm->Create(o);
+        ASSERT_TRUE(window);
+
+        FakeFeatureHost host;
+        host.runner.ThenType(32, ui::kIdCancel);
+        pemuapp::MainWindowFeatures features(host);
+        EXPECT_TRUE(features.OnCommand(pemuapp::kCmdManualAddDevice));
+        wm->PumpPending(platform::PumpKind::kAll);
+        std::vector<uint32_t> commands;
+        for (const platform::Received& m : companion.Of(platform::MessageKind::kCommand)) {
+            commands.push_back(static_cast<uint32_t>(m.code));
+        }
+        if (row.handedOver) {
+            EXPECT_TRUE(wm->IsVisible(window));
+            EXPECT_EQ(commands, std::vector<uint32_t>{pemuapp::kCmdConnectByAddress});
+            EXPECT_TRUE(host.runner.Records().empty());  // no address page of its own
+        } else {
+            EXPECT_FALSE(wm->IsVisible(window));
+            EXPECT_TRUE(commands.empty());
+            EXPECT_EQ(host.runner.Records().size(), 1u);
+        }
+        EXPECT_FALSE(features.ManualAddDevice().Running());
+    }
 }
 
 }  // namespace

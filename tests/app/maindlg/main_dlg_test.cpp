@@ -901,6 +901,33 @@ TEST_F(MainDlgTest, ASecondConnectionLossDuringTheFirstDoesNothing) {
     EXPECT_EQ(boxes.Records().size(), 2u);
 }
 
+// A receiver added by address is listed at once: under its address until it
+// has a name, never twice, and a name is not lost to a nameless add.
+TEST_F(MainDlgTest, AnAddedReceiverJoinsTheListAtOnce) {
+    MakeDialog();
+    const struct {
+        ReceiverRow added;
+        std::vector<ReceiverRow> listed;
+    } steps[] = {
+        {{"", "10.0.0.7"}, {{"10.0.0.7", "10.0.0.7"}}},
+        {{"Room 7", "10.0.0.7"}, {{"Room 7", "10.0.0.7"}}},
+        {{"", "10.0.0.7"}, {{"Room 7", "10.0.0.7"}}},
+        {{"Hall", "10.0.0.8"}, {{"Room 7", "10.0.0.7"}, {"Hall", "10.0.0.8"}}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.added.name + "@" + step.added.address);
+        parts.lists.clear();
+        dlg->AddListedReceiver(step.added);
+        EXPECT_EQ(dlg->Receivers(), step.listed);
+        ASSERT_EQ(parts.lists.size(), 1u);  // the window's list follows at once
+        EXPECT_EQ(parts.lists[0], step.listed);
+    }
+    parts.lists.clear();
+    dlg->AddListedReceiver({"Nowhere", ""});
+    EXPECT_EQ(dlg->Receivers().size(), 2u);
+    EXPECT_TRUE(parts.lists.empty());
+}
+
 TEST_F(MainDlgTest, TheSearchTimerWaitsWhileTheDeviceNameIsEdited) {
     services.discoverySeconds = 0;
     MakeDialog();
