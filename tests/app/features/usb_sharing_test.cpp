@@ -206,6 +206,24 @@ TEST_F(UsbSharingTest, ARefusedBindShowsTheFailureAndDetaches) {
     EXPECT_EQ(sim.CountOf(wire::kDevListReq), 0u);  // nothing attached
 }
 
+// A start that arrives while the attach's notice is up (a message dispatched
+// meanwhile) waits for the running flow instead of binding a second time.
+TEST_F(UsbSharingTest, AStartWhileTheAttachRunsBindsNoSecondTime) {
+    pemuapp::UsbSharing usb(host, &control, config);
+    bool reentered = false;
+    host.runner.ThenType(26, ui::kIdCancel, [&](ui::ModalDialog&) {
+        reentered = true;
+        EXPECT_FALSE(usb.StartSharing("127.0.0.1"));
+    });
+    EXPECT_TRUE(usb.StartSharing("127.0.0.1"));
+    EXPECT_TRUE(reentered);
+    EXPECT_EQ(sim.CountOf(wire::kBindReq), 1u);
+    EXPECT_TRUE(usb.IsSharingOn());
+    usb.StopSharing();
+    EXPECT_TRUE(sim.WaitForDisconnect());
+    EXPECT_TRUE(sim.ProtocolErrors().empty());
+}
+
 TEST_F(UsbSharingTest, EachNoticeIsClosedByItsOwnWindowAndNoOtherInfoWindow) {
     // Handlers first: the window manager goes before them.
     platform::RecordingHandler mainHandler, otherInfo;
