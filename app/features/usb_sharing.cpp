@@ -254,6 +254,7 @@ bool UsbSharing::StartSharing(const std::string& ip) {
         return false;
     }
     m_flowRunning = true;
+    m_stopWanted = false;
     ConnectResult result = ConnectResult::kInitFailed;
     platform::Log(platform::LogLevel::kInfo, kArea, "Init ZAMP Message");
     m_attaching = true;
@@ -266,6 +267,17 @@ bool UsbSharing::StartSharing(const std::string& ip) {
         ShowFeatureMessage(m_host, 65292, 65421);
         RunAndPump([&] { DoUnBind(); });
         m_stopped = true;
+    }
+    if (m_stopWanted) {
+        // Stopped while it attached: nothing stays shared.
+        m_stopWanted = false;
+        if (result != ConnectResult::kFailed) {
+            platform::Log(platform::LogLevel::kInfo, kArea, "Remove ZAMP Message");
+            RunAndPump([&] { DoUnBind(); }, 65419);
+        }
+        m_active = false;
+        m_flowRunning = false;
+        return false;
     }
     m_active = ok;
     if (ok) {
@@ -317,7 +329,14 @@ void UsbSharing::StopSharing() {
     if (m_noticePending.exchange(false)) {
         ShowFeatureMessage(m_host, 65292, 65420);
     }
-    if (!m_control || m_flowRunning) {
+    if (m_flowRunning) {
+        // The running attach undoes itself when it ends: dropping the stop
+        // here would leave the devices shared after the user turned it off.
+        m_stopWanted = true;
+        m_active = false;
+        return;
+    }
+    if (!m_control) {
         m_active = false;
         return;
     }

@@ -120,6 +120,7 @@ private:
     UsbSharingConfig m_config;
     bool m_enabled = true;
     bool m_flowRunning = false;
+    bool m_stopWanted = false;  // a stop arrived while a flow ran
     bool m_fullScreen = false;
     std::atomic<bool> m_attaching{false};
     // The open notice and whether its worker has ended (user-interface

@@ -224,6 +224,18 @@ TEST_F(UsbSharingTest, AStartWhileTheAttachRunsBindsNoSecondTime) {
     EXPECT_TRUE(sim.ProtocolErrors().empty());
 }
 
+// A stop that arrives while the attach's notice is up is not lost: the
+// attach ends by detaching, and sharing is off.
+TEST_F(UsbSharingTest, AStopWhileTheAttachRunsDetachesWhenItEnds) {
+    pemuapp::UsbSharing usb(host, &control, config);
+    host.runner.ThenType(26, ui::kIdCancel, [&](ui::ModalDialog&) { usb.StopSharing(); });
+    EXPECT_FALSE(usb.StartSharing("127.0.0.1"));
+    EXPECT_EQ(sim.CountOf(wire::kBindReq), 1u);
+    EXPECT_FALSE(usb.IsSharingOn());
+    EXPECT_TRUE(sim.WaitForDisconnect());
+    EXPECT_TRUE(sim.ProtocolErrors().empty());
+}
+
 TEST_F(UsbSharingTest, EachNoticeIsClosedByItsOwnWindowAndNoOtherInfoWindow) {
     // Handlers first: the window manager goes before them.
     platform::RecordingHandler mainHandler, otherInfo;
