@@ -66,13 +66,66 @@ private:
     std::string m_path;
 };
 
+// What nmcli's documented exit statuses mean (its own message goes to its
+// standard error, which is not collected).
+const char* NmcliStatusMeaning(int code) {
+    switch (code) {
+        case 2:
+            return "invalid input";
+        case 3:
+            return "timed out";
+        case 4:
+            return "activation failed";
+        case 7:
+            return "deletion failed";
+        case 8:
+            return "NetworkManager is not running";
+        case 10:
+            return "no such connection, device or access point";
+        default:
+            return nullptr;
+    }
+}
+
 std::string Failure(const char* step, int code, const std::string& output) {
-    std::string text = std::string(step) + " failed (nmcli status " + std::to_string(code) + ")";
+    std::string text = std::string(step) + " failed (";
+    if (code < 0) {
+        text += "nmcli could not be run or did not finish";
+    } else {
+        text += "nmcli status " + std::to_string(code);
+        if (const char* meaning = NmcliStatusMeaning(code)) {
+            text += std::string(": ") + meaning;
+        }
+    }
+    text += ")";
     const std::string line = FirstLine(output);
     if (!line.empty()) {
         text += ": " + line;
     }
     return text;
+}
+
+// The lines of `text`, a trailing '\r' taken off each.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool IsWifiType(const std::string& type) {
+    return type == "802-11-wireless" || type == "wifi";
 }
 
 }  // namespace
@@ -102,6 +155,57 @@ std::string NmPasswdFileText(int authentication, const std::string& key) {
     return "802-11-wireless-security.psk:" + key + "\n";
 }
 
+std::string NmOwnConnectionName(const std::string& ssid) {
+    return kNmOwnConnectionPrefix + ssid;
+}
+
+int NmDeleteOwnConnections(const std::string& ssid, const NmcliRunner& nmcli, std::string* error) {
+    auto fail = [error](std::string text) {
+        if (error) {
+            *error = std::move(text);
+        }
+        return -1;
+    };
+    if (ssid.empty()) {
+        return 0;
+    }
+    const std::string name = NmOwnConnectionName(ssid);
+    std::string out;
+    int code = nmcli({"-t", "-f", "NAME,UUID,TYPE", "connection", "show"}, &out);
+    if (code != 0) {
+        return fail(Failure("listing the connections", code, out));
+    }
+    std::vector<std::string> candidates;
+    for (const std::string& line : Lines(out)) {
+        const std::vector<std::string> f = SplitNmcliTerse(line);
+        if (f.size() == 3 && f[0] == name && !f[1].empty() && f[1].front() != '-' &&
+            IsWifiType(f[2])) {
+            candidates.push_back(f[1]);
+        }
+    }
+    int deleted = 0;
+    for (const std::string& uuid : candidates) {
+        // The name alone could be the user's choice: the stored SSID must
+        // be the network's too.
+        code = nmcli({"-g", "802-11-wireless.ssid", "connection", "show", "uuid", uuid}, &out);
+        if (code != 0) {
+            return fail(Failure("reading a connection", code, out));
+        }
+        const std::vector<std::string> lines = Lines(out);
+        const std::string stored = lines.empty() ? std::string() : lines.front();
+        const std::vector<std::string> f = SplitNmcliTerse(stored);
+        if (stored != ssid && !(f.size() == 1 && f[0] == ssid)) {
+            continue;
+        }
+        code = nmcli({"connection", "delete", "uuid", uuid}, &out);
+        if (code != 0) {
+            return fail(Failure("deleting the connection", code, out));
+        }
+        ++deleted;
+    }
+    return deleted;
+}
+
 bool NmJoinNetwork(const WifiJoinRequest& request, const NmcliRunner& nmcli,
                    const std::string& privateFolder, std::string* error) {
     auto fail = [error](std::string text) {
@@ -116,12 +220,15 @@ bool NmJoinNetwork(const WifiJoinRequest& request, const NmcliRunner& nmcli,
     if (!request.interfaceName.empty() && request.interfaceName.front() == '-') {
         return fail("no usable interface name");
     }
-    const std::string name = request.ssid;
+    const std::string name = NmOwnConnectionName(request.ssid);
     std::string out;
-    // A stale profile of the same name goes first; its absence is no fault.
-    nmcli({"connection", "delete", "id", name}, &out);
+    // A stale connection of ours goes first, so that the name is unique.
+    std::string reason;
+    if (NmDeleteOwnConnections(request.ssid, nmcli, &reason) < 0) {
+        return fail(reason);
+    }
     std::vector<std::string> add = {"connection", "add", "type", "wifi",
-                                    "con-name",   name,  "ssid", name};
+                                    "con-name",   name,  "ssid", request.ssid};
     if (!request.interfaceName.empty()) {
         add.insert(add.end(), {"ifname", request.interfaceName});
     }

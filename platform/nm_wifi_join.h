@@ -36,12 +36,26 @@ NmcliRunner SystemNmcli();
 // 6 WPA2; an open network has none: empty).
 std::string NmPasswdFileText(int authentication, const std::string& key);
 
-// Joins request.ssid on request.interfaceName: adds (or replaces) a
-// connection profile named after the network, then brings it up with the
-// key from a passwd-file in `privateFolder`. False with the reason in
-// *error (nmcli's exit code and its words; never the key).
+// The connections this program makes are named with this prefix before
+// the network's SSID, so that they can be told from the user's own (which
+// NetworkManager names after the SSID) and removed without touching those.
+inline constexpr const char* kNmOwnConnectionPrefix = "Pemu: ";
+std::string NmOwnConnectionName(const std::string& ssid);
+
+// Joins request.ssid on request.interfaceName: replaces this program's own
+// connection for the network (NmOwnConnectionName) and brings it up with
+// the key from a passwd-file in `privateFolder`. A user's connection for
+// the same network is left alone. False with the reason in *error
+// (nmcli's exit code and its words; never the key).
 bool NmJoinNetwork(const WifiJoinRequest& request, const NmcliRunner& nmcli,
                    const std::string& privateFolder, std::string* error);
+
+// Deletes the connections this program made for `ssid`: Wi-Fi connections
+// named NmOwnConnectionName(ssid) whose stored SSID is `ssid`. Every other
+// connection, a user's one for the same network included, is kept. The
+// number deleted (0: there was none), or -1 with the reason in *error when
+// nmcli could not list, read or delete them.
+int NmDeleteOwnConnections(const std::string& ssid, const NmcliRunner& nmcli, std::string* error);
 
 // NetworkManager's state from `nmcli -t -f RUNNING,WIFI-HW,WIFI general`:
 // running with Wi-Fi enabled is kManaged; running without it kNotManaged;

@@ -197,6 +197,16 @@ bool NmWifiProvider::Join(const WifiJoinRequest& request, std::string* error) {
     return NmJoinNetwork(request, NmcliAt(m_nmcli, kNmcliJoinTimeoutMs), folder, error);
 }
 
+bool NmWifiProvider::DeleteFixedProfile(const std::string& ssid) {
+    std::string error;
+    const int deleted = NmDeleteOwnConnections(ssid, NmcliAt(m_nmcli, kQueryTimeoutMs), &error);
+    if (deleted < 0) {
+        Log(LogLevel::kWarning, "wifi", "the connection made for \"%s\" was not removed: %s",
+            ssid.c_str(), error.c_str());
+    }
+    return deleted > 0;
+}
+
 int NmWifiProvider::WaitForAddressChange(uint32_t timeoutMs) {
     return WaitForIpv4AddressChange(timeoutMs);
 }

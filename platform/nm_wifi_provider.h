@@ -9,8 +9,10 @@
 //
 // Authentication values, as the pages read them: 1 open, 0 WEP, 3 WPA,
 // 6 WPA2 or WPA3.
-// THREADING: ListAccessPoints and StoredKey block (a scan takes seconds):
-// call them on a worker thread, one call at a time per object.
+// THREADING: ListAccessPoints, StoredKey and Join block (a scan takes
+// seconds): call them on a worker thread, one call at a time per object.
+// DeleteFixedProfile makes a few short nmcli queries, each bounded by
+// kQueryTimeoutMs.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +70,10 @@ public:
     WifiServiceState ServiceState() override;
     std::string CurrentNetwork() override;
     bool Join(const WifiJoinRequest& request, std::string* error) override;
+    // Deletes only the connections this program made for `ssid` (see
+    // NmDeleteOwnConnections); a user's connection for it is kept. False
+    // when there was none or nmcli failed (logged with nmcli's words).
+    bool DeleteFixedProfile(const std::string& ssid) override;
     int WaitForAddressChange(uint32_t timeoutMs) override;
 
 private:

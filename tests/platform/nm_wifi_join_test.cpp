@@ -8,9 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
+#include "platform/nm_wifi_provider.h"
 #include "tests/support/TempDir.h"
 
 namespace platform {
@@ -62,9 +65,10 @@ TEST(NmWifiJoinTest, TheKeyNeverReachesTheCommandLineAndItsFileIsPrivateAndRemov
         ASSERT_TRUE(NmJoinNetwork(request, r.Runner(), dir.Path().string(), &error)) << error;
         ASSERT_EQ(r.calls.size(), 3u);
         EXPECT_EQ(r.calls[0].args,
-                  (std::vector<std::string>{"connection", "delete", "id", "RX-Room1"}));
+                  (std::vector<std::string>{"-t", "-f", "NAME,UUID,TYPE", "connection", "show"}));
         EXPECT_EQ(r.calls[1].args[1], "add");
         EXPECT_EQ(r.calls[2].args[3], "up");
+        EXPECT_EQ(r.calls[2].args[5], "Pemu: RX-Room1");
         for (const Call& c : r.calls) {
             for (const std::string& a : c.args) {
                 EXPECT_EQ(a.find("p@ss"), std::string::npos) << a;
@@ -87,7 +91,7 @@ TEST(NmWifiJoinTest, OpenNetworksUseNoFileAndFailuresCarryNmclisWords) {
     EXPECT_EQ(open.calls.size(), 3u);
 
     Recorder failing;
-    failing.codes = {10, 0, 4};
+    failing.codes = {0, 0, 4};
     failing.outputs = {"", "", "Error: Connection activation failed: Secrets were required.\n"};
     EXPECT_FALSE(
         NmJoinNetwork({"wlan0", "RX", "secret", 6}, failing.Runner(), dir.Path().string(), &error));
@@ -118,6 +122,148 @@ TEST(NmWifiJoinTest, RecordedOutputParses) {
     EXPECT_EQ(ParseNmCurrentNetwork("no:home\nyes:RX\\:Room 1\nno:cafe\n"), "RX:Room 1");
     EXPECT_EQ(ParseNmCurrentNetwork("no:home\n"), "");
     EXPECT_EQ(ParseNmCurrentNetwork(""), "");
+}
+
+// A stand-in for nmcli over a folder of connections, one file per UUID
+// holding the name, the type and the SSID on three lines. It answers the
+// calls the join and the removal make, with nmcli's terse escapes and its
+// exit statuses; its complaints go to standard error, as nmcli's do.
+constexpr const char* kFakeNmcli = R"SH(#!/bin/sh
+here=$(dirname "$0")
+store="$here/connections"
+esc() { printf '%s' "$1" | sed 's/[\\:]/\\&/g'; }
+case "$*" in
+"-t -f NAME,UUID,TYPE connection show")
+  for f in "$store"/*; do
+    [ -f "$f" ] || continue
+    { read -r n; read -r t; } < "$f"
+    printf '%s:%s:%s\n' "$(esc "$n")" "${f##*/}" "$t"
+  done ;;
+"-g 802-11-wireless.ssid connection show uuid "*)
+  [ -f "$store/$6" ] || { echo "Error: $6 - no such connection profile." >&2; exit 10; }
+  esc "$(sed -n 3p "$store/$6")"; echo ;;
+"connection delete uuid "*)
+  [ -e "$here/refuse-delete" ] && { echo "Error: not authorized." >&2; exit 1; }
+  rm "$store/$4" 2>/dev/null || exit 10 ;;
+"connection add type wifi con-name "*)
+  printf '%s\n802-11-wireless\n%s\n' "$6" "$8" > "$store/new-$$" ;;
+"--wait 30 connection up id "*)
+  for f in "$store"/*; do
+    [ "$(sed -n 1p "$f")" = "$6" ] && exit 0
+  done
+  echo "Error: unknown connection '$6'." >&2; exit 10 ;;
+*) exit 2 ;;
+esac
+)SH";
+
+class FakeNmcli {
+public:
+    FakeNmcli() {
+        std::filesystem::create_directory(dir.File("connections"));
+        std::ofstream(Path()) << kFakeNmcli;
+        ::chmod(Path().c_str(), 0700);
+    }
+    std::string Path() const { return dir.File("nmcli"); }
+    void Add(const std::string& uuid, const std::string& name, const std::string& type,
+             const std::string& ssid) {
+        std::ofstream(dir.File("connections/" + uuid)) << name << "\n"
+                                                       << type << "\n"
+                                                       << ssid << "\n";
+    }
+    // "name|type|ssid" of every connection left.
+    std::multiset<std::string> Left() const {
+        std::multiset<std::string> left;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("connections"))) {
+            std::ifstream in(e.path());
+            std::string name, type, ssid;
+            std::getline(in, name);
+            std::getline(in, type);
+            std::getline(in, ssid);
+            left.insert(name + "|" + type + "|" + ssid);
+        }
+        return left;
+    }
+    void RefuseDeletes() { std::ofstream(dir.File("refuse-delete")) << ""; }
+
+    testsupport::TempDir dir;
+};
+
+TEST(NmOwnConnectionsTest, OnlyTheProgramsOwnConnectionForTheNetworkIsReplacedAndRemoved) {
+    FakeNmcli nm;
+    nm.Add("u-user", "Room 1", "802-11-wireless", "Room 1");  // the user's own
+    nm.Add("u-stale", "Pemu: Room 1", "802-11-wireless", "Room 1");
+    nm.Add("u-named", "Pemu: Room 1", "802-11-wireless", "Elsewhere");  // named like ours
+    nm.Add("u-wired", "Pemu: Room 1", "802-3-ethernet", "");
+    nm.Add("u-lab", "Pemu: Lab:5G", "802-11-wireless", "Lab:5G");
+    const std::multiset<std::string> users = {"Room 1|802-11-wireless|Room 1",
+                                              "Pemu: Room 1|802-11-wireless|Elsewhere",
+                                              "Pemu: Room 1|802-3-ethernet|"};
+    NmWifiProvider provider(nm.Path());
+
+    std::string error;
+    ASSERT_TRUE(provider.Join({"", "Room 1", "", -1}, &error)) << error;
+    std::multiset<std::string> want = users;
+    want.insert({"Pemu: Room 1|802-11-wireless|Room 1", "Pemu: Lab:5G|802-11-wireless|Lab:5G"});
+    EXPECT_EQ(nm.Left(), want) << "the stale connection of ours is replaced, nothing else";
+    EXPECT_FALSE(std::filesystem::exists(nm.dir.File("connections/u-stale")));
+
+    EXPECT_TRUE(provider.DeleteFixedProfile("Room 1"));
+    want.erase("Pemu: Room 1|802-11-wireless|Room 1");
+    EXPECT_EQ(nm.Left(), want);
+    EXPECT_FALSE(provider.DeleteFixedProfile("Room 1")) << "none of ours is left";
+    EXPECT_EQ(nm.Left(), want);
+
+    // Names and SSIDs with nmcli's escaped characters.
+    EXPECT_TRUE(provider.DeleteFixedProfile("Lab:5G"));
+    EXPECT_EQ(nm.Left(), users);
+    EXPECT_FALSE(provider.DeleteFixedProfile(""));
+    EXPECT_EQ(nm.Left(), users);
+}
+
+TEST(NmOwnConnectionsTest, AMissingOrFailingNmcliGivesAClearErrorAndDeletesNothing) {
+    FakeNmcli refusing;
+    refusing.Add("u-user", "Room 1", "802-11-wireless", "Room 1");
+    refusing.Add("u-ours", "Pemu: Room 1", "802-11-wireless", "Room 1");
+    refusing.RefuseDeletes();
+    testsupport::TempDir dir;
+    auto script = [&dir](const std::string& name, const std::string& body) {
+        const std::string path = dir.File(name);
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        ::chmod(path.c_str(), 0700);
+        return path;
+    };
+    struct Row {
+        const char* what;
+        std::string path;
+        const char* error;
+    } rows[] = {
+        {"not installed", dir.File("no-such-nmcli"), "could not be run or did not finish"},
+        {"service down", script("down", "exit 8"),
+         "listing the connections failed (nmcli status 8: NetworkManager is not running)"},
+        {"hangs", script("hangs", "exec sleep 30"), "could not be run or did not finish"},
+        {"delete refused", refusing.Path(), "deleting the connection failed (nmcli status 1)"},
+        {"connection gone while read", script("gone", R"(case "$1" in
+-t) echo 'Pemu\: Room 1:u-1:802-11-wireless' ;;
+*) exit 10 ;;
+esac)"),
+         "reading a connection failed (nmcli status 10: no such connection"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string error;
+        EXPECT_EQ(NmDeleteOwnConnections("Room 1", NmcliAt(row.path, 300), &error), -1);
+        EXPECT_NE(error.find(row.error), std::string::npos) << error;
+    }
+    for (const std::string& path : {dir.File("no-such-nmcli"), refusing.Path()}) {
+        NmWifiProvider provider(path);
+        EXPECT_FALSE(provider.DeleteFixedProfile("Room 1")) << path;
+    }
+    EXPECT_EQ(refusing.Left(), (std::multiset<std::string>{"Room 1|802-11-wireless|Room 1",
+                                                           "Pemu: Room 1|802-11-wireless|Room 1"}));
+    std::string error;
+    EXPECT_FALSE(NmJoinNetwork({"", "Room 1", "", -1}, NmcliAt(dir.File("down"), 300),
+                               dir.Path().string(), &error));
+    EXPECT_NE(error.find("NetworkManager is not running"), std::string::npos) << error;
 }
 
 TEST(NmWifiJoinTest, TheAddressWaitEndsWithinItsBound) {
