@@ -69,6 +69,8 @@ public:
     std::string CurrentNetwork() override;
     bool Join(const WifiJoinRequest& request, std::string* error) override;
     int WaitForAddressChange(uint32_t timeoutMs) override;
+    bool AdapterHasAddress(const std::string& interfaceName) override;
+    bool ConnectedThroughLan() override;
 
 private:
     std::string m_nmcli;
