@@ -4,9 +4,11 @@
 // act while a scan is running (a second refresh, a quit); Calls() counts the
 // listings begun; DeletedProfiles() lists the fixed profiles removed. Joining: the public fields
 // give the service state, the network in use and the join's and address wait's answers; Joins()
-// keeps every request, Restores() counts the restores.
+// keeps every request, Restores() counts the restores, AddressWaits() and LanChecks() count
+// the address waits and the LAN checks.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -85,7 +87,20 @@ public:
         }
         return joinSucceeds;
     }
-    int WaitForAddressChange(uint32_t) override { return addressChange; }
+    int WaitForAddressChange(uint32_t) override {
+        ++m_addressWaits;
+        return addressChange;
+    }
+    bool AdapterHasAddress(const std::string& interfaceName) override {
+        return interfaceName == adapterWithAddress;
+    }
+    // True from the `lanAfterChecks`-th check on (0: never).
+    bool ConnectedThroughLan() override {
+        ++m_lanChecks;
+        return lanAfterChecks > 0 && m_lanChecks >= lanAfterChecks;
+    }
+    int AddressWaits() const { return m_addressWaits; }
+    int LanChecks() const { return m_lanChecks; }
     bool RestoreService() override {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_restores;
@@ -115,6 +130,8 @@ public:
     std::string currentNetwork;  // guarded once a flow runs
     bool joinSucceeds = true;
     int addressChange = 1;
+    std::string adapterWithAddress;  // the interface that has an address already
+    int lanAfterChecks = 1;
 
 private:
     mutable std::mutex m_mutex;
@@ -127,6 +144,8 @@ private:
     std::vector<WifiJoinRequest> m_joins;
     int m_restores = 0;
     bool m_joinsHeld = false;
+    std::atomic<int> m_addressWaits{0};
+    std::atomic<int> m_lanChecks{0};
 };
 
 }  // namespace platform

@@ -4,6 +4,9 @@
 
 #include "platform/nm_wifi_join.h"
 
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 #include <unistd.h>
 
 #include "platform/child_output.h"
@@ -209,6 +212,46 @@ bool NmWifiProvider::DeleteFixedProfile(const std::string& ssid) {
 
 int NmWifiProvider::WaitForAddressChange(uint32_t timeoutMs) {
     return WaitForIpv4AddressChange(timeoutMs);
+}
+
+namespace {
+
+// True when an interface that is up (and running, with `running`), has an
+// IPv4 address and passes `match`.
+template <typename Match>
+bool AnyIpv4Interface(bool running, Match match) {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) {
+        return false;
+    }
+    bool found = false;
+    for (const ifaddrs* it = list; it && !found; it = it->ifa_next) {
+        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET || !it->ifa_name) {
+            continue;
+        }
+        const unsigned flags = it->ifa_flags;
+        if (!(flags & IFF_UP) || (running && !(flags & IFF_RUNNING))) {
+            continue;
+        }
+        found = match(it->ifa_name, flags);
+    }
+    freeifaddrs(list);
+    return found;
+}
+
+}  // namespace
+
+bool NmWifiProvider::AdapterHasAddress(const std::string& interfaceName) {
+    if (interfaceName.empty()) {
+        return false;
+    }
+    return AnyIpv4Interface(false,
+                            [&](const char* name, unsigned) { return interfaceName == name; });
+}
+
+bool NmWifiProvider::ConnectedThroughLan() {
+    return AnyIpv4Interface(
+        true, [](const char*, unsigned flags) { return (flags & IFF_LOOPBACK) == 0; });
 }
 
 }  // namespace platform

@@ -75,6 +75,8 @@ public:
     // when there was none or nmcli failed (logged with nmcli's words).
     bool DeleteFixedProfile(const std::string& ssid) override;
     int WaitForAddressChange(uint32_t timeoutMs) override;
+    bool AdapterHasAddress(const std::string& interfaceName) override;
+    bool ConnectedThroughLan() override;
 
 private:
     std::string m_nmcli;

@@ -75,6 +75,15 @@ public:
     }
     // Gives the wireless networks back to the system's own management.
     virtual bool RestoreService() { return false; }
+    // The adapter of `interfaceName` is up and has an IPv4 address already:
+    // a join then need not bring an address change.
+    virtual bool AdapterHasAddress(const std::string& interfaceName) {
+        (void)interfaceName;
+        return false;
+    }
+    // The PC reaches a network through a wired or wireless adapter (one that
+    // is up, running and has an IPv4 address, loopback left out).
+    virtual bool ConnectedThroughLan() { return false; }
 };
 
 }  // namespace platform

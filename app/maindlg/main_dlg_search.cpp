@@ -175,7 +175,11 @@ void CQKinMainDlg::OnSearch() {
         m_client->userName.clear();
         m_client->loginCode.clear();
     }
-    Connecting();
+    // The current connection profile's receiver first; the listed
+    // receivers only when that found nothing.
+    if (m_parts->RunQuickProfile() == -1) {
+        Connecting();
+    }
     QK_LOG(m_log.get(), LOG_DEBUG, "OnSearch():__END");
 }
 

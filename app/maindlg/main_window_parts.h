@@ -145,6 +145,12 @@ public:
     // The user chose to project an extended desktop (menu command 2021): the
     // engine pauses before SwitchToExtendedDesktopIfChosen.
     virtual bool ExtendedDesktopChosen() { return false; }
+
+    // --- OnSearch: the current connection profile tried first ------------------------
+    // The quick-profile flow (its network joined when AutoWifi is on, then
+    // the connect by address): 0 when the receiver was reached, -2 when the
+    // connect was abandoned, -1 otherwise (the search then goes on).
+    virtual int RunQuickProfile() { return -1; }
 };
 
 }  // namespace pemuapp

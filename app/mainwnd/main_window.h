@@ -32,6 +32,7 @@
 #include "app/maindlg/main_window_parts.h"
 #include "app/mainwnd/position_record.h"
 #include "app/mainwnd/tile_rules.h"
+#include "app/mainwnd/wifi_join.h"
 #include "platform/controls/control_set.h"
 #include "platform/draw/surface.h"
 #include "platform/window/window_manager.h"
@@ -107,6 +108,8 @@ struct MainWindowHooks {
     std::function<bool(const std::string&)> fileExists;
     // The PC's wireless networks (the Wi-Fi join); null: no joins.
     platform::WifiProvider* wifi = nullptr;
+    // The join's settling time after the address change (ms).
+    uint32_t wifiSettleMs = kSettleMs;
     // The settings file's stored values (the join's restore keys); null: none.
     std::function<std::string(const std::string& key)> readSetting;
     // The primary screen's size; null: the window layer's screen.
@@ -252,7 +255,7 @@ public:
     // file's current profile), its network joined, then the connect to its
     // receiver. 0 when the receiver was reached, -2 when the connect was
     // abandoned (the program is ending), -1 otherwise.
-    int RunQuickProfile();
+    int RunQuickProfile() override;
     // After the receiver's access-point-client setup: tells the user that
     // the receiver reboots, forgets the profiles and hides the window.
     void ShowReceiverRebootNotice() override;

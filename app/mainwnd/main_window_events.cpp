@@ -477,6 +477,7 @@ int MainWindow::JoinProfileNetwork(ui::ConnectionProfile& profile) {
     }
     WifiJoinContext context;
     context.wifi = m_hooks.wifi;
+    context.settleMs = m_hooks.wifiSettleMs;
     context.readSetting = m_hooks.readSetting;
     context.writeSetting = [this](const std::string& key, const std::string& value) {
         m_engine->WriteSetting(key, value);

@@ -35,6 +35,54 @@ int KeyKindOf(int authentication) {
     return 0;
 }
 
+namespace {
+
+// Sleeps the calling worker until `ms` have passed on the process clock, so
+// that a test's clock decides when the wait ends.
+void WaitOnClock(uint32_t ms) {
+    const uint64_t end = platform::NowMs() + ms;
+    for (uint64_t now = platform::NowMs(); now < end; now = platform::NowMs()) {
+        platform::SleepMs(static_cast<uint32_t>(std::min<uint64_t>(end - now, 20)));
+    }
+}
+
+// The join worker's steps: the join; an adapter with an address already
+// gets a fixed wait, any other the wait for its address change, the LAN
+// checks and the settling time. Returns the failure's reason ("" when it
+// went through) and sets `result`.
+std::string RunJoin(platform::WifiProvider& wifi, const platform::WifiJoinRequest& request,
+                    uint32_t addressWaitMs, uint32_t lanCheckMs, uint32_t settleMs,
+                    std::atomic<int>& result) {
+    const bool adapterKnown = wifi.AdapterHasAddress(request.interfaceName);
+    std::string error;
+    if (!wifi.Join(request, &error)) {
+        result.store(kJoinFinished);
+        return error.empty() ? std::string("the join failed") : error;
+    }
+    if (adapterKnown) {
+        WaitOnClock(addressWaitMs);
+        result.store(kJoinFinished);
+        return {};
+    }
+    if (wifi.WaitForAddressChange(addressWaitMs) < 0) {
+        result.store(kJoinNotifyFailed);
+        return "the address change could not be watched";
+    }
+    for (int check = 0; check < kLanChecks; ++check) {
+        if (check > 0) {
+            WaitOnClock(lanCheckMs);
+        }
+        if (wifi.ConnectedThroughLan()) {
+            break;
+        }
+    }
+    WaitOnClock(settleMs);
+    result.store(kJoinFinished);
+    return {};
+}
+
+}  // namespace
+
 std::string WifiJoinFlow::Read(const std::string& key) const {
     return m_ctx.readSetting ? m_ctx.readSetting(key) : std::string();
 }
@@ -181,18 +229,10 @@ int WifiJoinFlow::ChooseAndJoin(bool profileChosen, ui::ConnectionProfile& profi
     auto joinDone = std::make_shared<std::atomic<bool>>(false);
     auto result = std::make_shared<std::atomic<int>>(kJoinFinished);
     auto reason = std::make_shared<std::string>();
-    const uint32_t waitMs = m_ctx.addressWaitMs;
-    std::thread joiner([wifi, request, joinDone, result, reason, waitMs] {
-        std::string error;
-        if (!wifi->Join(request, &error)) {
-            *reason = error.empty() ? std::string("the join failed") : error;
-            result->store(kJoinFinished);
-        } else if (wifi->WaitForAddressChange(waitMs) < 0) {
-            *reason = "the address change could not be watched";
-            result->store(kJoinNotifyFailed);
-        } else {
-            result->store(kJoinFinished);
-        }
+    std::thread joiner([wifi, request, joinDone, result, reason,
+                        addressWaitMs = m_ctx.addressWaitMs, lanCheckMs = m_ctx.lanCheckMs,
+                        settleMs = m_ctx.settleMs] {
+        *reason = RunJoin(*wifi, request, addressWaitMs, lanCheckMs, settleMs, *result);
         joinDone->store(true);
     });
     WaitFor(*joinDone);

@@ -33,6 +33,11 @@ inline constexpr int kJoinNotManaged = 50006;
 
 inline constexpr uint32_t kPumpMs = 286;
 inline constexpr uint32_t kAddressWaitMs = 13000;
+// After the address change: up to kLanChecks checks of the PC's network,
+// kLanCheckMs apart, then kSettleMs before the join counts as done.
+inline constexpr int kLanChecks = 4;
+inline constexpr uint32_t kLanCheckMs = 1000;
+inline constexpr uint32_t kSettleMs = 1999;
 // What the key box shows for a stored key.
 inline constexpr const char* kStoredKeyMask = "********";
 
@@ -61,7 +66,12 @@ struct WifiJoinContext {
     std::function<void(uint32_t ms)> pump;
     // Log lines (failures with their reasons; never a key).
     std::function<void(const std::string& line)> log;
+    // The join's waits, on the process clock (platform::NowMs): the wait
+    // for an adapter that has its address already, the longest address
+    // wait, the LAN checks' spacing and the settling time.
     uint32_t addressWaitMs = kAddressWaitMs;
+    uint32_t lanCheckMs = kLanCheckMs;
+    uint32_t settleMs = kSettleMs;
 };
 
 class WifiJoinFlow {

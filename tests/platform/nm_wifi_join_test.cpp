@@ -3,6 +3,7 @@
 // gone afterwards, failures carry nmcli's words, and the parsers read
 // recorded terse output.
 #include "platform/nm_wifi_join.h"
+#include "platform/nm_wifi_provider.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -271,6 +272,16 @@ TEST(NmWifiJoinTest, TheAddressWaitEndsWithinItsBound) {
     // netlink socket is always available to a process.
     const int r = WaitForIpv4AddressChange(50);
     EXPECT_GE(r, 0);
+}
+
+// The join asks whether the joined adapter has its address already; the
+// interface table answers, by exact name (the loopback always has one).
+TEST(NmWifiJoinTest, AnAdapterHasAnAddressOnlyUnderItsOwnName) {
+    NmWifiProvider nm("/nonexistent/nmcli");
+    EXPECT_TRUE(nm.AdapterHasAddress("lo"));
+    EXPECT_FALSE(nm.AdapterHasAddress("l"));
+    EXPECT_FALSE(nm.AdapterHasAddress("lo0x"));
+    EXPECT_FALSE(nm.AdapterHasAddress(""));
 }
 
 }  // namespace

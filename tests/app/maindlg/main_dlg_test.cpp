@@ -103,7 +103,14 @@ public:
         calls.push_back("StopUsbSharing");
     }
     bool IsUsbAttachRunning() override { return usbAttaching; }
+    void RefreshTiles(int argument) override { tileRefreshes.push_back(argument); }
+    int RunQuickProfile() override {
+        calls.push_back("RunQuickProfile");
+        return quickProfileResult;
+    }
     std::function<void()> onFetch, onSwitch;
+    int quickProfileResult = -1;
+    std::vector<int> tileRefreshes;
     bool extendedChosen = false;
     platform::FakeClock* clock = nullptr;
     std::vector<uint64_t> switchTimes;  // the clock at each extended-desktop switch
@@ -1080,6 +1087,23 @@ TEST_F(MainDlgTest, TheEndOfAWifiJoinReturnsToTheSearchPage) {
     ASSERT_EQ(boxes.Records().size(), 1u);
     EXPECT_EQ(boxes.Records()[0].text, appres::Translator::LoadString(65320));
     EXPECT_EQ(boxes.Unexpected(), 0);
+}
+
+// A search tries the current connection profile first; only a profile
+// that found nothing (-1) goes on to the listed receivers, and a reached
+// or abandoned one does not.
+TEST_F(MainDlgTest, TheSearchCommandTriesTheQuickProfileFirst) {
+    MakeDialog();
+    const std::pair<int, bool> rows[] = {{-1, true}, {0, false}, {-2, false}};
+    for (auto [result, listed] : rows) {
+        parts.quickProfileResult = result;
+        parts.calls.clear();
+        parts.tileRefreshes.clear();
+        wm->Send(dlg->Window(), Message::Command(kCmdMenuSearch, 0));
+        EXPECT_EQ(parts.calls, std::vector<std::string>{"RunQuickProfile"}) << result;
+        // Connecting ends by refreshing the tiles.
+        EXPECT_EQ(!parts.tileRefreshes.empty(), listed) << result;
+    }
 }
 
 TEST_F(MainDlgTest, ConferenceInformationChoosesTheTallSize) {

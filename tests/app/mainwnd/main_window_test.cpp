@@ -471,6 +471,7 @@ TEST_F(MainWindowTest, AProfileNetworkJoinsOnlyWithAutoWifiAndNotManagedTurnsItO
     platform::FakeWifiProvider wifi({{"RX-Room1", "", 80, 6, "wlan0", true}});
     MainWindowHooks hooks;
     hooks.wifi = &wifi;
+    hooks.wifiSettleMs = 0;
     MainWindow window(*wm, hooks);
     window.Attach(*engine);
     engine->MutableSettings().autoWifi = true;
@@ -565,6 +566,23 @@ TEST_F(MainWindowTest, TheQuickProfileFlowConnectsToTheChosenProfilesReceiver) {
     }
     EXPECT_EQ(boxes.Unexpected(), 0);
     EXPECT_EQ(boxes.TypeMismatches(), 0);
+}
+
+// The search command offers the quick profile first; a reached receiver
+// ends the search there (no receiver choice follows).
+TEST_F(MainWindowTest, TheSearchCommandConnectsThroughTheQuickProfile) {
+    WriteProfiles("[1]\nProfileName=Office\nServerIP=10.0.0.7\nUserName=ann\n");
+    client->calls.clear();
+    client->status = kVrxDisconnected;
+    client->connectResult = 0;
+    const size_t before = boxes.Records().size();
+    boxes.ThenType(18, ui::kIdOk);
+    wm->Send(engine->Window(), platform::Message::Command(kCmdMenuSearch));
+    ASSERT_EQ(boxes.Records().size(), before + 1);
+    EXPECT_EQ(boxes.Records().back().type, 18);
+    EXPECT_EQ(client->connectedTo, htonl(0x0A000007));
+    EXPECT_TRUE(page->ProfileChosen());
+    EXPECT_EQ(boxes.Unexpected(), 0);
 }
 
 TEST_F(MainWindowTest, TheRebootNoticeForgetsTheProfilesAndHidesTheWindow) {

@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "platform/fake_clock.h"
 #include "platform/fake_wifi_provider.h"
 #include "tests/ui/dialogs/scripted_dialog_runner.h"
 
@@ -42,6 +43,8 @@ protected:
         c.pump = [this](uint32_t) { ++pumps; };
         c.log = [this](const std::string& line) { logLines.push_back(line); };
         c.addressWaitMs = 0;
+        c.lanCheckMs = 0;
+        c.settleMs = 0;
         return c;
     }
     // The access-point box picks `row`, the key box answers with `key`.
@@ -190,6 +193,53 @@ TEST_F(WifiJoinTest, AnAddressWaitThatCannotBeSetUpGivesNotifyFailed) {
     PickRow(0, "k");
     ui::ConnectionProfile profile;
     EXPECT_EQ(WifiJoinFlow(Context()).ChooseAndJoin(false, profile), kJoinNotifyFailed);
+}
+
+// The join's waits run on the process clock, which here moves only while
+// the window pumps: an adapter that has its address already waits the
+// whole address time and is never watched; any other is watched, then
+// checked at most four times a second apart, then settles.
+TEST_F(WifiJoinTest, TheJoinWaitsOnTheClockAsItsAdapterNeeds) {
+    struct Case {
+        const char* what;
+        std::string adapterWithAddress;
+        int lanAfterChecks;
+        int addressWaits;
+        int lanChecks;
+        uint64_t leastElapsed;  // clock time the join took at least
+    };
+    const Case cases[] = {
+        {"adapter known", "wlan0", 1, 0, 0, 13000},
+        {"another adapter known", "eth0", 1, 1, 1, 1999},
+        {"LAN at the third check", "", 3, 1, 3, 2000 + 1999},
+        {"never on the LAN", "", 0, 1, 4, 3000 + 1999},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.what);
+        platform::FakeClock clock;
+        platform::ScopedClockOverride useClock(clock);
+        platform::FakeWifiProvider joiner{{Ap("RX-Room1", 80)}};
+        joiner.adapterWithAddress = t.adapterWithAddress;
+        joiner.lanAfterChecks = t.lanAfterChecks;
+        WifiJoinContext context = Context();
+        context.wifi = &joiner;
+        context.addressWaitMs = kAddressWaitMs;
+        context.lanCheckMs = kLanCheckMs;
+        context.settleMs = kSettleMs;
+        context.pump = [&clock](uint32_t ms) {
+            clock.Advance(ms);
+            platform::SleepMs(1);
+        };
+        const uint64_t start = clock.NowMs();
+        ui::ConnectionProfile profile;
+        profile.ssid = "RX-Room1";
+        profile.key = "k";
+        EXPECT_EQ(WifiJoinFlow(context).ChooseAndJoin(true, profile), kJoinFinished);
+        EXPECT_EQ(joiner.Joins().size(), 1u);
+        EXPECT_EQ(joiner.AddressWaits(), t.addressWaits);
+        EXPECT_EQ(joiner.LanChecks(), t.lanChecks);
+        EXPECT_GE(clock.NowMs() - start, t.leastElapsed);
+    }
 }
 
 TEST_F(WifiJoinTest, CancelsAndEmptyLists) {
