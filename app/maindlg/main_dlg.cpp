@@ -317,6 +317,24 @@ void CQKinMainDlg::EndChoiceAfterHandOff() {
     }
 }
 
+bool CQKinMainDlg::LoggedInTo(uint32_t address) {
+    if (address == 0) {
+        return false;
+    }
+    if (m_client && m_client->GetStatus() != kVrxDisconnected &&
+        m_client->receiverAddress == address) {
+        return true;
+    }
+    for (size_t i = 0; m_runner && i < m_runner->ClientCount(); ++i) {
+        const CommandRunner::ClientEntry& entry = m_runner->Client(i);
+        if (entry.client && entry.address == address &&
+            entry.client->GetStatus() != kVrxDisconnected) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int CQKinMainDlg::RunBox(int type, uint32_t titleId, const std::string& text) {
     ui::CQKCommonDlg box(m_env);
     box.SetType(type);

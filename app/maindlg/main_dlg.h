@@ -304,6 +304,10 @@ private:
     // A receiver the command file logged in to ends the open receiver choice:
     // the window shows that receiver instead of looking for one.
     void EndChoiceAfterHandOff();
+    // True when a client of this run is already logged in to the receiver
+    // at `address` (network order): the main one, or one of the command
+    // file's.
+    bool LoggedInTo(uint32_t address);
     void SetTimer(uint32_t id, uint32_t ms);
     void KillTimer(uint32_t id);
     void SetTrayPicture(uint32_t icon);

@@ -105,6 +105,10 @@ bool CQKinMainDlg::TryListedReceivers() {
             break;
         }
         const DevAnnounce& candidate = m_candidates[m_candidateIndex];
+        // A list handed over by the page names receivers only: unless a
+        // client of this run is logged in to the chosen one already, the
+        // main client logs in to it (the login-code question included).
+        const bool loggedInAlready = m_listOnly && LoggedInTo(candidate.GetIPv4());
         m_client->receiverAddress = candidate.GetIPv4();
         m_client->receiverName = m_client->connectName = candidate.GetName();
         m_client->description = candidate.GetDescription();
@@ -112,7 +116,7 @@ bool CQKinMainDlg::TryListedReceivers() {
         if (m_client->loginCodeStored) {
             m_client->loginCode.clear();
         }
-        if (m_listOnly || LoginToReceiver("")) {
+        if (loggedInAlready || LoginToReceiver("")) {
             loggedIn = true;
             break;
         }

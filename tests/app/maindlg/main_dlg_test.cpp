@@ -689,6 +689,29 @@ TEST_F(MainDlgSimTest, AChoiceWithoutARowAndNoKeptReceiverSaysSoAndStaysSearchin
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxDisconnected);
 }
 
+// The search page hands over what it found as a list only: the window logs
+// in to the chosen receiver itself (asking for the code), and a cancelled
+// question goes back to the search page.
+TEST_F(MainDlgSimTest, AFoundListLogsInToTheChosenReceiver) {
+    const auto listOnly = [this](ui::ModalDialog& d) {
+        auto& page = static_cast<ui::CQKCommonDlg&>(d);
+        page.Receivers() = {{"Sim", address}};
+        page.SetListOnly(true);
+        page.SetSelectedRow(0);
+    };
+    boxes.ThenType(28, ui::kIdOk, listOnly)
+        .ThenType(6, ui::kIdCancel)
+        .ThenType(28, ui::kIdOk, listOnly)
+        .ThenType(6, ui::kIdOk, Code("6049"));
+    MakeDialog();
+    dlg->Connecting();
+    EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 6, 28, 6}));
+    EXPECT_EQ(boxes.TypeMismatches(), 0);
+    EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);  // a session, not just a name
+    EXPECT_EQ(dlg->Client()->receiverAddress, facadetest::Ip(address.c_str()));
+    EXPECT_EQ(parts.shownNames, std::vector<std::string>{"Receiver " + address});
+}
+
 // Runs the looking-for-receiver page itself (its window and modal loop) and
 // every other dialog from the script.
 class RealSearchPageRunner : public ui::DialogRunner {
