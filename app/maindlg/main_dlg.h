@@ -425,6 +425,8 @@ private:
     std::vector<DevAnnounce> m_candidates;
     size_t m_candidateIndex = 0;
     bool m_listOnly = false;
+    std::string m_chosenIp;                 // the chosen row's dotted address
+    std::vector<std::string> m_passedOver;  // declined or failed in this search
     bool m_severalCandidates = false;
     // The receiver choice while it runs modally (null otherwise).
     ui::CQKCommonDlg* m_choice = nullptr;

@@ -51,6 +51,7 @@ bool CQKinMainDlg::PrepareCandidates() {
     choice.SetType(28);
     choice.SetClient(m_client.get());
     choice.SetReference(Window());
+    choice.SetPassedOver(m_passedOver);
     m_dialogBusy = true;
     m_choice = &choice;
     const int result = m_env.runner->DoModal(choice);
@@ -88,6 +89,7 @@ bool CQKinMainDlg::PrepareCandidates() {
         records.push_back(ownRecords ? pageRecords[i] : RecordOf(rows[i], m_records));
         listed.push_back({rows[i].name, rows[i].ip});
     }
+    m_chosenIp = rows[chosen].ip;
     m_candidates.assign(1, records[chosen]);
     m_records.swap(records);
     m_receivers.swap(listed);
@@ -120,7 +122,12 @@ bool CQKinMainDlg::TryListedReceivers() {
             loggedIn = true;
             break;
         }
-        // Not logged in: back to the search page, and the choice again.
+        // Not logged in: back to the search page, and the choice again. A
+        // receiver the page handed over by itself is not handed over again
+        // in this search (the user declined its code, or it failed).
+        if (m_listOnly) {
+            m_passedOver.push_back(m_chosenIp);
+        }
         m_parts->SetPageState(kPageSearch);
         m_parts->RefreshPlayButtons();
         m_wm.Invalidate(Window());

@@ -196,6 +196,7 @@ void CQKinMainDlg::Connecting() {
         return;
     }
     m_connecting = true;
+    m_passedOver.clear();  // a new search offers every receiver again
     // The search page, then the receiver choice and the login it leads to.
     ShowSearchPage();
     m_conferenceWanted = false;

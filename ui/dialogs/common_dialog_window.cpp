@@ -800,10 +800,11 @@ void CommonDialogWindow::OnTimer(uint32_t id) {
             if (m_ended) {
                 break;  // ended while the search pumped messages
             }
-            if (m_dialog.Type() == 28 && !m_dialog.Receivers().empty()) {
+            const int handOver = m_dialog.Type() == 28 ? m_dialog.FirstReceiverToHandOver() : -1;
+            if (handOver >= 0) {
                 // Receivers found: the page hands them over to be listed.
                 m_dialog.SetListOnly(true);
-                m_dialog.SetSelectedRow(0);
+                m_dialog.SetSelectedRow(handOver);
                 CloseShadow();
                 EndDialog(kIdOk);
                 break;

@@ -1,5 +1,7 @@
 #include "ui/dialogs/cqk_common_dlg.h"
 
+#include <algorithm>
+
 #include "platform/window/window_limits.h"
 #include "ui/dialogs/common_dialog_window.h"
 
@@ -36,6 +38,16 @@ platform::WindowId CQKCommonDlg::Window() const {
 
 bool CQKCommonDlg::Ended() const {
     return m_window && m_window->Ended();
+}
+
+int CQKCommonDlg::FirstReceiverToHandOver() const {
+    for (size_t row = 0; row < m_receivers.size(); ++row) {
+        if (std::find(m_passedOver.begin(), m_passedOver.end(), m_receivers[row].ip) ==
+            m_passedOver.end()) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
 }
 
 bool CQKCommonDlg::EndWithReceivers(std::vector<DiscoveredReceiver> receivers,

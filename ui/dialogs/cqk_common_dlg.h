@@ -162,6 +162,13 @@ public:
     // over: its receivers are to be shown, not logged in to.
     void SetListOnly(bool listOnly) { m_listOnly = listOnly; }
     bool ListOnly() const { return m_listOnly; }
+    // Receivers (dotted IPv4) whose login the user declined or that failed
+    // since the search began: the page lists them but never hands them over
+    // by itself, or it would end again at once with the same receiver.
+    void SetPassedOver(std::vector<std::string> ips) { m_passedOver = std::move(ips); }
+    const std::vector<std::string>& PassedOver() const { return m_passedOver; }
+    // The first found receiver the page may hand over; -1: none.
+    int FirstReceiverToHandOver() const;
 
     // Lists the pages fill and creators read.
     std::vector<DiscoveredReceiver>& Receivers() { return m_receivers; }
@@ -219,6 +226,7 @@ private:
     int m_selectedRow = -1;
     int m_closeCode = 0;
     bool m_listOnly = false;
+    std::vector<std::string> m_passedOver;
     std::vector<DiscoveredReceiver> m_receivers;
     std::vector<DevAnnounce> m_records;
     std::vector<ConnectionProfile> m_profiles;

@@ -699,13 +699,20 @@ TEST_F(MainDlgSimTest, AFoundListLogsInToTheChosenReceiver) {
         page.SetListOnly(true);
         page.SetSelectedRow(0);
     };
-    boxes.ThenType(28, ui::kIdOk, listOnly)
+    std::vector<std::vector<std::string>> passedOver;
+    const auto listOnlyAgain = [&](ui::ModalDialog& d) {
+        passedOver.push_back(static_cast<ui::CQKCommonDlg&>(d).PassedOver());
+        listOnly(d);
+    };
+    boxes.ThenType(28, ui::kIdOk, listOnlyAgain)
         .ThenType(6, ui::kIdCancel)
-        .ThenType(28, ui::kIdOk, listOnly)
+        .ThenType(28, ui::kIdOk, listOnlyAgain)
         .ThenType(6, ui::kIdOk, Code("6049"));
     MakeDialog();
     dlg->Connecting();
     EXPECT_EQ(BoxTypes(), (std::vector<int>{28, 6, 28, 6}));
+    // The declined receiver is not handed over by the page again by itself.
+    EXPECT_EQ(passedOver, (std::vector<std::vector<std::string>>{{}, {address}}));
     EXPECT_EQ(boxes.TypeMismatches(), 0);
     EXPECT_EQ(dlg->Client()->GetStatus(), kVrxIdle);  // a session, not just a name
     EXPECT_EQ(dlg->Client()->receiverAddress, facadetest::Ip(address.c_str()));

@@ -635,8 +635,9 @@ DevAnnounce RecordAt(const char* dotted) {
 }
 
 // Every way the page ends: its exit counts as a close (to the tray), found
-// receivers are handed over to be listed, a receiver added by address is
-// chosen; a search that finds nothing keeps the page.
+// receivers are handed over to be listed (not those passed over in this
+// search), a receiver added by address is chosen; a search that finds
+// nothing, or only receivers passed over, keeps the page.
 TEST_F(CommonDialogTest, SearchPageEndsWithWhatItFoundOrAddedAndItsExitClosesIt) {
     enum class Way { kExit, kFound, kNothingFound, kAdded };
     const struct {
@@ -646,9 +647,12 @@ TEST_F(CommonDialogTest, SearchPageEndsWithWhatItFoundOrAddedAndItsExitClosesIt)
         int result, closeCode, row;
         bool listOnly;
         size_t records;
+        std::vector<std::string> passedOver;
     } rows[] = {
         {"exit button", Way::kExit, true, ui::kIdCancel, 2, -1, false, 0},
         {"search found two", Way::kFound, true, ui::kIdOk, 0, 0, true, 2},
+        {"first passed over", Way::kFound, true, ui::kIdOk, 0, 1, true, 2, {"10.0.0.5"}},
+        {"both passed over", Way::kFound, false, 0, 0, -1, false, 2, {"10.0.0.6", "10.0.0.5"}},
         {"search found none", Way::kNothingFound, false, 0, 0, -1, false, 0},
         {"added by address", Way::kAdded, true, ui::kIdOk, 0, 1, false, 0},
     };
@@ -664,6 +668,7 @@ TEST_F(CommonDialogTest, SearchPageEndsWithWhatItFoundOrAddedAndItsExitClosesIt)
             }
         };
         CQKCommonDlg& d = Dialog(28);
+        d.SetPassedOver(row.passedOver);
         if (row.way == Way::kAdded) {
             d.Receivers() = {{"Listed", "10.0.0.8"}};
         }
