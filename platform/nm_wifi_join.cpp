@@ -255,7 +255,7 @@ bool NmJoinNetwork(const WifiJoinRequest& request, const NmcliRunner& nmcli,
     return code == 0 ? true : fail(Failure("bringing the connection up", code, out));
 }
 
-std::vector<std::string> SplitNmcliTerse(const std::string& line) {
+std::vector<std::string> SplitNmcliTerse(std::string_view line) {
     std::vector<std::string> fields(1);
     for (size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
@@ -283,17 +283,11 @@ WifiServiceState ParseNmServiceState(int exitCode, const std::string& output) {
 }
 
 std::string ParseNmCurrentNetwork(const std::string& output) {
-    size_t start = 0;
-    while (start < output.size()) {
-        size_t end = output.find('\n', start);
-        if (end == std::string::npos) {
-            end = output.size();
-        }
-        const std::vector<std::string> f = SplitNmcliTerse(output.substr(start, end - start));
+    for (const std::string& line : Lines(output)) {
+        const std::vector<std::string> f = SplitNmcliTerse(line);
         if (f.size() >= 2 && f[0] == "yes") {
             return f[1];
         }
-        start = end + 1;
     }
     return std::string();
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/wifi_provider.h"
@@ -68,7 +69,7 @@ std::string NmCurrentNetwork(const NmcliRunner& nmcli);
 
 // The parsers, for recorded output. Terse fields are ':'-separated with
 // '\:' and '\\' escapes.
-std::vector<std::string> SplitNmcliTerse(const std::string& line);
+std::vector<std::string> SplitNmcliTerse(std::string_view line);
 WifiServiceState ParseNmServiceState(int exitCode, const std::string& output);
 std::string ParseNmCurrentNetwork(const std::string& output);
 

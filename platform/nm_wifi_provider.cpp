@@ -66,21 +66,6 @@ std::string CipherOf(std::string_view security, std::string_view wpaFlags,
 
 }  // namespace
 
-std::vector<std::string> SplitNmcliTerseLine(std::string_view line) {
-    std::vector<std::string> fields(1);
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\\' && i + 1 < line.size()) {
-            fields.back() += line[++i];
-        } else if (c == ':') {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
 int AuthenticationOfSecurity(std::string_view security) {
     if (security.find("WPA2") != std::string_view::npos ||
         security.find("WPA3") != std::string_view::npos) {
@@ -108,7 +93,7 @@ std::vector<NmAccessPoint> ParseNmcliWifiList(std::string_view output) {
         if (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
-        const std::vector<std::string> f = SplitNmcliTerseLine(line);
+        const std::vector<std::string> f = SplitNmcliTerse(line);
         NmAccessPoint ap;
         if (f.size() != kFieldCount || !ParseSignal(f[2], &ap.point.signal)) {
             continue;
@@ -173,7 +158,7 @@ std::string NmWifiProvider::StoredKey(const std::string& connection) {
             end = run.output.size();
         }
         const std::vector<std::string> f =
-            SplitNmcliTerseLine(std::string_view(run.output).substr(start, end - start));
+            SplitNmcliTerse(std::string_view(run.output).substr(start, end - start));
         start = end + 1;
         for (const std::string& field : f) {
             if (!field.empty()) {

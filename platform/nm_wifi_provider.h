@@ -37,8 +37,6 @@ struct NmAccessPoint {
     std::string cipher;  // "CCMP", "TKIP", "WEP" or empty (open, unknown)
 };
 
-// The fields of one terse line, escapes undone.
-std::vector<std::string> SplitNmcliTerseLine(std::string_view line);
 // The authentication value of nmcli's SECURITY field ("WPA1 WPA2" -> 6).
 int AuthenticationOfSecurity(std::string_view security);
 // Every well-formed line of the listing (seven fields, signal 0..100);

@@ -16,6 +16,7 @@
 
 #include "platform/icmp_pinger.h"
 #include "platform/network_adapters.h"
+#include "platform/nm_wifi_join.h"
 #include "platform/nm_wifi_provider.h"
 #include "tests/receiver/icmp/EchoResponder.h"
 #include "tests/support/TempDir.h"
@@ -34,10 +35,9 @@ std::string Script(const testsupport::TempDir& dir, const std::string& body) {
 }
 
 TEST(NmcliParseTest, TerseFieldsWithEscapes) {
-    EXPECT_EQ(SplitNmcliTerseLine("a\\:b:c\\\\d::"),
-              (std::vector<std::string>{"a:b", "c\\d", "", ""}));
-    EXPECT_EQ(SplitNmcliTerseLine(""), (std::vector<std::string>{""}));
-    EXPECT_EQ(SplitNmcliTerseLine("trailing\\"), (std::vector<std::string>{"trailing\\"}));
+    EXPECT_EQ(SplitNmcliTerse("a\\:b:c\\\\d::"), (std::vector<std::string>{"a:b", "c\\d", "", ""}));
+    EXPECT_EQ(SplitNmcliTerse(""), (std::vector<std::string>{""}));
+    EXPECT_EQ(SplitNmcliTerse("trailing\\"), (std::vector<std::string>{"trailing\\"}));
     const std::map<std::string, int> auth = {
         {"", kWifiAuthOpen},     {"--", kWifiAuthOpen},         {"WEP", kWifiAuthWep},
         {"WPA1", kWifiAuthWpa},  {"WPA2", kWifiAuthWpa2},       {"WPA1 WPA2", kWifiAuthWpa2},
